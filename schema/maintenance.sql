@@ -1,0 +1,7 @@
+-- The error log (MAINTEN.MDB).
+CREATE TABLE Erreurs (
+    NoErreur   INTEGER PRIMARY KEY,
+    DateErreur DATETIME,
+    Contexte   VARCHAR(50),
+    Erreur     LONGTEXT
+);

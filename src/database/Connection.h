@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+struct sqlite3;
+
+// The connection to one database file, opened from the program's connection
+// strings: "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=<path>[;Jet OLEDB:...]".
+// The file must exist (it is never created) and must be one of our databases;
+// the file name is matched without regard to case. Every connection carries
+// the SQL functions ccur and CDate and a bounded busy timeout.
+class Connection
+{
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Throws RuntimeError: 3024 when the file is missing, 3343 when it is not
+    // a database, NumeroBaseDeDonnees for any other engine error.
+    void open(const QString &connectionString, const QString &user = {}, const QString &password = {});
+    void close();                    // closing a closed connection does nothing
+    bool isOpen() const;
+
+    // Runs SQL that returns no rows (one or several statements).
+    void execute(const QString &sql);
+
+    sqlite3 *handle() const;         // throws 3704 when closed
+    const QString &path() const;     // the resolved file path
+
+    // Parses a connection string; returns the "Data Source" part ("" when absent).
+    static QString dataSource(const QString &connectionString);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+// Rolls back unless committed.
+class Transaction
+{
+public:
+    explicit Transaction(Connection &c);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    void commit();
+
+private:
+    Connection &m_connection;
+    bool m_done = false;
+};

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <variant>
+
+// Fixed-point currency: a signed count of ten-thousandths of a euro, exactly as
+// the original engine's currency type. Never goes through binary floating point
+// when summed.
+struct Currency
+{
+    std::int64_t dixMilliemes = 0;
+
+    static Currency fromDouble(double d);               // rounds to 4 decimals, halves to even (as ccur)
+    double toDouble() const { return double(dixMilliemes) / 10000.0; }
+    friend Currency operator+(Currency a, Currency b);  // throws RuntimeError 6 on overflow
+    friend auto operator<=>(const Currency &, const Currency &) = default;
+};
+
+// A date and time as the original platform holds it, kept here as whole
+// seconds from day zero (30/12/1899 00:00:00). Whole seconds are all the
+// program ever stores or shows.
+struct DateTime
+{
+    std::int64_t secondes = 0;
+
+    static DateTime fromQDateTime(const QDateTime &dt);
+    static DateTime fromDate(const QDate &d);
+    static std::optional<DateTime> fromIso(const char *text, std::size_t len); // "YYYY-MM-DD[ HH:MM:SS]"
+    QDateTime toQDateTime() const;
+    QDate date() const;
+    int secondsOfDay() const;           // 0..86399
+    QString toIso() const;              // "YYYY-MM-DD HH:MM:SS"
+    friend auto operator<=>(const DateTime &, const DateTime &) = default;
+};
+
+// One field value: Null, whole number, floating number, currency, date, text or bytes.
+class Value
+{
+public:
+    enum class Type { Null, Integer, Double, Currency, Date, Text, Blob };
+
+    Value() = default;
+    static Value null() { return {}; }
+    Value(std::int64_t i) : m_v(i) {}
+    Value(int i) : m_v(std::int64_t(i)) {}
+    Value(double d) : m_v(d) {}
+    Value(::Currency c) : m_v(c) {}
+    Value(DateTime d) : m_v(d) {}
+    Value(QString s) : m_v(std::move(s)) {}
+    Value(const char *s) : m_v(QString::fromUtf8(s)) {}
+    Value(QByteArray b) : m_v(std::move(b)) {}
+
+    Type type() const { return Type(m_v.index()); }
+    bool isNull() const { return type() == Type::Null; }
+
+    // Conversions as the original platform's: they throw RuntimeError 94 on
+    // Null and 13 when the value cannot be read as the type asked.
+    std::int64_t toInteger() const;
+    double toDouble() const;
+    ::Currency toCurrency() const;
+    DateTime toDateTime() const;
+    QByteArray toBlob() const;
+
+    // The value in the system's ordinary text form (numbers with the system's
+    // decimal separator and no grouping, dates as the short date followed by
+    // the time unless it is midnight, a time alone on day zero); Null gives "".
+    QString toString() const;
+
+    friend bool operator==(const Value &, const Value &) = default;
+
+private:
+    std::variant<std::monostate, std::int64_t, double, ::Currency, DateTime, QString, QByteArray> m_v;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "shared/Plateforme.h"
+
+#include <QString>
+#include <QStringList>
+
+// Fixtures for the tests: real SQLite files built from the project's schema.
+namespace TestSupport {
+
+// Paths of the schema files (from the ctest environment, else the source tree).
+QString schemaVentes();
+QString schemaMaintenance();
+
+// Creates a database file at `chemin` from a schema file, then runs `sqlSupplementaire`.
+void creerBase(const QString &chemin, const QString &schema, const QString &sqlSupplementaire = {});
+// Runs SQL on an existing file.
+void executerSql(const QString &chemin, const QString &sql);
+// First column of the first row of a query, as text ("" when no row, "NULL" for Null).
+QString valeurSql(const QString &chemin, const QString &sql);
+
+// Pins the French (France) locale for the program and Qt's default; call before any widget.
+void epinglerFrancais();
+
+// A message box that records what it was asked to show instead of showing it.
+class BoiteMessageTest : public Plateforme::BoiteMessage
+{
+public:
+    BoiteMessageTest();             // installs itself
+    ~BoiteMessageTest() override;   // restores the standard one
+    void afficher(const QString &texte, const QString &titre) override;
+    QStringList textes;
+    QStringList titres;
+};
+
+} // namespace TestSupport
