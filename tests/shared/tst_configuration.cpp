@@ -78,6 +78,12 @@ void TestConfiguration::lireIniString_data()
     QTest::newRow("é UTF-8") << utf8("[Base de donnée]\r\nNom=café\r\n") << d << "CAFÉ";
     QTest::newRow("UTF-8 avec BOM") << QByteArray("\xEF\xBB\xBF") + utf8("[Base de donnée]\nNom=café\n")
                                     << d << "CAFÉ";
+    {
+        const QString t = QStringLiteral("[Base de donnée]\r\nNom=café\r\n");
+        QTest::newRow("UTF-16 avec BOM")
+            << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(t.utf16()), t.size() * 2) << d
+            << "CAFÉ";
+    }
     QTest::newRow("€ Windows-1252") << QByteArray("[Base de donn\xE9" "e]\nNom=\x80" "5\n") << d << "€5";
     QTest::newRow("commentaires") << ansi("[Base de donnée]\r\n;Nom=x\r\n  ; Nom=y\r\nNom=z\r\n") << d << "Z";
     QTest::newRow("ligne sans égal") << ansi("[Base de donnée]\r\nNom\r\nNom=z\r\n") << d << "Z";
@@ -133,14 +139,20 @@ void TestConfiguration::lireIniString_illisible()
     QCOMPARE(boite.textes.value(0),
              ComposerMessageErreur(RuntimeError(Erreurs::AccesChemin, QStringLiteral("Erreur d'accès au chemin/fichier"))));
 
+    // A file whose reading fails (its first page is never mapped).
+    QCOMPARE(LireIniString(QStringLiteral("/proc/self/mem"), Section, QStringLiteral("Nom"), QStringLiteral("d")),
+             QString());
+    QCOMPARE(boite.textes.size(), 2);
+    QVERIFY(boite.textes.at(1).startsWith(QStringLiteral("Erreur N°:\r57\r")));
+
     if (::geteuid() == 0)
         QSKIP("permissions do not bind the superuser");
     const QString fichier = dir.filePath(QStringLiteral("autre.ini"));
     ecrire(fichier, "[Base de donn\xE9" "e]\r\nNom=x\r\n");
     QVERIFY(QFile::setPermissions(fichier, QFileDevice::WriteOwner));
     QCOMPARE(LireIniString(fichier, Section, QStringLiteral("Nom"), QStringLiteral("d")), QString());
-    QCOMPARE(boite.textes.size(), 2);
-    QVERIFY(boite.textes.at(1).startsWith(QStringLiteral("Erreur N°:\r70\r")));
+    QCOMPARE(boite.textes.size(), 3);
+    QVERIFY(boite.textes.at(2).startsWith(QStringLiteral("Erreur N°:\r70\r")));
 }
 
 void TestConfiguration::lireIniString_tresGrosFichier()
