@@ -1,0 +1,5 @@
+// The period picked on the calendar.
+#include "FrmGestion/FrmGestion.h"
+
+void FrmGestion::Command6_Click(int) {}
+void FrmGestion::MonthView1_DateClick(QDate) {}
