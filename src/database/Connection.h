@@ -3,6 +3,7 @@
 #include <QString>
 #include <memory>
 
+class RuntimeError;
 struct sqlite3;
 
 // The connection to one database file, opened from the program's connection
@@ -33,6 +34,11 @@ public:
     // Parses a connection string; returns the "Data Source" part ("" when absent).
     static QString dataSource(const QString &connectionString);
 
+    // The engine's error for result code `resultCode` as a run-time error: the
+    // error an SQL function raised (13 for a text CDate cannot read), else
+    // NumeroBaseDeDonnees with a French description and the engine's message.
+    RuntimeError lastError(int resultCode) const;
+
 private:
     struct Private;
     std::unique_ptr<Private> d;
@@ -51,4 +57,5 @@ public:
 private:
     Connection &m_connection;
     bool m_done = false;
+    bool m_savepoint = false;   // nested in a transaction already open
 };
