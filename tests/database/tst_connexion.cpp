@@ -1,0 +1,313 @@
+// Connection: connection strings, the files it refuses, the Jet SQL functions
+// and the report query texts run word for word on a real file.
+#include "tst_connexion.h"
+
+#include "TestSupport.h"
+#include "database/Connection.h"
+#include "database/Statement.h"
+#include "shared/RuntimeError.h"
+
+#include <QFile>
+#include <QtTest>
+
+namespace {
+
+const QString prefixe = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=");
+
+// Sales around the period 01/12/2026 - 05/12/2026 (NoVente, LaDate, Total, TauxTVA, TypePaiement).
+const char *ventesPeriode = R"(
+INSERT INTO Ventes (NoVente, LaDate, Total, TauxTVA, TypePaiement, NbJeton, Client) VALUES
+ (1, '2026-11-30 23:59:59', 10, 1.2, 2, 1, '4970111122223333'),
+ (2, '2026-12-01 00:00:00', 12, 1.2, 2, 1, '4970111122224444'),
+ (3, '2026-12-01 00:00:01', 12, 1.2, 2, 1, '4970111122225555'),
+ (4, '2026-12-03 14:00:00',  6, 1.2, 1, 1, NULL),
+ (5, '2026-12-05 23:59:58',  3, 1.055, 3, 1, NULL),
+ (6, '2026-12-05 23:59:59', 99, 1.2, 2, 1, NULL),
+ (7, '2026-12-06 00:00:00', 99, 1.2, 2, 1, NULL);
+)";
+
+QString requeteRapport(const QString &debut, const QString &fin, const QString &ordre)
+{
+    return QStringLiteral("Select ccur( [Total]/[TauxTVA]) AS TotalHT, * from Ventes where( Ventes.LaDate > CDate(\"")
+           + debut + QStringLiteral(" 00:00:00\")) AND ( Ventes.LaDate < CDate(\"") + fin
+           + QStringLiteral("  23:59:59\")) order by ") + ordre;
+}
+
+// "n:TotalHT" of each row of the query, joined by blanks.
+QString lignes(Connection &c, const QString &sql)
+{
+    Statement st(c, sql);
+    QStringList l;
+    const int noVente = [&] {
+        for (int i = 0; i < st.columnCount(); ++i)
+            if (st.columnName(i) == QLatin1String("NoVente"))
+                return i;
+        return -1;
+    }();
+    while (st.step())
+        l << st.text(noVente) + QLatin1Char(':') + QString::number(st.real(0));
+    return l.join(QLatin1Char(' '));
+}
+
+QString premiereValeur(Connection &c, const QString &sql)
+{
+    Statement st(c, sql);
+    if (!st.step())
+        return QStringLiteral("<aucune ligne>");
+    return st.isNull(0) ? QStringLiteral("NULL") : st.text(0);
+}
+
+} // namespace
+
+void TestConnexion::initTestCase()
+{
+    TestSupport::epinglerFrancais();
+    QVERIFY(m_dossier.isValid());
+    m_base = m_dossier.filePath(QStringLiteral("dacorvane.mdb"));
+    TestSupport::creerBase(m_base, TestSupport::schemaVentes(), QString::fromUtf8(ventesPeriode));
+}
+
+void TestConnexion::sourceDeDonnees_data()
+{
+    QTest::addColumn<QString>("chaine");
+    QTest::addColumn<QString>("attendu");
+    QTest::newRow("programme") << prefixe + "/k/DACORVANE.mdb;Jet OLEDB:Database Password=" << "/k/DACORVANE.mdb";
+    QTest::newRow("type de moteur") << prefixe + "/k/a.mdb ;Jet OLEDB:Engine Type=5" << "/k/a.mdb";
+    QTest::newRow("seule") << prefixe + "/k/a.mdb" << "/k/a.mdb";
+    QTest::newRow("casse et blancs") << "provider=x; data source = /k/a b.mdb ;" << "/k/a b.mdb";
+    QTest::newRow("entre guillemets") << "Data Source=\"/k/a b.mdb\"" << "/k/a b.mdb";
+    QTest::newRow("absente") << "Provider=Microsoft.Jet.OLEDB.4.0" << "";
+}
+
+void TestConnexion::sourceDeDonnees()
+{
+    QFETCH(QString, chaine);
+    QFETCH(QString, attendu);
+    QCOMPARE(Connection::dataSource(chaine), attendu);
+}
+
+void TestConnexion::ouvertureRefusee_data()
+{
+    QTest::addColumn<QString>("nom");        // file in the folder, created by the test as `contenu` says
+    QTest::addColumn<QString>("contenu");    // "absent", "texte", "vide", "dossier"
+    QTest::addColumn<int>("numero");
+    QTest::addColumn<QString>("extrait");    // part of the description
+    QTest::newRow("fichier absent") << "absente.mdb" << "absent" << Erreurs::FichierBaseIntrouvable
+                                    << "absente.mdb' introuvable";
+    QTest::newRow("fichier texte") << "texte.mdb" << "texte" << Erreurs::FormatNonReconnu
+                                   << "n'est pas une base de données reconnue";
+    QTest::newRow("fichier vide") << "vide.mdb" << "vide" << Erreurs::FormatNonReconnu
+                                  << "n'est pas une base de données reconnue";
+    QTest::newRow("dossier") << "dossier.mdb" << "dossier" << Erreurs::FormatNonReconnu << "dossier.mdb";
+}
+
+void TestConnexion::ouvertureRefusee()
+{
+    QFETCH(QString, nom);
+    QFETCH(QString, contenu);
+    QFETCH(int, numero);
+    QFETCH(QString, extrait);
+    const QString chemin = m_dossier.filePath(nom);
+    if (contenu == QLatin1String("texte") || contenu == QLatin1String("vide")) {
+        QFile f(chemin);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (contenu == QLatin1String("texte"))
+            f.write(QByteArray("[Base de donnée]\r\nNom=DACORVANE\r\n").repeated(100));
+    } else if (contenu == QLatin1String("dossier")) {
+        QVERIFY(QDir(m_dossier.path()).mkpath(nom));
+    }
+    const QByteArray avant = QFile::exists(chemin) && QFileInfo(chemin).isFile() ? [&] {
+        QFile f(chemin);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }() : QByteArray();
+
+    Connection c;
+    try {
+        c.open(prefixe + chemin + QStringLiteral(";Jet OLEDB:Database Password="));
+        QFAIL("the open succeeded");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.number(), numero);
+        QVERIFY2(e.description().contains(extrait), qPrintable(e.description()));
+    }
+    QVERIFY(!c.isOpen());
+    // Nothing created, nothing written.
+    QCOMPARE(QFile::exists(chemin), contenu != QLatin1String("absent"));
+    if (QFileInfo(chemin).isFile()) {
+        QFile f(chemin);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), avant);
+    }
+}
+
+void TestConnexion::nomSansCasse()
+{
+    Connection c;
+    c.open(prefixe + m_dossier.filePath(QStringLiteral("DACORVANE.mdb")) + QStringLiteral(" ;Jet OLEDB:Engine Type=5"));
+    QVERIFY(c.isOpen());
+    QCOMPARE(c.path(), m_base);
+    QCOMPARE(premiereValeur(c, QStringLiteral("select count(*) from ReqVentes")), QStringLiteral("7"));
+    QVERIFY(!QFile::exists(m_dossier.filePath(QStringLiteral("DACORVANE.mdb"))));
+}
+
+void TestConnexion::fermee()
+{
+    Connection c;
+    c.open(prefixe + m_base);
+    c.close();
+    c.close();
+    QVERIFY(!c.isOpen());
+    try {
+        c.execute(QStringLiteral("select 1"));
+        QFAIL("no error on a closed connection");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.number(), Erreurs::OperationObjetFerme);
+    }
+}
+
+void TestConnexion::erreurMoteurEnFrancais()
+{
+    Connection c;
+    c.open(prefixe + m_base);
+    try {
+        Statement st(c, QStringLiteral("select * from TableAbsente"));
+        QFAIL("no error for a missing table");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.number(), Erreurs::NumeroBaseDeDonnees);
+        QVERIFY2(e.description().startsWith(QStringLiteral("Table ou requête introuvable"))
+                     && e.description().contains(QLatin1String("TableAbsente")),
+                 qPrintable(e.description()));
+    }
+}
+
+void TestConnexion::fonctionsJet_data()
+{
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QString>("attendu"); // the value as text, "NULL", or "#n" for run-time error n
+    QTest::newRow("ccur 12/1,2") << "ccur(12/1.2)" << "10.0";
+    QTest::newRow("ccur 10/1,2: 4 décimales") << "ccur(10/1.2)" << "8.3333";
+    QTest::newRow("ccur moitié vers pair") << "ccur(1.03125)" << "1.0312";
+    QTest::newRow("ccur entier") << "ccur(7)" << "7.0";
+    QTest::newRow("ccur Null") << "ccur(NULL)" << "NULL";
+    QTest::newRow("ccur division par zéro") << "ccur(1/0)" << "NULL";
+    QTest::newRow("ccur texte SQL") << "ccur('12.5')" << "12.5";
+    QTest::newRow("ccur texte français") << "ccur('12,5')" << "12.5";
+    QTest::newRow("ccur texte illisible") << "ccur('douze')" << "#13";
+    QTest::newRow("ccur dépassement") << "ccur(1e300)" << "#6";
+    QTest::newRow("CDate date et heure") << "CDate(\"01/12/2026 00:00:00\")" << "2026-12-01 00:00:00";
+    QTest::newRow("CDate deux blancs") << "CDate(\"05/12/2026  23:59:59\")" << "2026-12-05 23:59:59";
+    QTest::newRow("CDate date de début vide") << "CDate(\" 00:00:00\")" << "1899-12-30 00:00:00";
+    QTest::newRow("CDate date de fin vide") << "CDate(\"  23:59:59\")" << "1899-12-30 23:59:59";
+    QTest::newRow("CDate jj/mm/aa") << "CDate('01/02/20')" << "2020-02-01 00:00:00";
+    QTest::newRow("CDate valeur date") << "CDate(LaDate) from Ventes where NoVente = 3" << "2026-12-01 00:00:01";
+    QTest::newRow("CDate Null") << "CDate(NULL)" << "NULL";
+    QTest::newRow("CDate 99/99/99") << "CDate('99/99/99')" << "#13";
+    QTest::newRow("CDate texte") << "CDate('demain')" << "#13";
+    QTest::newRow("CDate nombre") << "CDate(2.5)" << "1900-01-01 12:00:00";
+}
+
+void TestConnexion::fonctionsJet()
+{
+    QFETCH(QString, expression);
+    QFETCH(QString, attendu);
+    Connection c;
+    c.open(prefixe + m_base);
+    QString obtenu;
+    try {
+        obtenu = premiereValeur(c, QStringLiteral("select ") + expression);
+    } catch (const RuntimeError &e) {
+        obtenu = QLatin1Char('#') + QString::number(e.number());
+        if (e.number() == Erreurs::TypeIncompatible)
+            QCOMPARE(e.description(), QStringLiteral("Type incompatible"));
+    }
+    QCOMPARE(obtenu, attendu);
+}
+
+void TestConnexion::requetesRapports_data()
+{
+    QTest::addColumn<QString>("debut");
+    QTest::addColumn<QString>("fin");
+    QTest::addColumn<QString>("ordre");
+    QTest::addColumn<QString>("attendu"); // NoVente:TotalHT in the query's order
+    QTest::newRow("par date, bornes strictes") << "01/12/2026" << "05/12/2026" << "LaDate"
+                                               << "3:10 4:5 5:2.8436";
+    QTest::newRow("par type de paiement") << "01/12/2026" << "05/12/2026" << "TypePaiement"
+                                          << "4:5 3:10 5:2.8436";
+    QTest::newRow("date de début non choisie") << "" << "03/12/2026" << "LaDate"
+                                               << "1:8.3333 2:10 3:10 4:5";
+    QTest::newRow("date de fin non choisie") << "01/12/2026" << "" << "LaDate" << "";
+    QTest::newRow("un seul jour") << "06/12/2026" << "06/12/2026" << "LaDate" << "";
+}
+
+void TestConnexion::requetesRapports()
+{
+    QFETCH(QString, debut);
+    QFETCH(QString, fin);
+    QFETCH(QString, ordre);
+    QFETCH(QString, attendu);
+    Connection c;
+    c.open(prefixe + m_base + QStringLiteral(";Jet OLEDB:Database Password="));
+    QCOMPARE(lignes(c, requeteRapport(debut, fin, ordre)), attendu);
+}
+
+void TestConnexion::requeteDateIllisible()
+{
+    Connection c;
+    c.open(prefixe + m_base);
+    try {
+        lignes(c, requeteRapport(QStringLiteral("99/99/99"), QStringLiteral("05/12/2026"), QStringLiteral("LaDate")));
+        QFAIL("no error for an unreadable date");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.number(), Erreurs::TypeIncompatible);
+    }
+    // The function's error does not stick to the connection.
+    try {
+        Statement st(c, QStringLiteral("select * from TableAbsente"));
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.number(), Erreurs::NumeroBaseDeDonnees);
+    }
+}
+
+void TestConnexion::transactions()
+{
+    const QString copie = m_dossier.filePath(QStringLiteral("transactions.mdb"));
+    TestSupport::creerBase(copie, TestSupport::schemaVentes());
+    Connection c;
+    c.open(prefixe + copie);
+    {
+        Transaction t(c);
+        c.execute(QStringLiteral("insert into Telecollectes (LaDate) values ('2026-01-01 10:00:00')"));
+    } // rolled back
+    QCOMPARE(premiereValeur(c, QStringLiteral("select count(*) from Telecollectes")), QStringLiteral("0"));
+    {
+        Transaction t(c);
+        c.execute(QStringLiteral("insert into Telecollectes (LaDate) values ('2026-01-01 10:00:00')"));
+        {
+            Transaction interieure(c);
+            c.execute(QStringLiteral("insert into Telecollectes (LaDate) values ('2026-01-02 10:00:00')"));
+        } // only the inner one rolled back
+        t.commit();
+    }
+    QCOMPARE(TestSupport::valeurSql(copie, QStringLiteral("select count(*) from Telecollectes")), QStringLiteral("1"));
+}
+
+void TestConnexion::baseVerrouillee()
+{
+    // Another program holds the file locked: the open waits a moment, then
+    // fails with a French description.
+    const QString copie = m_dossier.filePath(QStringLiteral("verrou.mdb"));
+    TestSupport::creerBase(copie, TestSupport::schemaVentes());
+    Connection autre;
+    autre.open(prefixe + copie);
+    autre.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    Connection c;
+    try {
+        c.open(prefixe + copie);
+        QFAIL("the open succeeded on a locked file");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.number(), Erreurs::NumeroBaseDeDonnees);
+        QVERIFY2(e.description().contains(QStringLiteral("verrouillée")), qPrintable(e.description()));
+    }
+    QVERIFY(!c.isOpen());
+    autre.execute(QStringLiteral("ROLLBACK"));
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+#include <QTemporaryDir>
+
+class TestConnexion : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void sourceDeDonnees_data();
+    void sourceDeDonnees();
+    void ouvertureRefusee_data();
+    void ouvertureRefusee();
+    void nomSansCasse();
+    void fermee();
+    void erreurMoteurEnFrancais();
+    void fonctionsJet_data();
+    void fonctionsJet();
+    void requetesRapports_data();
+    void requetesRapports();
+    void requeteDateIllisible();
+    void transactions();
+    void baseVerrouillee();
+
+private:
+    QTemporaryDir m_dossier;
+    QString m_base;
+};
