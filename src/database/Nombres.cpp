@@ -1,5 +1,6 @@
 #include "database/Nombres.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -86,6 +87,34 @@ std::optional<double> lireNombreC(const char *debut, const char *fin)
     if (ec != std::errc() || p != fin || debut == fin)
         return std::nullopt;
     return v;
+}
+
+std::optional<Currency> lireMonnaieC(const char *debut, const char *fin)
+{
+    bool negatif = false;
+    if (debut != fin && (*debut == '+' || *debut == '-'))
+        negatif = *debut++ == '-';
+    std::int64_t v = 0;
+    int decimales = -1, chiffres = 0;
+    for (const char *p = debut; p != fin; ++p) {
+        if (*p == '.' && decimales < 0) {
+            decimales = 0;
+            continue;
+        }
+        if (*p < '0' || *p > '9' || decimales >= 4)
+            return std::nullopt;
+        if (__builtin_mul_overflow(v, std::int64_t(10), &v) || __builtin_add_overflow(v, std::int64_t(*p - '0'), &v))
+            return std::nullopt;
+        ++chiffres;
+        if (decimales >= 0)
+            ++decimales;
+    }
+    if (chiffres == 0)
+        return std::nullopt;
+    for (int i = std::max(decimales, 0); i < 4; ++i)
+        if (__builtin_mul_overflow(v, std::int64_t(10), &v))
+            return std::nullopt;
+    return Currency{negatif ? -v : v};
 }
 
 std::optional<double> lireNombre(const QString &texte, const QLocale &locale)

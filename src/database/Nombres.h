@@ -22,6 +22,8 @@ std::optional<Currency> lireMonnaie(const QString &texte, const QLocale &locale)
 
 // A number as SQL and criteria write it: '.' for the decimal point, no grouping.
 std::optional<double> lireNombreC(const char *debut, const char *fin);
+// The same, exactly as a currency: at most four decimals, no exponent.
+std::optional<Currency> lireMonnaieC(const char *debut, const char *fin);
 
 // Up to 15 significant digits, the exponent form ("1E+20", "1E-05") beyond
 // them, `separateur` for the decimal point, no grouping.

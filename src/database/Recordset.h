@@ -94,6 +94,12 @@ signals:
     void rowsAppended(int first, int last);
 
 private:
+    void openImpl(const Command &source, bool headerOnly);
+    void exigerOuvert() const;          // throws 3704 when closed
+    void allerA(int position);          // moves, telling currentChanged when it changes
+    void validerEnAttente();            // a pending AddNew or edit is written before moving
+    void inserer();
+
     struct Store;
     std::unique_ptr<Store> d;
     CursorLocation m_cursorLocation = adUseServer;

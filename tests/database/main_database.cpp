@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "tst_connexion.h"
+#include "tst_recordset.h"
 
 #include <QCoreApplication>
 #include <QtTest>
@@ -11,6 +12,10 @@ int main(int argc, char **argv)
     int echecs = 0;
     {
         TestConnexion t;
+        echecs += QTest::qExec(&t, argc, argv);
+    }
+    {
+        TestRecordset t;
         echecs += QTest::qExec(&t, argc, argv);
     }
     return echecs == 0 ? 0 : 1;

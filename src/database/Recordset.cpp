@@ -1,0 +1,515 @@
+#include "database/Recordset.h"
+
+#include "database/Colonne.h"
+#include "database/Command.h"
+#include "database/Connection.h"
+#include "database/Critere.h"
+#include "database/ErreursAdo.h"
+#include "database/Statement.h"
+#include "database/Tri.h"
+
+#include <algorithm>
+#include <optional>
+#include <sqlite3.h>
+
+namespace {
+
+[[noreturn]] void connexionInutilisable()
+{
+    throw RuntimeError(3709, QStringLiteral("La connexion ne peut pas être utilisée pour effectuer cette "
+                                            "opération. Elle est fermée ou n'est pas valide dans ce contexte."));
+}
+
+QStringView sansCrochets(QStringView t)
+{
+    return t.size() >= 2 && t.front() == QLatin1Char('[') && t.back() == QLatin1Char(']') ? t.mid(1, t.size() - 2)
+                                                                                           : t;
+}
+
+// A command text that is a table name alone ("Parametres", "[Erreurs]").
+std::optional<QString> nomDeTable(const QString &texte)
+{
+    const QStringView t = QStringView(texte).trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    if (t.front() == QLatin1Char('[') && t.back() == QLatin1Char(']') && t.count(QLatin1Char(']')) == 1)
+        return sansCrochets(t).toString();
+    for (const QChar c : t)
+        if (c.isSpace() || c == QLatin1Char(';') || c == QLatin1Char('(') || c == QLatin1Char('\'')
+            || c == QLatin1Char('"') || c == QLatin1Char('['))
+            return std::nullopt;
+    return t.toString();
+}
+
+QString identifiant(const QString &nom)
+{
+    QString n = nom;
+    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+} // namespace
+
+struct Recordset::Store
+{
+    Connection *connexion = nullptr;
+    bool ouvert = false;
+    QString table;                         // set when rows can be written back
+    std::vector<std::int64_t> rowids;      // by row, for write-back
+    std::vector<Colonne> colonnes;
+    std::size_t lignes = 0;
+    std::vector<std::uint32_t> ordre;      // position -> row; empty: the order read
+    std::vector<Tri::Cle> cles;
+    int position = 0;                      // -1 before the first, lignes at end of file
+    bool ajout = false;
+    std::vector<std::optional<Value>> modifs; // pending values, by ordinal
+
+    std::uint32_t ligneA(int p) const { return ordre.empty() ? std::uint32_t(p) : ordre[std::size_t(p)]; }
+    bool courant() const { return position >= 0 && std::size_t(position) < lignes; }
+    bool enAttente() const
+    {
+        return std::any_of(modifs.begin(), modifs.end(), [](const auto &m) { return m.has_value(); });
+    }
+    int positionDe(std::uint32_t ligne) const
+    {
+        if (ordre.empty())
+            return int(ligne);
+        return int(std::find(ordre.begin(), ordre.end(), ligne) - ordre.begin());
+    }
+    void lireLigne(Statement &st, bool avecRowid)
+    {
+        const int decalage = avecRowid ? 1 : 0;
+        if (avecRowid)
+            rowids.push_back(st.integer(0));
+        for (std::size_t i = 0; i < colonnes.size(); ++i)
+            colonnes[i].ajouter(st.handle(), int(i) + decalage);
+        ++lignes;
+    }
+};
+
+Recordset::Recordset(QObject *parent) : QObject(parent), d(std::make_unique<Store>()) {}
+
+Recordset::~Recordset() = default;
+
+namespace {
+struct Preparation
+{
+    std::unique_ptr<Statement> st;
+    QString table;
+};
+
+Preparation preparer(Connection &c, const QString &texte, bool vide)
+{
+    Preparation p;
+    if (const std::optional<QString> nom = nomDeTable(texte)) {
+        Statement type(c, QStringLiteral("SELECT type, name FROM sqlite_master WHERE name = ?1 COLLATE NOCASE "
+                                         "AND type IN ('table', 'view') ORDER BY name = ?1 DESC"));
+        type.bind(1, Value(*nom));
+        if (type.step() && type.text(0) == QLatin1String("table"))
+            p.table = type.text(1);
+        const QString depuis = QStringLiteral(" FROM ") + identifiant(p.table.isEmpty() ? *nom : p.table)
+                               + (vide ? QStringLiteral(" LIMIT 0") : QString());
+        p.st = std::make_unique<Statement>(c, p.table.isEmpty() ? QStringLiteral("SELECT *") + depuis
+                                                                : QStringLiteral("SELECT rowid, *") + depuis);
+    } else {
+        p.st = std::make_unique<Statement>(c, texte);
+    }
+    return p;
+}
+} // namespace
+
+void Recordset::open(const Command &source)
+{
+    openImpl(source, false);
+}
+
+void Recordset::openForAppend(const Command &source)
+{
+    openImpl(source, true);
+}
+
+void Recordset::openImpl(const Command &source, bool enteteSeule)
+{
+    if (d->ouvert)
+        close();
+    Connection *c = source.activeConnection();
+    if (!c || !c->isOpen())
+        connexionInutilisable();
+
+    auto s = std::make_unique<Store>();
+    s->connexion = c;
+    Preparation p = preparer(*c, source.commandText(), enteteSeule);
+    s->table = p.table;
+    Statement &st = *p.st;
+    const int premiere = s->table.isEmpty() ? 0 : 1;
+    for (int i = premiere; i < st.columnCount(); ++i)
+        s->colonnes.emplace_back(st.columnName(i),
+                                 Colonne::genreDeclare(sqlite3_column_decltype(st.handle(), i)));
+    if (!enteteSeule)
+        while (st.step())
+            s->lireLigne(st, !s->table.isEmpty());
+    s->ouvert = true;
+    s->position = 0;
+    d = std::move(s);
+    m_sort.clear();
+    emit currentChanged();
+}
+
+void Recordset::close()
+{
+    if (!d->ouvert)
+        return;
+    d = std::make_unique<Store>();
+    m_sort.clear();
+    emit currentChanged();
+}
+
+bool Recordset::isOpen() const { return d->ouvert; }
+
+void Recordset::exigerOuvert() const
+{
+    if (!d->ouvert)
+        ErreursAdo::objetFerme();
+}
+
+int Recordset::recordCount() const
+{
+    exigerOuvert();
+    return int(d->lignes);
+}
+
+bool Recordset::isEof() const
+{
+    exigerOuvert();
+    return !d->ajout && d->position >= int(d->lignes);
+}
+
+bool Recordset::isBof() const
+{
+    exigerOuvert();
+    return !d->ajout && (d->position < 0 || d->lignes == 0);
+}
+
+int Recordset::absolutePosition() const
+{
+    exigerOuvert();
+    return d->position;
+}
+
+void Recordset::allerA(int position)
+{
+    if (position == d->position)
+        return;
+    d->position = position;
+    emit currentChanged();
+}
+
+void Recordset::moveFirst()
+{
+    exigerOuvert();
+    validerEnAttente();
+    allerA(0);
+}
+
+void Recordset::moveNext()
+{
+    exigerOuvert();
+    if (!d->ajout && d->position >= int(d->lignes))
+        ErreursAdo::finDeFichier();
+    validerEnAttente();
+    allerA(d->position + 1);
+}
+
+void Recordset::moveTo(int position)
+{
+    exigerOuvert();
+    if (position < 0 || position > int(d->lignes))
+        ErreursAdo::argumentsIncorrects();
+    validerEnAttente();
+    allerA(position);
+}
+
+int Recordset::fieldCount() const { return int(d->colonnes.size()); }
+
+QString Recordset::fieldName(int ordinal) const
+{
+    exigerOuvert();
+    if (ordinal < 0 || ordinal >= fieldCount())
+        ErreursAdo::elementIntrouvable(QString::number(ordinal));
+    return d->colonnes[std::size_t(ordinal)].nom();
+}
+
+int Recordset::fieldOrdinal(const QString &name) const { return ordinalChamp(d->colonnes, name); }
+
+Value Recordset::field(const QString &name) const
+{
+    exigerOuvert();
+    const int o = fieldOrdinal(name);
+    if (o < 0)
+        ErreursAdo::elementIntrouvable(name);
+    return field(o);
+}
+
+Value Recordset::field(int ordinal) const
+{
+    exigerOuvert();
+    if (ordinal < 0 || ordinal >= fieldCount())
+        ErreursAdo::elementIntrouvable(QString::number(ordinal));
+    if (!d->modifs.empty() && d->modifs[std::size_t(ordinal)])
+        return *d->modifs[std::size_t(ordinal)];
+    if (d->ajout)
+        return {};
+    if (!d->courant())
+        ErreursAdo::finDeFichier();
+    return d->colonnes[std::size_t(ordinal)].valeur(d->ligneA(d->position));
+}
+
+Value Recordset::valueAt(int position, int ordinal) const
+{
+    exigerOuvert();
+    if (ordinal < 0 || ordinal >= fieldCount())
+        ErreursAdo::elementIntrouvable(QString::number(ordinal));
+    if (position < 0 || position >= int(d->lignes))
+        ErreursAdo::finDeFichier();
+    return d->colonnes[std::size_t(ordinal)].valeur(d->ligneA(position));
+}
+
+void Recordset::setSort(const QString &sort)
+{
+    exigerOuvert();
+    std::vector<Tri::Cle> cles;
+    if (!sort.trimmed().isEmpty()) {
+        for (const QString &morceau : sort.split(QLatin1Char(','))) {
+            const QStringView cle = QStringView(morceau).trimmed();
+            if (cle.isEmpty())
+                ErreursAdo::argumentsIncorrects();
+            // A name that is a field as it stands (blanks and all) wins over a
+            // trailing ASC/DESC.
+            int o = ordinalChamp(d->colonnes, sansCrochets(cle));
+            bool descendant = false;
+            if (o < 0) {
+                const qsizetype blanc = cle.lastIndexOf(QLatin1Char(' '));
+                const QStringView sens = blanc < 0 ? QStringView() : cle.mid(blanc + 1);
+                if (sens.compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0
+                    || sens.compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0) {
+                    descendant = sens.size() == 4;
+                    o = ordinalChamp(d->colonnes, sansCrochets(cle.left(blanc).trimmed()));
+                }
+            }
+            if (o < 0)
+                ErreursAdo::argumentsIncorrects();
+            cles.push_back({o, descendant});
+        }
+    }
+    validerEnAttente();
+
+    const bool courant = d->courant();
+    const std::uint32_t ligne = courant ? d->ligneA(d->position) : 0;
+    if (cles.empty())
+        d->ordre.clear();
+    else
+        d->ordre = Tri::permutation(d->colonnes, d->lignes, cles);
+    d->cles = std::move(cles);
+    m_sort = sort;
+    if (courant)
+        d->position = d->positionDe(ligne);
+    emit orderChanged();
+    emit currentChanged();
+}
+
+void Recordset::find(const QString &criterion, int skip, SearchDirection dir, FindStart start)
+{
+    exigerOuvert();
+    const Critere critere(criterion, d->colonnes); // an unreadable criterion moves nothing
+    validerEnAttente();
+
+    const int n = int(d->lignes);
+    const bool avant = dir != adSearchBackward;
+    int depart = start == FromFirst ? (avant ? 0 : n - 1) : d->position;
+    depart += avant ? skip : -skip;
+
+    // Where the rows that may match lie, in positions.
+    int debut = 0, fin = n;
+    if (!d->cles.empty() && d->cles.front().colonne == critere.colonne() && critere.bande()) {
+        const Colonne &c = d->colonnes[std::size_t(critere.colonne())];
+        const bool desc = d->cles.front().descendant;
+        const auto premiere = [&](auto avantBande) {
+            int bas = 0, haut = n;
+            while (bas < haut) {
+                const int milieu = bas + (haut - bas) / 2;
+                if (avantBande(critere.positionBande(c, d->ligneA(milieu))))
+                    bas = milieu + 1;
+                else
+                    haut = milieu;
+            }
+            return bas;
+        };
+        debut = premiere([desc](int v) { return desc ? v > 0 : v < 0; });
+        fin = premiere([desc](int v) { return desc ? v >= 0 : v <= 0; });
+    }
+
+    const Colonne &c = d->colonnes[std::size_t(critere.colonne())];
+    int trouve = -1;
+    if (avant) {
+        for (int p = std::max(depart, debut); p < fin; ++p)
+            if (critere.satisfait(c, d->ligneA(p))) {
+                trouve = p;
+                break;
+            }
+    } else {
+        for (int p = std::min(depart, fin - 1); p >= debut; --p)
+            if (critere.satisfait(c, d->ligneA(p))) {
+                trouve = p;
+                break;
+            }
+    }
+    allerA(trouve >= 0 ? trouve : (avant ? n : -1));
+}
+
+Recordset::Bookmark Recordset::bookmark() const
+{
+    exigerOuvert();
+    if (!d->courant())
+        ErreursAdo::finDeFichier();
+    return d->ligneA(d->position);
+}
+
+void Recordset::setBookmark(Bookmark b)
+{
+    exigerOuvert();
+    if (b >= d->lignes)
+        ErreursAdo::argumentsIncorrects();
+    validerEnAttente();
+    allerA(d->positionDe(b));
+}
+
+void Recordset::addNew()
+{
+    exigerOuvert();
+    if (d->table.isEmpty())
+        ErreursAdo::nonModifiable();
+    validerEnAttente();
+    d->ajout = true;
+    d->modifs.assign(d->colonnes.size(), std::nullopt);
+}
+
+void Recordset::setField(const QString &name, const Value &v)
+{
+    exigerOuvert();
+    const int o = fieldOrdinal(name);
+    if (o < 0)
+        ErreursAdo::elementIntrouvable(name);
+    if (!d->ajout && !d->courant())
+        ErreursAdo::finDeFichier();
+    // The value takes the field's type now, as the original's assignment did.
+    Value converti = v;
+    if (!v.isNull()) {
+        switch (d->colonnes[std::size_t(o)].genre()) {
+        case Colonne::Genre::Date: converti = Value(v.toDateTime()); break;
+        case Colonne::Genre::Monnaie: converti = Value(v.toCurrency()); break;
+        case Colonne::Genre::Libre: break;
+        }
+    }
+    if (d->modifs.empty())
+        d->modifs.assign(d->colonnes.size(), std::nullopt);
+    d->modifs[std::size_t(o)] = std::move(converti);
+}
+
+void Recordset::cancelUpdate()
+{
+    d->ajout = false;
+    d->modifs.clear();
+}
+
+void Recordset::validerEnAttente()
+{
+    if (d->ajout || d->enAttente())
+        update();
+}
+
+void Recordset::update()
+{
+    exigerOuvert();
+    if (d->ajout) {
+        inserer();
+        return;
+    }
+    if (!d->courant())
+        ErreursAdo::finDeFichier();
+    if (!d->enAttente())
+        return;
+    if (d->table.isEmpty())
+        ErreursAdo::nonModifiable();
+
+    Connection &c = *d->connexion;
+    const std::uint32_t ligne = d->ligneA(d->position);
+    QStringList affectations;
+    for (std::size_t i = 0; i < d->modifs.size(); ++i)
+        if (d->modifs[i])
+            affectations << identifiant(d->colonnes[i].nom()) + QStringLiteral(" = ?");
+    {
+        Transaction t(c);
+        Statement st(c, QStringLiteral("UPDATE ") + identifiant(d->table) + QStringLiteral(" SET ")
+                            + affectations.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid = ?"));
+        int index = 1;
+        for (const auto &m : d->modifs)
+            if (m)
+                st.bind(index++, *m);
+        st.bind(index, Value(d->rowids[ligne]));
+        st.step();
+        if (sqlite3_changes(c.handle()) != 1)
+            ErreursAdo::ligneIntrouvable();
+        t.commit();
+    }
+    d->modifs.clear();
+    // The row as the table now holds it (types as stored).
+    Statement lecture(c, QStringLiteral("SELECT rowid, * FROM ") + identifiant(d->table)
+                             + QStringLiteral(" WHERE rowid = ?"));
+    lecture.bind(1, Value(d->rowids[ligne]));
+    if (lecture.step())
+        for (std::size_t i = 0; i < d->colonnes.size(); ++i)
+            d->colonnes[i].remplacer(ligne, lecture.handle(), int(i) + 1);
+    emit currentChanged();
+}
+
+void Recordset::inserer()
+{
+    Connection &c = *d->connexion;
+    QStringList noms, marques;
+    for (std::size_t i = 0; i < d->modifs.size(); ++i)
+        if (d->modifs[i]) {
+            noms << identifiant(d->colonnes[i].nom());
+            marques << QStringLiteral("?");
+        }
+    std::int64_t rowid = 0;
+    {
+        Transaction t(c);
+        Statement st(c, QStringLiteral("INSERT INTO ") + identifiant(d->table)
+                            + (noms.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
+                                              : QStringLiteral(" (") + noms.join(QStringLiteral(", "))
+                                                    + QStringLiteral(") VALUES (") + marques.join(QStringLiteral(", "))
+                                                    + QLatin1Char(')')));
+        int index = 1;
+        for (const auto &m : d->modifs)
+            if (m)
+                st.bind(index++, *m);
+        st.step();
+        rowid = sqlite3_last_insert_rowid(c.handle());
+        t.commit();
+    }
+    d->ajout = false;
+    d->modifs.clear();
+
+    Statement lecture(c, QStringLiteral("SELECT rowid, * FROM ") + identifiant(d->table)
+                             + QStringLiteral(" WHERE rowid = ?"));
+    lecture.bind(1, Value(rowid));
+    if (!lecture.step())
+        ErreursAdo::ligneIntrouvable();
+    const std::uint32_t ligne = std::uint32_t(d->lignes);
+    d->lireLigne(lecture, true);
+    if (!d->ordre.empty())
+        d->ordre.push_back(ligne);
+    d->position = int(ligne);
+    emit rowsAppended(int(ligne), int(ligne));
+    emit currentChanged();
+}

@@ -1,0 +1,214 @@
+#include "database/Tri.h"
+
+#include "database/CleTexte.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <numeric>
+#include <string>
+
+namespace Tri {
+
+namespace {
+
+constexpr std::uint64_t bitSigne = std::uint64_t(1) << 63;
+
+constexpr unsigned bit(Value::Type t) { return 1u << unsigned(t); }
+constexpr unsigned bitsNombres = bit(Value::Type::Integer) | bit(Value::Type::Double) | bit(Value::Type::Currency);
+
+unsigned classesPresentes(unsigned types)
+{
+    unsigned c = 0;
+    for (int t = 0; t <= int(Value::Type::Blob); ++t)
+        if (types & (1u << t))
+            c |= 1u << classe(Value::Type(t));
+    return c;
+}
+
+// Keys of collation of the text cells, for the ranks.
+struct Cles
+{
+    std::string octets;
+    std::vector<std::uint64_t> debut;   // by row
+    std::vector<std::uint32_t> longueur;
+
+    std::string_view de(std::uint32_t ligne) const { return {octets.data() + debut[ligne], longueur[ligne]}; }
+    std::uint64_t morceau(std::uint32_t ligne, std::size_t profondeur) const
+    {
+        std::uint64_t k = 0;
+        const std::size_t l = longueur[ligne];
+        const char *p = octets.data() + debut[ligne];
+        for (std::size_t i = 0; i < 8; ++i) {
+            const std::size_t j = profondeur + i;
+            k = (k << 8) | (j < l ? static_cast<unsigned char>(p[j]) : 0u);
+        }
+        return k;
+    }
+};
+
+// Sorts the rows of [debut, fin) by their key from byte `profondeur` on,
+// eight bytes at a time, going deeper only inside groups still tied.
+void trierGroupe(Paire *debut, Paire *fin, std::size_t profondeur, const Cles &cles, std::vector<Paire> &tampon)
+{
+    for (Paire *p = debut; p != fin; ++p)
+        p->cle = cles.morceau(p->ligne, profondeur);
+    if (fin - debut > 64) {
+        trierPaires(debut, fin, tampon.data());
+    } else {
+        std::sort(debut, fin, [](const Paire &a, const Paire &b) { return a.cle < b.cle; });
+    }
+    for (Paire *i = debut; i != fin;) {
+        Paire *j = i + 1;
+        std::size_t plusLong = cles.longueur[i->ligne];
+        while (j != fin && j->cle == i->cle) {
+            plusLong = std::max<std::size_t>(plusLong, cles.longueur[j->ligne]);
+            ++j;
+        }
+        if (j - i > 1) {
+            if (plusLong > profondeur + 8)
+                trierGroupe(i, j, profondeur + 8, cles, tampon);
+            else // equal up to zero bytes at the end: the shorter first
+                std::sort(i, j, [&cles](const Paire &a, const Paire &b) {
+                    return cles.longueur[a.ligne] < cles.longueur[b.ligne];
+                });
+        }
+        i = j;
+    }
+}
+
+} // namespace
+
+int classe(Value::Type t)
+{
+    switch (t) {
+    case Value::Type::Null: return 0;
+    case Value::Type::Integer:
+    case Value::Type::Double:
+    case Value::Type::Currency: return 1;
+    case Value::Type::Date: return 2;
+    case Value::Type::Text: return 3;
+    case Value::Type::Blob: return 4;
+    }
+    return 0;
+}
+
+std::uint64_t cleReel(double d)
+{
+    const std::uint64_t b = std::bit_cast<std::uint64_t>(d + 0.0); // -0 becomes 0
+    return (b & bitSigne) ? ~b : b | bitSigne;
+}
+
+void trierPaires(Paire *debut, Paire *fin, Paire *tampon)
+{
+    const std::size_t n = std::size_t(fin - debut);
+    if (n < 2)
+        return;
+    std::uint64_t differents = 0;
+    for (const Paire *p = debut; p != fin; ++p)
+        differents |= p->cle ^ debut->cle;
+    Paire *source = debut, *cible = tampon;
+    for (int octet = 0; octet < 8; ++octet) {
+        const int decalage = octet * 8;
+        if (((differents >> decalage) & 0xFF) == 0)
+            continue;
+        std::size_t compte[257] = {};
+        for (std::size_t i = 0; i < n; ++i)
+            ++compte[((source[i].cle >> decalage) & 0xFF) + 1];
+        for (int b = 0; b < 256; ++b)
+            compte[b + 1] += compte[b];
+        for (std::size_t i = 0; i < n; ++i)
+            cible[compte[(source[i].cle >> decalage) & 0xFF]++] = source[i];
+        std::swap(source, cible);
+    }
+    if (source != debut)
+        std::copy(source, source + n, debut);
+}
+
+std::vector<std::uint32_t> permutation(const std::vector<Colonne> &colonnes, std::size_t n,
+                                       const std::vector<Cle> &cles)
+{
+    std::vector<std::uint32_t> ordre(n);
+    std::iota(ordre.begin(), ordre.end(), 0u);
+    if (n < 2)
+        return ordre;
+    std::vector<Paire> paires(n), tampon(n);
+    const auto passe = [&](auto cleDe, bool descendant) {
+        const std::uint64_t inverse = descendant ? ~std::uint64_t(0) : 0;
+        for (std::size_t i = 0; i < n; ++i)
+            paires[i] = {cleDe(ordre[i]) ^ inverse, ordre[i]};
+        trierPaires(paires.data(), paires.data() + n, tampon.data());
+        for (std::size_t i = 0; i < n; ++i)
+            ordre[i] = paires[i].ligne;
+    };
+
+    for (auto cle = cles.rbegin(); cle != cles.rend(); ++cle) {
+        const Colonne &c = colonnes[std::size_t(cle->colonne)];
+        const unsigned types = c.typesPresents();
+        const unsigned nombres = types & bitsNombres;
+        const bool entiersSeuls = nombres == bit(Value::Type::Integer) || nombres == bit(Value::Type::Currency);
+        const bool textes = types & (bit(Value::Type::Text) | bit(Value::Type::Blob));
+        const std::vector<std::uint32_t> *rangs = textes ? &c.rangs() : nullptr;
+        passe(
+            [&](std::uint32_t l) -> std::uint64_t {
+                switch (c.type(l)) {
+                case Value::Type::Null: return 0;
+                case Value::Type::Integer:
+                case Value::Type::Currency:
+                    if (entiersSeuls)
+                        return std::uint64_t(c.brut(l)) ^ bitSigne;
+                    return cleReel(c.reel(l));
+                case Value::Type::Double: return cleReel(c.reel(l));
+                case Value::Type::Date: return std::uint64_t(c.brut(l)) ^ bitSigne;
+                case Value::Type::Text:
+                case Value::Type::Blob: return (*rangs)[l];
+                }
+                return 0;
+            },
+            cle->descendant);
+        if (std::popcount(classesPresentes(types)) > 1)
+            passe([&](std::uint32_t l) { return std::uint64_t(classe(c.type(l))); }, cle->descendant);
+    }
+    return ordre;
+}
+
+} // namespace Tri
+
+const std::vector<std::uint32_t> &Colonne::rangs() const
+{
+    if (m_rangsValides)
+        return m_rangs;
+    const std::size_t n = m_types.size();
+    Tri::Cles cles;
+    cles.debut.assign(n, 0);
+    cles.longueur.assign(n, 0);
+    std::vector<Tri::Paire> paires;
+    for (std::size_t l = 0; l < n; ++l) {
+        const Value::Type t = type(l);
+        if (t != Value::Type::Text && t != Value::Type::Blob)
+            continue;
+        const std::size_t avant = cles.octets.size();
+        if (t == Value::Type::Text)
+            CleTexte::ajouterCle(octets(l), cles.octets);
+        else
+            cles.octets += octets(l);
+        cles.debut[l] = avant;
+        cles.longueur[l] = std::uint32_t(cles.octets.size() - avant);
+        paires.push_back({0, std::uint32_t(l)});
+    }
+    std::vector<Tri::Paire> tampon(paires.size());
+    Tri::trierGroupe(paires.data(), paires.data() + paires.size(), 0, cles, tampon);
+
+    m_rangs.assign(n, 0);
+    std::uint32_t rang = 0;
+    std::string_view precedente;
+    for (std::size_t i = 0; i < paires.size(); ++i) {
+        const std::string_view k = cles.de(paires[i].ligne);
+        if (i == 0 || k != precedente)
+            ++rang;
+        m_rangs[paires[i].ligne] = rang;
+        precedente = k;
+    }
+    m_rangsValides = true;
+    return m_rangs;
+}

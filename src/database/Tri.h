@@ -1,0 +1,39 @@
+#pragma once
+
+#include "database/Colonne.h"
+
+#include <cstdint>
+#include <vector>
+
+// Sorting a record set: a permutation of its rows, never a move of the rows.
+// Each key is a stable radix pass over 64-bit keys that keep the order of the
+// values, from the last key to the first, so rows that compare equal on every
+// key stay in the order they were read.
+namespace Tri {
+
+struct Cle
+{
+    int colonne;
+    bool descendant;
+};
+
+// Order between cells of different kinds, as the engine's: Null first, then
+// numbers, dates, texts, bytes.
+int classe(Value::Type t);
+
+// Positions of rows 0..n-1 in the order of `cles`.
+std::vector<std::uint32_t> permutation(const std::vector<Colonne> &colonnes, std::size_t n,
+                                       const std::vector<Cle> &cles);
+
+// A 64-bit key keeping the order of doubles (-0 and 0 equal).
+std::uint64_t cleReel(double d);
+
+struct Paire
+{
+    std::uint64_t cle;
+    std::uint32_t ligne;
+};
+// Stable sort of [debut, fin) on `cle`; `tampon` holds as many pairs.
+void trierPaires(Paire *debut, Paire *fin, Paire *tampon);
+
+} // namespace Tri

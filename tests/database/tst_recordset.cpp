@@ -1,0 +1,488 @@
+// The client-side record set over real files: sort, find, bookmarks, Null,
+// end of file, write-back of Update and AddNew.
+#include "tst_recordset.h"
+
+#include "TestSupport.h"
+#include "database/Command.h"
+#include "database/Connection.h"
+#include "database/Recordset.h"
+#include "shared/RuntimeError.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+#include <functional>
+
+namespace {
+
+const QString prefixe = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=");
+
+// NoVente, LaDate, Total, TypePaiement, NbJeton, Client, Paye, Rendu. Sales 1 and 7
+// share a date, as do 4 and 5; Client is Null for 2 and 5.
+const char *ventes = R"(
+INSERT INTO Ventes (NoVente, LaDate, Total, TauxTVA, TypePaiement, NbJeton, Client, Paye, Rendu, Ticket) VALUES
+ (1, '2025-01-10 10:00:00', 12.5,   1.2, 2, 5,  '4970123412341234', 12.5,   0,   'Ticket 1'),
+ (2, '2025-02-01 00:00:00', 3,      1.2, 1, 1,  NULL,               5,      2,   'Ticket 2'),
+ (3, '2025-02-01 09:30:00', 7.25,   1.2, 2, 3,  '5132000011112222', 7.25,   0,   'Ticket 3'),
+ (4, '2025-03-15 18:45:00', 1234.5, 1.2, 3, 10, '4970999988887777', 1234.5, 0,   'Ticket 4'),
+ (5, '2025-03-15 18:45:00', 0.5,    1.2, 1, 1,  NULL,               1,      0.5, 'Ticket 5'),
+ (6, '2024-12-31 23:59:59', 20,     1.2, 2, 8,  'abc123',           20,     0,   'Ticket 6'),
+ (7, '2025-01-10 10:00:00', 12.5,   1.2, 2, 5,  '4970000000000001', 20,     7.5, 'Ticket 7');
+INSERT INTO Parametres (Tarif1, Jeton1, Hopper1, Hopper2, Caisse) VALUES (2.5, 1, 100, 50, 123.45);
+CREATE TABLE Noms (Nom VARCHAR(20));
+INSERT INTO Noms VALUES ('ezz'), ('été'), ('etre'), ('Éa'), ('Ete'), ('Œuvre'), ('oeuvre'), ('zèbre'), (NULL);
+CREATE TABLE Modifications (Quand DATETIME);
+CREATE TRIGGER Parametres_modifies AFTER UPDATE ON Parametres BEGIN
+  INSERT INTO Modifications VALUES (datetime('now'));
+END;
+)";
+
+struct Base
+{
+    Connection connexion;
+    Command commande;
+    Recordset rs;
+    Base(const QString &chemin, const QString &texte)
+    {
+        connexion.open(prefixe + chemin + QStringLiteral(";Jet OLEDB:Database Password="));
+        commande.setActiveConnection(&connexion);
+        commande.setCommandText(texte);
+        rs.setCursorLocation(Recordset::adUseClient);
+        rs.setCursorType(Recordset::adOpenDynamic);
+        rs.setLockType(Recordset::adLockOptimistic);
+        rs.open(commande);
+    }
+};
+
+// The field `champ` of every record in the current order, joined by blanks.
+QString colonne(Recordset &rs, const QString &champ = QStringLiteral("NoVente"))
+{
+    QStringList l;
+    const int o = rs.fieldOrdinal(champ);
+    for (int p = 0; p < rs.recordCount(); ++p) {
+        const Value v = rs.valueAt(p, o);
+        l << (v.isNull() ? QStringLiteral("Null") : v.toString());
+    }
+    return l.join(QLatin1Char(' '));
+}
+
+void allerSurVente(Recordset &rs, int noVente)
+{
+    rs.find(QStringLiteral("NoVente = %1").arg(noVente), 0, Recordset::adSearchForward, Recordset::FromFirst);
+    QVERIFY(!rs.isEof());
+}
+
+QString courant(Recordset &rs)
+{
+    if (rs.isEof())
+        return QStringLiteral("EOF");
+    if (rs.isBof())
+        return QStringLiteral("BOF");
+    return rs.field(QStringLiteral("NoVente")).toString();
+}
+
+int numeroErreur(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const RuntimeError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+void TestRecordset::initTestCase()
+{
+    TestSupport::epinglerFrancais();
+    QVERIFY(m_dossier.isValid());
+    m_base = m_dossier.filePath(QStringLiteral("dacorvane.mdb"));
+    TestSupport::creerBase(m_base, TestSupport::schemaVentes(), QString::fromUtf8(ventes));
+}
+
+void TestRecordset::ouvertureJournal()
+{
+    Base b(m_base, QStringLiteral("select * from ReqVentes order by Date Desc"));
+    Recordset &rs = b.rs;
+    QCOMPARE(rs.recordCount(), 7);
+    QStringList noms;
+    for (int i = 0; i < rs.fieldCount(); ++i)
+        noms << rs.fieldName(i);
+    QCOMPARE(noms.join(QLatin1Char('|')),
+             QStringLiteral("NoVente|Date|Montant|Type paiement|Client|Nb Jeton|Payé|Rendu|Ticket"));
+    // Newest first; the view's columns keep their declared kinds.
+    QCOMPARE(rs.field(QStringLiteral("Date")).type(), Value::Type::Date);
+    QCOMPARE(rs.field(QStringLiteral("Date")).toString(), QStringLiteral("15/03/2025 18:45:00"));
+    allerSurVente(rs, 4);
+    QCOMPARE(rs.field(QStringLiteral("Montant")).type(), Value::Type::Currency);
+    QCOMPARE(rs.field(QStringLiteral("Payé")).toCurrency().dixMilliemes, 12345000);
+    QCOMPARE(rs.field(3).type(), Value::Type::Integer);
+    QCOMPARE(rs.field(QStringLiteral("payé")).toString(), QStringLiteral("1234,5"));
+    QCOMPARE(rs.field(QStringLiteral("Ticket")).toString(), QStringLiteral("Ticket 4"));
+    allerSurVente(rs, 2);
+    QVERIFY(rs.field(QStringLiteral("Client")).isNull());
+    QCOMPARE(numeroErreur([&] { rs.field(QStringLiteral("Client")).toCurrency(); }), Erreurs::UtilisationNull);
+    QCOMPARE(numeroErreur([&] { rs.field(QStringLiteral("Inconnu")); }), Erreurs::ElementIntrouvable);
+    QCOMPARE(numeroErreur([&] { rs.field(9); }), Erreurs::ElementIntrouvable);
+}
+
+void TestRecordset::tri_data()
+{
+    QTest::addColumn<QString>("tri");
+    QTest::addColumn<QString>("attendu");
+    QTest::newRow("ordre lu") << "" << "1 2 3 4 5 6 7";
+    QTest::newRow("NoVente") << "NoVente" << "1 2 3 4 5 6 7";
+    QTest::newRow("NoVente DESC") << "NoVente DESC" << "7 6 5 4 3 2 1";
+    QTest::newRow("Date, ex aequo dans l'ordre lu") << "Date" << "6 1 7 2 3 4 5";
+    QTest::newRow("Date DESC") << "Date DESC" << "4 5 3 2 1 7 6";
+    QTest::newRow("Client: Null d'abord, sans casse") << "Client" << "2 5 7 1 4 3 6";
+    QTest::newRow("Client DESC: Null à la fin") << "Client DESC" << "6 3 4 1 7 2 5";
+    QTest::newRow("Montant") << "Montant" << "5 2 3 1 7 6 4";
+    QTest::newRow("nom sans casse") << "montant asc" << "5 2 3 1 7 6 4";
+    QTest::newRow("Type paiement") << "Type paiement" << "2 5 1 3 6 7 4";
+    QTest::newRow("Type paiement DESC") << "Type paiement DESC" << "4 1 3 6 7 2 5";
+    QTest::newRow("Payé") << "Payé" << "5 2 3 1 6 7 4";
+    QTest::newRow("deux clés") << "[Type paiement] DESC, Montant" << "4 3 1 7 6 5 2";
+    QTest::newRow("trois clés") << "Nb Jeton, Rendu DESC, NoVente DESC" << "2 5 3 7 1 6 4";
+}
+
+void TestRecordset::tri()
+{
+    QFETCH(QString, tri);
+    QFETCH(QString, attendu);
+    Base b(m_base, QStringLiteral("select * from ReqVentes order by NoVente"));
+    QSignalSpy ordre(&b.rs, &Recordset::orderChanged);
+    b.rs.setSort(tri);
+    QCOMPARE(colonne(b.rs), attendu);
+    QCOMPARE(b.rs.sort(), tri);
+    QCOMPARE(ordre.count(), 1);
+    // Sorting the same way twice gives the same order (no toggling).
+    b.rs.setSort(tri);
+    QCOMPARE(colonne(b.rs), attendu);
+}
+
+void TestRecordset::triRefuse()
+{
+    Base b(m_base, QStringLiteral("select * from ReqVentes order by NoVente"));
+    b.rs.setSort(QStringLiteral("Montant"));
+    allerSurVente(b.rs, 3);
+    for (const char *tri : {"Inconnu", "Date DESCX", "Date,", "Montant DESC DESC", "[Date"}) {
+        QCOMPARE(numeroErreur([&] { b.rs.setSort(QString::fromUtf8(tri)); }), Erreurs::ArgumentsIncorrects);
+        QCOMPARE(b.rs.sort(), QStringLiteral("Montant"));
+        QCOMPARE(colonne(b.rs), QStringLiteral("5 2 3 1 7 6 4"));
+        QCOMPARE(courant(b.rs), QStringLiteral("3"));
+    }
+}
+
+void TestRecordset::triGardeLeCourant()
+{
+    Base b(m_base, QStringLiteral("select * from ReqVentes order by Date Desc"));
+    allerSurVente(b.rs, 6);
+    QCOMPARE(b.rs.absolutePosition(), 6);
+    QSignalSpy mouvements(&b.rs, &Recordset::currentChanged);
+    b.rs.setSort(QStringLiteral("Client"));
+    QCOMPARE(courant(b.rs), QStringLiteral("6"));
+    QCOMPARE(b.rs.absolutePosition(), 6);
+    b.rs.setSort(QStringLiteral("Date"));
+    QCOMPARE(courant(b.rs), QStringLiteral("6"));
+    QCOMPARE(b.rs.absolutePosition(), 0);
+    QVERIFY(mouvements.count() >= 1);
+    // At end of file the set stays there.
+    b.rs.moveTo(b.rs.recordCount());
+    b.rs.setSort(QStringLiteral("Montant"));
+    QVERIFY(b.rs.isEof());
+}
+
+void TestRecordset::triTextesSansCasse()
+{
+    Base b(m_base, QStringLiteral("Noms"));
+    b.rs.setSort(QStringLiteral("Nom"));
+    // Case never counts; an accent only breaks a tie between the same letters.
+    QCOMPARE(colonne(b.rs, QStringLiteral("Nom")), QStringLiteral("Null Éa Ete été etre ezz oeuvre Œuvre zèbre"));
+    b.rs.find(QStringLiteral("Nom = 'ETE'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
+    QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("Ete"));
+    b.rs.find(QStringLiteral("Nom = 'ÉTÉ'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
+    QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("été"));
+    b.rs.find(QStringLiteral("Nom like 'é*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
+    QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("Éa"));
+    b.rs.find(QStringLiteral("Nom like 'E*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
+    QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("Ete"));
+    b.rs.find(QStringLiteral("Nom like '*BR*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
+    QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("zèbre"));
+    b.rs.setSort(QStringLiteral("Nom DESC"));
+    QCOMPARE(colonne(b.rs, QStringLiteral("Nom")), QStringLiteral("zèbre Œuvre oeuvre ezz etre été Ete Éa Null"));
+    b.rs.find(QStringLiteral("Nom like 'e*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
+    QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("ezz"));
+}
+
+void TestRecordset::recherche_data()
+{
+    QTest::addColumn<QString>("tri");
+    QTest::addColumn<int>("depart");       // NoVente made current first; 0: none
+    QTest::addColumn<QString>("critere");
+    QTest::addColumn<bool>("duPremier");
+    QTest::addColumn<QString>("attendu");  // NoVente, "EOF", or "#n" for run-time error n
+
+    QTest::newRow("carte, tri Client") << "Client" << 0 << "[Client] like '4970*'" << true << "7";
+    QTest::newRow("carte, tri Client DESC") << "Client DESC" << 0 << "[Client] like '4970*'" << true << "4";
+    QTest::newRow("carte, ordre lu") << "" << 0 << "[Client] like '4970*'" << true << "1";
+    QTest::newRow("carte, boîte vidée: Null jamais") << "Client" << 0 << "[Client] like '*'" << true << "7";
+    QTest::newRow("carte, sans casse") << "Client" << 0 << "[Client] like 'ABC*'" << true << "6";
+    QTest::newRow("carte absente") << "Client" << 0 << "[Client] like '9*'" << true << "EOF";
+    QTest::newRow("carte, du courant") << "Client" << 4 << "[Client] like '4970*'" << false << "4";
+    QTest::newRow("carte, du courant, après") << "Client" << 3 << "[Client] like '4970*'" << false << "EOF";
+    QTest::newRow("carte, apostrophe collée") << "Client" << 0 << "[Client] like 'AB'C*'" << true << "#3001";
+    QTest::newRow("carte, apostrophe finale") << "Client" << 0 << "[Client] like '4970'*'" << true << "#3001";
+    QTest::newRow("facture") << "NoVente" << 0 << "NoVente =3" << true << "3";
+    QTest::newRow("facture, blanc") << "NoVente" << 0 << "NoVente = 3" << true << "3";
+    QTest::newRow("facture DESC") << "NoVente DESC" << 0 << "NoVente =3" << true << "3";
+    QTest::newRow("facture absente") << "NoVente" << 0 << "NoVente =999" << true << "EOF";
+    QTest::newRow("facture vide") << "NoVente" << 0 << "NoVente =" << true << "#3001";
+    QTest::newRow("facture illisible") << "NoVente" << 0 << "NoVente =3x" << true << "#3001";
+    QTest::newRow("date, le plus récent reste") << "Date DESC" << 4 << "Date >=01/02/2025" << false << "4";
+    QTest::newRow("date, du courant") << "Date DESC" << 2 << "Date >=01/02/2025" << false << "2";
+    QTest::newRow("date, rien après le courant") << "Date DESC" << 1 << "Date >=01/02/2025" << false << "EOF";
+    QTest::newRow("date future") << "Date DESC" << 0 << "Date >=01/02/2030" << true << "EOF";
+    QTest::newRow("date et heure") << "Date" << 0 << "Date >=01/02/2025 09:30:00" << true << "3";
+    QTest::newRow("date entre dièses") << "Date" << 0 << "Date >= #2025-02-01#" << true << "2";
+    QTest::newRow("date égale") << "Date" << 0 << "Date = 01/02/2025" << true << "2";
+    QTest::newRow("date inférieure") << "" << 0 << "Date < 01/01/2025" << true << "6";
+    QTest::newRow("date inférieure DESC") << "Date DESC" << 0 << "Date < 01/01/2025" << true << "6";
+    QTest::newRow("date illisible") << "" << 0 << "Date >= 99/99/99" << true << "#3001";
+    QTest::newRow("nom avec blanc") << "" << 0 << "Type paiement = 3" << true << "4";
+    QTest::newRow("nom avec blanc entre crochets") << "" << 0 << "[Type paiement]=1" << true << "2";
+    QTest::newRow("monnaie supérieure") << "" << 0 << "Montant > 10" << true << "1";
+    QTest::newRow("monnaie supérieure, triée") << "Montant" << 0 << "Montant > 10" << true << "1";
+    QTest::newRow("monnaie au plus, DESC") << "Montant DESC" << 0 << "Montant <= 3" << true << "2";
+    QTest::newRow("monnaie virgule") << "" << 0 << "Montant = 7,25" << true << "3";
+    QTest::newRow("monnaie point") << "" << 0 << "Montant = 7.25" << true << "3";
+    QTest::newRow("accent") << "" << 0 << "Payé = 20" << true << "6";
+    QTest::newRow("texte égal") << "" << 0 << "Client = '4970123412341234'" << true << "1";
+    QTest::newRow("texte différent: Null jamais") << "" << 0 << "Client <> '4970123412341234'" << true << "3";
+    QTest::newRow("champ inconnu") << "" << 0 << "Inconnu = 3" << true << "#3265";
+    QTest::newRow("champ inconnu entre crochets") << "" << 0 << "[Inconnu] = 3" << true << "#3265";
+    QTest::newRow("sans opérateur") << "" << 0 << "NoVente" << true << "#3001";
+    QTest::newRow("vide") << "" << 0 << "" << true << "#3001";
+    QTest::newRow("texte pour un nombre") << "" << 0 << "Montant = 'abc'" << true << "#3001";
+    QTest::newRow("deux conditions") << "" << 0 << "NoVente = 3 AND Client = 'x'" << true << "#3001";
+    QTest::newRow("guillemets doubles") << "" << 0 << "Client = \"x\"" << true << "#3001";
+}
+
+void TestRecordset::recherche()
+{
+    QFETCH(QString, tri);
+    QFETCH(int, depart);
+    QFETCH(QString, critere);
+    QFETCH(bool, duPremier);
+    QFETCH(QString, attendu);
+    Base b(m_base, QStringLiteral("select * from ReqVentes order by NoVente"));
+    b.rs.setSort(tri);
+    if (depart)
+        allerSurVente(b.rs, depart);
+    try {
+        b.rs.find(critere, 0, Recordset::adSearchForward, duPremier ? Recordset::FromFirst : Recordset::FromCurrent);
+        QCOMPARE(courant(b.rs), attendu);
+    } catch (const RuntimeError &e) {
+        QCOMPARE(QLatin1Char('#') + QString::number(e.number()), attendu);
+    }
+}
+
+void TestRecordset::rechercheRefuseeNeBougePas()
+{
+    Base b(m_base, QStringLiteral("select * from ReqVentes order by NoVente"));
+    b.rs.setSort(QStringLiteral("NoVente"));
+    allerSurVente(b.rs, 5);
+    QSignalSpy mouvements(&b.rs, &Recordset::currentChanged);
+    for (const char *critere : {"NoVente =", "[Client] like 'x'y*'", "Date >=99/99/99", "Inconnu = 1"}) {
+        QVERIFY(numeroErreur([&] { b.rs.find(QString::fromUtf8(critere)); }) != 0);
+        QCOMPARE(courant(b.rs), QStringLiteral("5"));
+    }
+    QCOMPARE(mouvements.count(), 0);
+}
+
+void TestRecordset::rechercheSautEtArriere()
+{
+    Base b(m_base, QStringLiteral("select * from ReqVentes order by NoVente"));
+    allerSurVente(b.rs, 3);
+    b.rs.find(QStringLiteral("Type paiement = 2"), 1);
+    QCOMPARE(courant(b.rs), QStringLiteral("6"));
+    b.rs.find(QStringLiteral("Type paiement = 2"), 1, Recordset::adSearchBackward);
+    QCOMPARE(courant(b.rs), QStringLiteral("3"));
+    b.rs.find(QStringLiteral("Type paiement = 3"), 0, Recordset::adSearchBackward);
+    QCOMPARE(courant(b.rs), QStringLiteral("BOF"));
+    QVERIFY(b.rs.isBof());
+    QVERIFY(!b.rs.isEof());
+    QCOMPARE(numeroErreur([&] { b.rs.field(0); }), Erreurs::FinDeFichier);
+    b.rs.moveNext();
+    QCOMPARE(courant(b.rs), QStringLiteral("1"));
+}
+
+void TestRecordset::signets()
+{
+    Base b(m_base, QStringLiteral("select * from ReqVentes order by Date Desc"));
+    allerSurVente(b.rs, 3);
+    const Recordset::Bookmark signet = b.rs.bookmark();
+    b.rs.find(QStringLiteral("NoVente = 999"));
+    QVERIFY(b.rs.isEof());
+    QCOMPARE(numeroErreur([&] { b.rs.bookmark(); }), Erreurs::FinDeFichier);
+    for (const char *tri : {"Client", "Montant DESC", ""}) {
+        b.rs.setSort(QString::fromUtf8(tri));
+        b.rs.setBookmark(signet);
+        QCOMPARE(courant(b.rs), QStringLiteral("3"));
+        QCOMPARE(b.rs.bookmark(), signet);
+    }
+    QCOMPARE(numeroErreur([&] { b.rs.setBookmark(99); }), Erreurs::ArgumentsIncorrects);
+    QCOMPARE(courant(b.rs), QStringLiteral("3"));
+}
+
+void TestRecordset::finDeFichierEtVide()
+{
+    Base b(m_base, QStringLiteral("select * from ReqVentes where NoVente > 5 order by NoVente"));
+    Recordset &rs = b.rs;
+    QSignalSpy mouvements(&rs, &Recordset::currentChanged);
+    QCOMPARE(courant(rs), QStringLiteral("6"));
+    rs.moveNext();
+    rs.moveNext();
+    QVERIFY(rs.isEof());
+    QCOMPARE(rs.absolutePosition(), 2);
+    QCOMPARE(mouvements.count(), 2);
+    QCOMPARE(numeroErreur([&] { rs.moveNext(); }), Erreurs::FinDeFichier);
+    QCOMPARE(numeroErreur([&] { rs.field(QStringLiteral("NoVente")); }), Erreurs::FinDeFichier);
+    QCOMPARE(numeroErreur([&] { rs.moveTo(3); }), Erreurs::ArgumentsIncorrects);
+    rs.moveFirst();
+    QCOMPARE(courant(rs), QStringLiteral("6"));
+
+    Base vide(m_base, QStringLiteral("select * from ReqVentes where NoVente > 99"));
+    QCOMPARE(vide.rs.recordCount(), 0);
+    QVERIFY(vide.rs.isEof());
+    QVERIFY(vide.rs.isBof());
+    QCOMPARE(vide.rs.fieldCount(), 9);
+    vide.rs.setSort(QStringLiteral("Client"));
+    vide.rs.find(QStringLiteral("[Client] like '4*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
+    QVERIFY(vide.rs.isEof());
+    QCOMPARE(numeroErreur([&] { vide.rs.bookmark(); }), Erreurs::FinDeFichier);
+
+    vide.rs.close();
+    QVERIFY(!vide.rs.isOpen());
+    QCOMPARE(numeroErreur([&] { vide.rs.recordCount(); }), Erreurs::OperationObjetFerme);
+    vide.rs.close();
+}
+
+void TestRecordset::miseAJour()
+{
+    const QString chemin = m_dossier.filePath(QStringLiteral("maj.mdb"));
+    TestSupport::creerBase(chemin, TestSupport::schemaVentes(), QString::fromUtf8(ventes));
+    const QString modifications = QStringLiteral("select count(*) from Modifications");
+    Base b(chemin, QStringLiteral("Parametres"));
+    QCOMPARE(b.rs.recordCount(), 1);
+    QCOMPARE(b.rs.fieldName(0), QStringLiteral("NoParametre")); // the rowid stays hidden
+
+    b.rs.update(); // nothing pending: nothing written
+    QCOMPARE(TestSupport::valeurSql(chemin, modifications), QStringLiteral("0"));
+
+    b.rs.setField(QStringLiteral("Hopper1"), Value(42));
+    b.rs.setField(QStringLiteral("Caisse"), Value(QStringLiteral("99,5")));
+    QCOMPARE(b.rs.field(QStringLiteral("Hopper1")).toInteger(), 42); // pending value shows
+    QCOMPARE(TestSupport::valeurSql(chemin, QStringLiteral("select Hopper1 from Parametres")), QStringLiteral("100"));
+    b.rs.update();
+    QCOMPARE(TestSupport::valeurSql(chemin, QStringLiteral("select Hopper1 || ' ' || Caisse || ' ' || Tarif1 from Parametres")),
+             QStringLiteral("42 99.5 2.5"));
+    QCOMPARE(TestSupport::valeurSql(chemin, modifications), QStringLiteral("1"));
+    QCOMPARE(b.rs.field(QStringLiteral("Caisse")).toCurrency().dixMilliemes, 995000);
+    b.rs.update();
+    QCOMPARE(TestSupport::valeurSql(chemin, modifications), QStringLiteral("1"));
+
+    // A value the field's type refuses is refused at once.
+    QCOMPARE(numeroErreur([&] { b.rs.setField(QStringLiteral("Caisse"), Value(QStringLiteral("beaucoup"))); }),
+             Erreurs::TypeIncompatible);
+    b.rs.cancelUpdate();
+    b.rs.update();
+    QCOMPARE(TestSupport::valeurSql(chemin, modifications), QStringLiteral("1"));
+}
+
+void TestRecordset::miseAJourRefusee()
+{
+    const QString chemin = m_dossier.filePath(QStringLiteral("refus.mdb"));
+    TestSupport::creerBase(chemin, TestSupport::schemaVentes(), QString::fromUtf8(ventes));
+    {
+        // The parameters row was deleted by someone else: nothing is written.
+        Base b(chemin, QStringLiteral("Parametres"));
+        TestSupport::executerSql(chemin, QStringLiteral("delete from Parametres"));
+        b.rs.setField(QStringLiteral("Hopper1"), Value(1));
+        QCOMPARE(numeroErreur([&] { b.rs.update(); }), -2147217864);
+        QCOMPARE(TestSupport::valeurSql(chemin, QStringLiteral("select count(*) from Parametres")), QStringLiteral("0"));
+    }
+    {
+        // An empty Parametres: the update at closing fails.
+        Base b(chemin, QStringLiteral("Parametres"));
+        QCOMPARE(b.rs.recordCount(), 0);
+        QCOMPARE(numeroErreur([&] { b.rs.update(); }), Erreurs::FinDeFichier);
+        QCOMPARE(numeroErreur([&] { b.rs.setField(QStringLiteral("Hopper1"), Value(1)); }), Erreurs::FinDeFichier);
+    }
+    {
+        // A query is read-only.
+        Base b(chemin, QStringLiteral("select * from ReqVentes"));
+        b.rs.setField(QStringLiteral("Montant"), Value(1));
+        QCOMPARE(numeroErreur([&] { b.rs.update(); }), 3251);
+        QCOMPARE(numeroErreur([&] { b.rs.addNew(); }), 3251);
+    }
+}
+
+void TestRecordset::ajoutEnFin()
+{
+    const QString chemin = m_dossier.filePath(QStringLiteral("MAINTEN.MDB"));
+    TestSupport::creerBase(chemin, TestSupport::schemaMaintenance(),
+                           QStringLiteral("INSERT INTO Erreurs (DateErreur, Contexte, Erreur) VALUES "
+                                          "('2026-01-01 10:00:00', 'TotalVentes', 'N°: 13 Type incompatible')"));
+    Connection c;
+    c.open(prefixe + chemin);
+    Command cmd;
+    cmd.setActiveConnection(&c);
+    cmd.setCommandText(QStringLiteral("Erreurs"));
+    Recordset rs;
+    rs.openForAppend(cmd);
+    QCOMPARE(rs.recordCount(), 0);
+    QCOMPARE(rs.fieldCount(), 4);
+    QSignalSpy ajouts(&rs, &Recordset::rowsAppended);
+    rs.addNew();
+    rs.setField(QStringLiteral("DateErreur"), Value(*DateTime::fromIso(QStringLiteral("2026-03-01 08:00:00"))));
+    rs.setField(QStringLiteral("Contexte"), Value(QStringLiteral("ReparerDatabase")));
+    rs.setField(QStringLiteral("Erreur"), Value(QStringLiteral("N°: 53 Fichier introuvable")));
+    rs.update();
+    QCOMPARE(ajouts.count(), 1);
+    QCOMPARE(ajouts.at(0).at(0).toInt(), 0);
+    QCOMPARE(rs.recordCount(), 1);
+    QCOMPARE(rs.field(QStringLiteral("NoErreur")).toInteger(), 2);
+    QCOMPARE(rs.field(QStringLiteral("DateErreur")).toString(), QStringLiteral("01/03/2026 08:00:00"));
+    rs.close();
+    c.close();
+    QCOMPARE(TestSupport::valeurSql(chemin, QStringLiteral("select DateErreur || '|' || Contexte || '|' || Erreur "
+                                                           "from Erreurs where NoErreur = 2")),
+             QStringLiteral("2026-03-01 08:00:00|ReparerDatabase|N°: 53 Fichier introuvable"));
+}
+
+void TestRecordset::ajoutSurTableTriee()
+{
+    const QString chemin = m_dossier.filePath(QStringLiteral("ajout.mdb"));
+    TestSupport::creerBase(chemin, TestSupport::schemaVentes(), QString::fromUtf8(ventes));
+    Base b(chemin, QStringLiteral("Ventes"));
+    b.rs.setSort(QStringLiteral("LaDate DESC"));
+    allerSurVente(b.rs, 3);
+    const Recordset::Bookmark signet = b.rs.bookmark();
+    b.rs.addNew();
+    b.rs.setField(QStringLiteral("LaDate"), Value(QStringLiteral("02/04/2025 12:00")));
+    b.rs.setField(QStringLiteral("Total"), Value(4.5));
+    b.rs.update();
+    // The new row comes last whatever the sort, and is current.
+    QCOMPARE(b.rs.recordCount(), 8);
+    QCOMPARE(b.rs.absolutePosition(), 7);
+    QCOMPARE(courant(b.rs), QStringLiteral("8"));
+    QCOMPARE(colonne(b.rs), QStringLiteral("4 5 3 2 1 7 6 8"));
+    QCOMPARE(TestSupport::valeurSql(chemin, QStringLiteral("select LaDate || ' ' || Total from Ventes where NoVente = 8")),
+             QStringLiteral("2025-04-02 12:00:00 4.5"));
+    // A new sort places it; old bookmarks still name their rows.
+    b.rs.setSort(QStringLiteral("LaDate DESC"));
+    QCOMPARE(colonne(b.rs), QStringLiteral("8 4 5 3 2 1 7 6"));
+    b.rs.setBookmark(signet);
+    QCOMPARE(courant(b.rs), QStringLiteral("3"));
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QTemporaryDir>
+
+class TestRecordset : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void ouvertureJournal();
+    void tri_data();
+    void tri();
+    void triRefuse();
+    void triGardeLeCourant();
+    void triTextesSansCasse();
+    void recherche_data();
+    void recherche();
+    void rechercheRefuseeNeBougePas();
+    void rechercheSautEtArriere();
+    void signets();
+    void finDeFichierEtVide();
+    void miseAJour();
+    void miseAJourRefusee();
+    void ajoutEnFin();
+    void ajoutSurTableTriee();
+
+private:
+    QString m_base;
+    QTemporaryDir m_dossier;
+};
