@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 #include <functional>
+#include <random>
 
 namespace {
 
@@ -315,6 +316,63 @@ void TestRecordset::rechercheSautEtArriere()
     QCOMPARE(numeroErreur([&] { b.rs.field(0); }), Erreurs::FinDeFichier);
     b.rs.moveNext();
     QCOMPARE(courant(b.rs), QStringLiteral("1"));
+}
+
+void TestRecordset::rechercheTrieeCommeLeParcours_data()
+{
+    // A find on the field the set is sorted on goes straight to the rows that
+    // may match; it must land where a visit of every record would.
+    QTest::addColumn<QString>("tri");
+    QTest::addColumn<QString>("critere");
+    for (const char *tri : {"Client", "Client DESC", "Montant", "Montant DESC", "NoVente DESC", "Date"}) {
+        for (const char *critere : {"[Client] like '49*'", "[Client] like '4970*'", "[Client] like '1*'", "Client = '4970120'",
+                                    "Client >= '5'", "Client < '45'", "Montant = 12.5", "Montant >= 20", "Montant < 2",
+                                    "Montant <= 0", "Montant > 99", "NoVente = 1500", "NoVente <= 3", "Date >= 01/06/2025",
+                                    "Date < 01/01/2025"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1 / %2").arg(QLatin1String(tri), QString::fromUtf8(critere))))
+                << QString::fromUtf8(tri) << QString::fromUtf8(critere);
+        }
+    }
+}
+
+void TestRecordset::rechercheTrieeCommeLeParcours()
+{
+    QFETCH(QString, tri);
+    QFETCH(QString, critere);
+    const QString chemin = m_dossier.filePath(QStringLiteral("hasard.mdb"));
+    if (!QFile::exists(chemin)) {
+        std::mt19937 alea(7);
+        QStringList lignes;
+        for (int i = 1; i <= 3000; ++i) {
+            const int sorte = int(alea() % 4);
+            const QString client = sorte == 0 ? QStringLiteral("NULL")
+                                   : sorte == 1 ? QStringLiteral("'4970%1'").arg(alea() % 1000)
+                                                : QStringLiteral("'%1'").arg(alea() % 100000);
+            lignes << QStringLiteral("(%1, '2025-%2-%3 10:00:00', %4, %5)")
+                          .arg(i)
+                          .arg(1 + alea() % 12, 2, 10, QLatin1Char('0'))
+                          .arg(1 + alea() % 28, 2, 10, QLatin1Char('0'))
+                          .arg(double(alea() % 400) / 4)
+                          .arg(client);
+        }
+        TestSupport::creerBase(chemin, TestSupport::schemaVentes(),
+                               QStringLiteral("INSERT INTO Ventes (NoVente, LaDate, Total, Client) VALUES ")
+                                   + lignes.join(QLatin1Char(',')));
+    }
+    Base b(chemin, QStringLiteral("select * from ReqVentes"));
+    b.rs.setSort(tri);
+    // The reference: the same order, but sorted first on a field that is Null
+    // everywhere, so that the find visits every record in turn.
+    Base parcours(chemin, QStringLiteral("select * from ReqVentes"));
+    parcours.rs.setSort(QStringLiteral("Ticket, ") + tri);
+    QCOMPARE(colonne(b.rs), colonne(parcours.rs));
+    for (const int depart : {0, 700, 2999}) {
+        b.rs.moveTo(depart);
+        b.rs.find(critere);
+        parcours.rs.moveTo(depart);
+        parcours.rs.find(critere);
+        QCOMPARE(b.rs.absolutePosition(), parcours.rs.absolutePosition());
+    }
 }
 
 void TestRecordset::signets()

@@ -18,6 +18,8 @@ private slots:
     void recherche();
     void rechercheRefuseeNeBougePas();
     void rechercheSautEtArriere();
+    void rechercheTrieeCommeLeParcours_data();
+    void rechercheTrieeCommeLeParcours();
     void signets();
     void finDeFichierEtVide();
     void miseAJour();
