@@ -4,12 +4,12 @@
 
 #include "FrmGestion/DataGrid.h"
 #include "FrmGestion/DataSource.h"
+#include "FrmGestion/FiltreTouches.h"
 #include "FrmGestion/LiaisonChamp.h"
 #include "shared/Plateforme.h"
 
 #include <QCalendarWidget>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -184,7 +184,11 @@ void FrmGestion::construireCalendrier()
     MonthView1 = new QCalendarWidget(Frame3);
     MonthView1->setObjectName(QStringLiteral("MonthView1"));
     MonthView1->setAccessibleName(QStringLiteral("Calendrier"));
-    MonthView1->setLocale(Plateforme::localeSysteme());
+    // Month and day names in French, as every text of the program, whatever
+    // the system's language.
+    const QLocale systeme = Plateforme::localeSysteme();
+    MonthView1->setLocale(systeme.language() == QLocale::French ? systeme
+                                                                 : QLocale(QLocale::French, QLocale::France));
     MonthView1->setDateRange(QDate(1753, 1, 1), QDate(9999, 12, 31));
     MonthView1->setSelectedDate(QDate(2008, 1, 22));
     MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
@@ -296,22 +300,12 @@ void FrmGestion::relierEvenements()
     connect(Option2, &QRadioButton::clicked, this, &FrmGestion::Option2_Click);
     connect(Option3, &QRadioButton::clicked, this, &FrmGestion::Option3_Click);
     connect(Text2, &QLineEdit::textChanged, this, &FrmGestion::Text2_Change);
-    Text2->installEventFilter(this);
-}
-
-bool FrmGestion::eventFilter(QObject *objet, QEvent *event)
-{
-    // Text2's key filter: each character key goes through Text2_KeyPress
-    // before it is inserted; control codes (below 32) are passed as well.
-    if (objet == Text2 && event->type() == QEvent::KeyPress) {
-        auto *touche = static_cast<QKeyEvent *>(event);
-        const QString texte = touche->text();
-        if (texte.size() == 1) {
-            qint16 code = qint16(texte.at(0).unicode());
-            Text2_KeyPress(code);
-            if (code == 0)
-                return true;
-        }
-    }
-    return QWidget::eventFilter(objet, event);
+    // Text2_KeyPress sees each character typed in Text2 before it is inserted.
+    Text2->installEventFilter(new FiltreTouches(
+        [this](int &code) {
+            auto KeyAscii = qint16(quint16(code));
+            Text2_KeyPress(KeyAscii);
+            code = quint16(KeyAscii);
+        },
+        Text2));
 }

@@ -133,7 +133,6 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *objet, QEvent *event) override;
 
 private:
     void construireControles();

@@ -1,5 +1,34 @@
 // The period picked on the calendar.
 #include "FrmGestion/FrmGestion.h"
 
-void FrmGestion::Command6_Click(int) {}
-void FrmGestion::MonthView1_DateClick(QDate) {}
+#include "shared/Dates.h"
+#include "shared/Plateforme.h"
+
+#include <QCalendarWidget>
+#include <QGroupBox>
+#include <QLabel>
+
+void FrmGestion::Command6_Click(int Index)
+{
+    Frame3->setVisible(true);
+    MonthView1->setVisible(true);
+    ChoixDate = Index;
+}
+
+// Runs for a mouse click on a day only (QCalendarWidget::clicked): moving the
+// selection with the keyboard or scrolling the months stores nothing.
+void FrmGestion::MonthView1_DateClick(QDate DateClicked)
+{
+    const DateTime jour = DateTime::fromDate(DateClicked);
+    // A date at midnight is written as the short date alone.
+    const QString texte = TexteDate(jour, Plateforme::localeSysteme());
+    if (ChoixDate == 0) {
+        Label2[0]->setText(texte);
+        DateDebut = jour;
+    } else {
+        Label2[1]->setText(texte);
+        DateFin = texte;
+    }
+    MonthView1->setVisible(false);
+    Frame3->setVisible(false);
+}
