@@ -23,15 +23,34 @@ Recordset &JeuDe(const DataSource *source)
     return *source->recordset();
 }
 
-// "Date >=" (or "LaDate >=") followed by the text read as a date by the
-// system's conventions, written in the system's ordinary form.
-QString CritereDate(const QString &champ, const QString &texte)
+// The text read as a date by the system's conventions; a text that is no date
+// is the platform's type mismatch.
+DateTime LireDate(const QString &texte)
 {
-    const QLocale locale = Plateforme::localeSysteme();
-    const std::optional<DateTime> date = AnalyserDate(texte, locale);
+    const std::optional<DateTime> date = AnalyserDate(texte, Plateforme::localeSysteme());
     if (!date)
         throw RuntimeError(Erreurs::TypeIncompatible, QStringLiteral("Type incompatible"));
-    return champ + QStringLiteral(" >=") + TexteDate(*date, locale);
+    return *date;
+}
+
+QString TexteCritere(const DateTime &date) { return TexteDate(date, Plateforme::localeSysteme()); }
+
+// The journal's date mode: "Date >=" followed by the date in the system's
+// ordinary form (the short date, and the time unless it is midnight).
+QString CritereVente(const QString &texte) { return QStringLiteral("Date >=") + TexteCritere(LireDate(texte)); }
+
+// The card-batch list, always newest first: the newest upload made on or
+// before the day typed, or at or before the moment when a time is typed.
+QString CritereTelecollecte(const QString &texte)
+{
+    constexpr std::int64_t Jour = 86400;
+    const DateTime date = LireDate(texte);
+    const DateTime dernier = DateTime::fromDate(QDate(9999, 12, 31));
+    if (date.secondsOfDay() == 0 && date < dernier)
+        return QStringLiteral("LaDate <") + TexteCritere(DateTime{date.secondes + Jour});
+    if (date.secondsOfDay() == 0)
+        return QStringLiteral("LaDate <=") + TexteCritere(DateTime{date.secondes + Jour - 1});
+    return QStringLiteral("LaDate <=") + TexteCritere(date);
 }
 
 // Runs one step of the search under its failure path.
@@ -117,12 +136,12 @@ void FrmGestion::Text2_Change()
     };
 
     if (DataGrid1->isHidden()) {
-        // The card-batch list: searched by date on LaDate, as the date mode
-        // searches the journal.
+        // The card-batch list is searched by date whatever option is
+        // selected, with the date mode's threshold and from the current
+        // record; the parameters record is never searched.
         Chercher(Adodc3, etape, [this](Recordset &rs) {
             if (Text2->text().size() >= 8)
-                rs.find(CritereDate(QStringLiteral("LaDate"), Text2->text()), 0, Recordset::adSearchForward,
-                        Recordset::FromCurrent);
+                rs.find(CritereTelecollecte(Text2->text()), 0, Recordset::adSearchForward, Recordset::FromCurrent);
         });
         return;
     }
@@ -134,8 +153,7 @@ void FrmGestion::Text2_Change()
             rs.find(QStringLiteral("[Client] like '") + Text2->text().toUpper() + QStringLiteral("*'"), 0,
                     Recordset::adSearchForward, Recordset::FromFirst);
         else if (Option1->isChecked() && Text2->text().size() >= 8)
-            rs.find(CritereDate(QStringLiteral("Date"), Text2->text()), 0, Recordset::adSearchForward,
-                    Recordset::FromCurrent);
+            rs.find(CritereVente(Text2->text()), 0, Recordset::adSearchForward, Recordset::FromCurrent);
         else if (Option3->isChecked())
             rs.find(QStringLiteral("NoVente =") + Text2->text(), 0, Recordset::adSearchForward,
                     Recordset::FromFirst);
