@@ -191,5 +191,21 @@ int main(int argc, char *argv[])
     for (const Mesure &m : parMode)
         imprimer(m);
     imprimer(changement);
+
+    // The record set alone, without the window: what the engine costs.
+    sortie << Qt::endl << "Le jeu d'enregistrements seul (sans la fenêtre)" << Qt::endl;
+    const auto seul = [](int) {};
+    rs.setSort(QStringLiteral("Client"));
+    mesurer(QStringLiteral("Find [Client] like, six chiffres"), repetitions, seul, [&](int i) {
+        rs.find(QStringLiteral("[Client] like '") + cartes[i].left(6) + QStringLiteral("*'"), 0,
+                Recordset::adSearchForward, Recordset::FromFirst);
+    });
+    rs.setSort(QStringLiteral("NoVente"));
+    mesurer(QStringLiteral("Find NoVente =, trouvée"), repetitions, seul, [&](int i) {
+        rs.find(QStringLiteral("NoVente =") + factures[i], 0, Recordset::adSearchForward, Recordset::FromFirst);
+    });
+    mesurer(QStringLiteral("Bookmark puis retour"), repetitions, seul, [&](int) { rs.setBookmark(rs.bookmark()); });
+    mesurer(QStringLiteral("déplacement seul (grille et ticket suivent)"), repetitions, seul,
+            [&](int i) { rs.moveTo((i * 7919) % total); });
     return 0;
 }
