@@ -27,6 +27,22 @@ void placer(QWidget *w, int gauche, int haut, int largeur, int hauteur)
     w->setGeometry(px(gauche), px(haut), px(largeur), px(hauteur));
 }
 
+// "MS Sans Serif" is a Windows bitmap font: where it is missing, prefer a
+// face of Helvetica's narrow metrics to the wide default, so the captions and
+// columns sized for it still fit.
+void substituerPolice()
+{
+    static const bool fait = [] {
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                    QStringLiteral("Nimbus Sans"), QStringLiteral("Nimbus Sans L"),
+                                    QStringLiteral("Helvetica"), QStringLiteral("Arial"),
+                                    QStringLiteral("DejaVu Sans Condensed")});
+        return true;
+    }();
+    (void)fait;
+}
+
 QFont police(double points, bool gras)
 {
     QFont f(QStringLiteral("MS Sans Serif"));
@@ -87,6 +103,7 @@ QPixmap iconeCalendrier()
 FrmGestion::FrmGestion(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FrmGestion"));
+    substituerPolice();
     setWindowTitle(QStringLiteral("Gestion"));
     setFont(police(8.25, false));
     resize(px(13680), px(11145));

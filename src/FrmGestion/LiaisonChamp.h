@@ -1,11 +1,11 @@
 #pragma once
 
+#include "FrmGestion/DataSource.h"
 #include "shared/FormatAffichage.h"
 
 #include <QObject>
 #include <QPointer>
 
-class DataSource;
 class QWidget;
 
 // Binds a text box (QPlainTextEdit or QLineEdit) to one field of a data

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+class FrmGestion;
+class QTableView;
+
+// A kiosk folder in a temporary directory that becomes the application
+// folder: the sales database (four sales, two card batches, one parameters
+// row), an empty MAINTEN.MDB, and velmara.ini when asked.
+struct Kiosque
+{
+    // `fichierBase` empty: no database file at all.
+    explicit Kiosque(const QString &fichierBase = QStringLiteral("dacorvane.mdb"));
+    ~Kiosque();
+
+    void ecrireIni(const QByteArray &contenu);
+    void executerSql(const QString &sql);
+    QString valeurSql(const QString &sql) const;
+    int nombreErreursJournalisees() const;
+
+    QTemporaryDir dossier;
+    QString base;   // path of the sales database file ("" when none)
+};
+
+// Tickets of the fixture's rows.
+namespace Fixture {
+extern const char *const sqlDonnees;
+}
+
+// The journal grid's table view and the card-batch grid's.
+QTableView *tableJournal(FrmGestion &f);
+QTableView *tableTelecollectes(FrmGestion &f);

@@ -1,0 +1,299 @@
+// Start-up (Form_Load), its unhandled-error path, and shut-down (Form_Unload).
+#include "tst_fenetre.h"
+
+#include "Kiosque.h"
+#include "TestSupport.h"
+
+#include "FrmGestion/Application.h"
+#include "FrmGestion/DataGrid.h"
+#include "FrmGestion/FrmGestion.h"
+#include "FrmGestion/LiaisonChamp.h"
+#include "shared/RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+QString cheminProgramme()
+{
+    const QByteArray bin = qgetenv("CORVANE_BIN");
+    const QString dossier = bin.isEmpty() ? QCoreApplication::applicationDirPath() : QString::fromLocal8Bit(bin);
+    return dossier + QStringLiteral("/corvane");
+}
+
+QProcessEnvironment environnementProgramme()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
+// True once the process holds a file of `dossier` open whose name is `nom`
+// (case-blind): the start-up has reached the connection.
+bool tientOuvert(qint64 pid, const QString &nom)
+{
+    const QDir fd(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString &entree : fd.entryList(QDir::NoDotAndDotDot | QDir::System | QDir::Files)) {
+        const QString cible = QFile::symLinkTarget(fd.filePath(entree));
+        if (QFileInfo(cible).fileName().compare(nom, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void TestDemarrage::ouvreLeJournal()
+{
+    Kiosque k;
+    FrmGestion f;
+    // Showing the window runs the start-up.
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+
+    QVERIFY(f.findChild<DataGrid *>(QStringLiteral("DataGrid1"))->isVisible());
+    QVERIFY(!f.findChild<DataGrid *>(QStringLiteral("DataGrid2"))->isVisible());
+    QVERIFY(f.findChild<QGroupBox *>(QStringLiteral("Frame2"))->isVisible());
+    QVERIFY(!f.findChild<QGroupBox *>(QStringLiteral("Frame1"))->isVisible());
+    QVERIFY(!f.findChild<QGroupBox *>(QStringLiteral("Frame3"))->isVisible());
+
+    // Newest sale first, current, its ticket in the box.
+    QTableView *journal = tableJournal(f);
+    QCOMPARE(journal->model()->rowCount(), 4);
+    QCOMPARE(journal->model()->index(0, 0).data().toString(), QStringLiteral("3"));
+    QCOMPARE(journal->currentIndex().row(), 0);
+    QCOMPARE(f.RsVentes.field(QStringLiteral("NoVente")).toInteger(), 3);
+    auto *ticket = f.findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+    QCOMPARE(ticket->toPlainText().split(QLatin1Char('\n')), (QStringList{"Vente 3", "Merci"}));
+    QCOMPARE(f.LiaisonText1->valeur(), QStringLiteral("Vente 3\r\nMerci"));
+
+    const QString dossier = k.dossier.path();
+    QCOMPARE(f.CheminIni, dossier + QStringLiteral("/velmara.ini"));
+    QCOMPARE(f.CheminBase, dossier + QStringLiteral("/DACORVANE.mdb"));
+    QCOMPARE(f.ChaineConnexion, QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + dossier
+                                    + QStringLiteral("/DACORVANE.mdb;Jet OLEDB:Database Password="));
+    QVERIFY(f.Connexion.isOpen());
+    QCOMPARE(f.RsParametres.recordCount(), 1);
+    QCOMPARE(f.RsTelecollectes.recordCount(), 2);
+    QCOMPARE(f.RsTelecollectes.field(QStringLiteral("Ticket")).toString(), QStringLiteral("Télécollecte 2"));
+    f.close();
+}
+
+void TestDemarrage::nomDeLaBase_data()
+{
+    QTest::addColumn<QString>("fichier");
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("attendu");
+    QTest::newRow("sans velmara.ini") << "dacorvane.mdb" << QByteArray() << "DACORVANE.mdb";
+    QTest::newRow("clé absente") << "dacorvane.mdb" << QByteArray("[Base de donn\xe9""e]\r\nAutre=x\r\n")
+                                 << "DACORVANE.mdb";
+    QTest::newRow("nom entouré de blancs") << "kiosque.mdb"
+                                           << QByteArray("[Base de donn\xe9""e]\r\nNom=  kiosque  \r\n")
+                                           << "KIOSQUE.mdb";
+    QTest::newRow("fichier en capitales") << "KIOSQUE.MDB" << QByteArray("[base de donn\xe9""e]\r\nnom=Kiosque\r\n")
+                                          << "KIOSQUE.mdb";
+}
+
+void TestDemarrage::nomDeLaBase()
+{
+    QFETCH(QString, fichier);
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, attendu);
+    Kiosque k(fichier);
+    if (!ini.isNull())
+        k.ecrireIni(ini);
+    FrmGestion f;
+    f.Form_Load();
+    QCOMPARE(f.CheminBase, k.dossier.path() + QLatin1Char('/') + attendu);
+    QVERIFY2(f.windowTitle().startsWith(QStringLiteral("Gestion - ") + attendu + QStringLiteral("  ")),
+             qPrintable(f.windowTitle()));
+    QCOMPARE(f.RsVentes.recordCount(), 4);
+    // The file keeps its own name on disk.
+    QVERIFY(QFileInfo::exists(k.dossier.filePath(fichier)));
+}
+
+void TestDemarrage::legende_data()
+{
+    QTest::addColumn<QDateTime>("modification");
+    QTest::addColumn<QString>("attendue");
+    QTest::newRow("à minuit") << QDateTime(QDate(2026, 12, 5), QTime(0, 0))
+                              << QStringLiteral("Gestion - DACORVANE.mdb  05/12/2026");
+    QTest::newRow("dans la journée") << QDateTime(QDate(2026, 12, 5), QTime(11, 38, 56))
+                                     << QStringLiteral("Gestion - DACORVANE.mdb  05/12/2026 11:38:56");
+    QTest::newRow("une seconde après minuit") << QDateTime(QDate(2026, 1, 31), QTime(0, 0, 1))
+                                              << QStringLiteral("Gestion - DACORVANE.mdb  31/01/2026 00:00:01");
+}
+
+void TestDemarrage::legende()
+{
+    QFETCH(QDateTime, modification);
+    QFETCH(QString, attendue);
+    Kiosque k;
+    {
+        QFile base(k.base);
+        QVERIFY(base.open(QIODevice::ReadWrite));
+        QVERIFY(base.setFileTime(modification, QFileDevice::FileModificationTime));
+    }
+    FrmGestion f;
+    f.Form_Load();
+    QCOMPARE(f.windowTitle(), attendue);
+}
+
+void TestDemarrage::erreurDemarrage_data()
+{
+    QTest::addColumn<QString>("fichier");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("numero");   // 0: any number
+    QTest::addColumn<bool>("legendeFaite");
+
+    QTest::newRow("base introuvable") << QString() << QString() << int(Erreurs::FichierIntrouvable) << false;
+    QTest::newRow("pas une base") << QStringLiteral("pas une base") << QString() << int(Erreurs::FormatNonReconnu)
+                                  << true;
+    QTest::newRow("ReqVentes absente") << QStringLiteral("dacorvane.mdb") << QStringLiteral("DROP VIEW ReqVentes")
+                                       << 0 << true;
+    QTest::newRow("Parametres absente") << QStringLiteral("dacorvane.mdb") << QStringLiteral("DROP TABLE Parametres")
+                                        << 0 << true;
+    QTest::newRow("Telecollectes absente") << QStringLiteral("dacorvane.mdb")
+                                           << QStringLiteral("DROP TABLE Telecollectes") << 0 << true;
+}
+
+void TestDemarrage::erreurDemarrage()
+{
+    QFETCH(QString, fichier);
+    QFETCH(QString, sql);
+    QFETCH(int, numero);
+    QFETCH(bool, legendeFaite);
+
+    Kiosque k(fichier == QStringLiteral("dacorvane.mdb") ? fichier : QString());
+    if (fichier == QStringLiteral("pas une base")) {
+        QFile f(k.dossier.filePath(QStringLiteral("dacorvane.mdb")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    }
+    if (!sql.isEmpty())
+        k.executerSql(sql);
+
+    TestSupport::BoiteMessageTest boite;
+    FrmGestion f;
+    bool leve = false;
+    try {
+        f.Form_Load();
+    } catch (const RuntimeError &e) {
+        leve = true;
+        if (numero != 0)
+            QCOMPARE(e.number(), numero);
+        QVERIFY(!e.description().isEmpty());
+        // The message the program ends with names the error.
+        QVERIFY(Application::MessageErreurExecution(e).contains(e.description()));
+    }
+    QVERIFY(leve);
+    // The unhandled path logs nothing and shows no trapped-error message.
+    QCOMPARE(k.nombreErreursJournalisees(), 0);
+    QVERIFY(boite.textes.isEmpty());
+    QCOMPARE(f.windowTitle().startsWith(QStringLiteral("Gestion - DACORVANE.mdb  ")), legendeFaite);
+}
+
+void TestDemarrage::messageErreurExecution()
+{
+    const RuntimeError erreur(Erreurs::FichierIntrouvable, QStringLiteral("Fichier introuvable"));
+    QCOMPARE(Application::MessageErreurExecution(erreur),
+             QStringLiteral("Erreur d'exécution '53':\n\nFichier introuvable"));
+    TestSupport::BoiteMessageTest boite;
+    Application::SignalerErreurExecution(erreur);
+    QCOMPARE(boite.titres, QStringList{QStringLiteral("Erreur d'exécution")});
+    QCOMPARE(boite.textes, QStringList{Application::MessageErreurExecution(erreur)});
+}
+
+void TestDemarrage::programmeBaseManquante()
+{
+    Kiosque k{QString()};
+    QProcess programme;
+    programme.setProcessEnvironment(environnementProgramme());
+    programme.start(cheminProgramme(), {QStringLiteral("--dossier"), k.dossier.path()});
+    QVERIFY2(programme.waitForStarted(), qPrintable(programme.errorString()));
+
+    // The message goes to standard error, then waits in its box for the
+    // operator; SIGTERM closes the box, and the program ends with status 1.
+    QByteArray erreurs;
+    while (!erreurs.contains("Fichier introuvable") && programme.state() == QProcess::Running) {
+        programme.waitForReadyRead(1000);
+        erreurs += programme.readAllStandardError();
+    }
+    QVERIFY2(erreurs.contains("Erreur d'exécution '53':\n\nFichier introuvable"), erreurs.constData());
+    programme.terminate();
+    QVERIFY(programme.waitForFinished(60000));
+    QCOMPARE(programme.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(programme.exitCode(), 1);
+    QCOMPARE(k.nombreErreursJournalisees(), 0);
+}
+
+void TestDemarrage::programmeSigterm()
+{
+    Kiosque k;
+    QProcess programme;
+    programme.setProcessEnvironment(environnementProgramme());
+    programme.setProcessChannelMode(QProcess::ForwardedChannels);
+    programme.start(cheminProgramme(), {QStringLiteral("--dossier"), k.dossier.path()});
+    QVERIFY2(programme.waitForStarted(), qPrintable(programme.errorString()));
+    for (int i = 0; i < 600 && !tientOuvert(programme.processId(), QStringLiteral("dacorvane.mdb")); ++i)
+        QVERIFY(!programme.waitForFinished(100));
+    QVERIFY(tientOuvert(programme.processId(), QStringLiteral("dacorvane.mdb")));
+    // SIGTERM closes the window through its shut-down: a normal end.
+    programme.terminate();
+    QVERIFY(programme.waitForFinished(60000));
+    QCOMPARE(programme.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(programme.exitCode(), 0);
+}
+
+void TestDemarrage::finEcritParametres()
+{
+    Kiosque k;
+    FrmGestion f;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    f.RsParametres.setField(QStringLiteral("Caisse"), Value(Currency{999000}));
+    // "Fin" closes the window, which runs the shut-down.
+    f.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
+    QVERIFY(!f.isVisible());
+    QVERIFY(!f.Connexion.isOpen());
+    QCOMPARE(k.valeurSql(QStringLiteral("SELECT Caisse FROM Parametres")), QStringLiteral("99.9"));
+}
+
+void TestDemarrage::finParametresVide()
+{
+    {
+        // No parameters row: nothing to write, the connection still closes.
+        Kiosque k;
+        k.executerSql(QStringLiteral("DELETE FROM Parametres"));
+        FrmGestion f;
+        f.Form_Load();
+        QCOMPARE(f.RsParametres.recordCount(), 0);
+        f.close();
+        QVERIFY(!f.Connexion.isOpen());
+    }
+    {
+        // A write-back that fails is skipped; the connection still closes.
+        Kiosque k;
+        FrmGestion f;
+        f.Form_Load();
+        f.RsParametres.setField(QStringLiteral("Caisse"), Value(Currency{10000}));
+        k.executerSql(QStringLiteral("DROP TABLE Parametres"));
+        f.close();
+        QVERIFY(!f.Connexion.isOpen());
+    }
+    {
+        // Closing a window whose start-up failed ends quietly too.
+        Kiosque k{QString()};
+        FrmGestion f;
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, f.Form_Load());
+        f.close();
+        QVERIFY(!f.Connexion.isOpen());
+    }
+}

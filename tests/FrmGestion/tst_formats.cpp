@@ -1,0 +1,98 @@
+// The currency display format, field display, and the command line.
+#include "tst_fenetre.h"
+
+#include "shared/FormatAffichage.h"
+#include "shared/LigneDeCommande.h"
+
+#include <QtTest>
+#include <limits>
+
+Q_DECLARE_METATYPE(Value)
+
+void TestFormats::formatMonetaire_data()
+{
+    QTest::addColumn<qint64>("dixMilliemes");
+    QTest::addColumn<QString>("texte");
+    QTest::newRow("zéro") << qint64(0) << "0,00 €";
+    QTest::newRow("centimes") << qint64(500) << "0,05 €";
+    QTest::newRow("sans groupe") << qint64(9999900) << "999,99 €";
+    QTest::newRow("un groupe") << qint64(12345000) << "1\u00a0234,50 €";
+    QTest::newRow("millions") << qint64(12345678900) << "1\u00a0234\u00a0567,89 €";
+    QTest::newRow("négatif") << qint64(-12345000) << "-1\u00a0234,50 €";
+    QTest::newRow("demi-centime vers le haut") << qint64(50) << "0,01 €";
+    QTest::newRow("sous le demi-centime") << qint64(49) << "0,00 €";
+    QTest::newRow("demi-centime négatif") << qint64(-50) << "-0,01 €";
+    QTest::newRow("négatif arrondi à zéro") << qint64(-49) << "0,00 €";
+    QTest::newRow("retenue sur les groupes") << qint64(9999995) << "1\u00a0000,00 €";
+    QTest::newRow("le plus grand") << std::numeric_limits<qint64>::max()
+                                   << "922\u00a0337\u00a0203\u00a0685\u00a0477,58 €";
+    QTest::newRow("le plus petit") << std::numeric_limits<qint64>::min()
+                                   << "-922\u00a0337\u00a0203\u00a0685\u00a0477,58 €";
+}
+
+void TestFormats::formatMonetaire()
+{
+    QFETCH(qint64, dixMilliemes);
+    QFETCH(QString, texte);
+    QCOMPARE(FormatMonetaire(Currency{dixMilliemes}), texte);
+}
+
+void TestFormats::texteAffiche_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<Value>("valeur");
+    QTest::addColumn<QString>("texte");
+    const int tel = int(FormatChamp::TelQuel), mon = int(FormatChamp::Monetaire), ent = int(FormatChamp::Entier);
+    QTest::newRow("Null tel quel") << tel << Value() << "";
+    QTest::newRow("Null monétaire") << mon << Value() << "";
+    QTest::newRow("Null entier") << ent << Value() << "";
+    QTest::newRow("réel monétaire") << mon << Value(2.5) << "2,50 €";
+    QTest::newRow("entier monétaire") << mon << Value(1500) << "1\u00a0500,00 €";
+    QTest::newRow("texte dans une colonne monétaire") << mon << Value("abc") << "abc";
+    QTest::newRow("entier") << ent << Value(100) << "100";
+    QTest::newRow("entier arrondi") << ent << Value(2.5) << "3";
+    QTest::newRow("entier négatif arrondi") << ent << Value(-2.5) << "-3";
+    QTest::newRow("tel quel") << tel << Value(42) << "42";
+}
+
+void TestFormats::texteAffiche()
+{
+    QFETCH(int, format);
+    QFETCH(Value, valeur);
+    QFETCH(QString, texte);
+    QCOMPARE(TexteAffiche(valeur, FormatChamp(format)), texte);
+}
+
+void TestFormats::ligneDeCommande_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("dossierDonne");
+    QTest::addColumn<bool>("aide");
+    QTest::addColumn<bool>("erreur");
+    QTest::newRow("rien") << QStringList{} << false << false << false;
+    QTest::newRow("--dossier") << QStringList{"--dossier", "<tmp>"} << true << false << false;
+    QTest::newRow("--dossier=") << QStringList{"--dossier=<tmp>"} << true << false << false;
+    QTest::newRow("--help") << QStringList{"--help"} << false << true << false;
+    QTest::newRow("-h") << QStringList{"-h"} << false << true << false;
+    QTest::newRow("dossier sans valeur") << QStringList{"--dossier"} << false << false << true;
+    QTest::newRow("dossier introuvable") << QStringList{"--dossier", "/nulle/part/ici"} << true << false << true;
+    QTest::newRow("option inconnue") << QStringList{"--rien"} << false << false << true;
+    QTest::newRow("argument en trop") << QStringList{"fichier.mdb"} << false << false << true;
+}
+
+void TestFormats::ligneDeCommande()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, dossierDonne);
+    QFETCH(bool, aide);
+    QFETCH(bool, erreur);
+    QTemporaryDir tmp;
+    arguments.replaceInStrings(QStringLiteral("<tmp>"), tmp.path());
+    arguments.prepend(QStringLiteral("corvane"));
+    const OptionsLigneDeCommande options = AnalyserLigneDeCommande(arguments);
+    QCOMPARE(!options.dossier.isEmpty(), dossierDonne);
+    QCOMPARE(options.aide, aide);
+    QCOMPARE(!options.erreur.isEmpty(), erreur);
+    if (dossierDonne && !erreur)
+        QCOMPARE(options.dossier, tmp.path());
+}

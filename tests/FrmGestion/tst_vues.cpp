@@ -1,0 +1,271 @@
+// The journal and card-batch views: grids, ticket box, header-click sort.
+#include "tst_fenetre.h"
+
+#include "Kiosque.h"
+#include "TestSupport.h"
+
+#include "FrmGestion/DataGrid.h"
+#include "FrmGestion/FrmGestion.h"
+
+#include <QAbstractItemModelTester>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+QString ticket(FrmGestion &f)
+{
+    return f.findChild<QPlainTextEdit *>(QStringLiteral("Text1"))->toPlainText();
+}
+
+QList<int> ordreJournal(FrmGestion &f)
+{
+    QList<int> numeros;
+    QAbstractItemModel *m = tableJournal(f)->model();
+    for (int i = 0; i < m->rowCount(); ++i)
+        numeros << m->index(i, 0).data().toInt();
+    return numeros;
+}
+
+void cliquerEntete(QTableView *table, int colonne)
+{
+    QHeaderView *entete = table->horizontalHeader();
+    const QPoint centre(entete->sectionViewportPosition(colonne) + entete->sectionSize(colonne) / 2,
+                        entete->height() / 2);
+    QTest::mouseClick(entete->viewport(), Qt::LeftButton, {}, centre);
+}
+
+} // namespace
+
+void TestVues::cellules_data()
+{
+    QTest::addColumn<QString>("grille");
+    QTest::addColumn<int>("ligne");
+    QTest::addColumn<int>("colonne");
+    QTest::addColumn<QString>("texte");
+    QTest::addColumn<int>("alignement");
+
+    const int g = Qt::AlignLeft, d = Qt::AlignRight, c = Qt::AlignHCenter;
+    const QString journal = QStringLiteral("DataGrid1");
+    QTest::newRow("No Facture") << journal << 0 << 0 << "3" << g;
+    QTest::newRow("date à minuit") << journal << 0 << 1 << "01/03/2026" << g;
+    QTest::newRow("date et heure") << journal << 1 << 1 << "10/02/2026 14:00:00" << g;
+    QTest::newRow("montant") << journal << 0 << 2 << "3,20 €" << d;
+    QTest::newRow("montant groupé") << journal << 1 << 2 << "1\u00a0234,50 €" << d;
+    QTest::newRow("type de paiement") << journal << 1 << 3 << "1" << g;
+    QTest::newRow("carte") << journal << 0 << 4 << "5132000011112222" << g;
+    QTest::newRow("sans carte") << journal << 1 << 4 << "" << g;
+    QTest::newRow("jetons") << journal << 2 << 5 << "5" << c;
+    QTest::newRow("payé") << journal << 1 << 6 << "1\u00a0240,00 €" << d;
+    QTest::newRow("rendu") << journal << 1 << 7 << "5,50 €" << d;
+    QTest::newRow("rendu nul") << journal << 0 << 7 << "0,00 €" << d;
+    QTest::newRow("télécollecte") << QStringLiteral("DataGrid2") << 0 << 0 << "11/02/2026 02:00:00" << g;
+}
+
+void TestVues::cellules()
+{
+    QFETCH(QString, grille);
+    QFETCH(int, ligne);
+    QFETCH(int, colonne);
+    QFETCH(QString, texte);
+    QFETCH(int, alignement);
+    Kiosque k;
+    FrmGestion f;
+    f.Form_Load();
+    const QModelIndex i = f.findChild<DataGrid *>(grille)->table()->model()->index(ligne, colonne);
+    QCOMPARE(i.data().toString(), texte);
+    const int horizontal = int(i.data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask);
+    QCOMPARE(horizontal, alignement);
+}
+
+void TestVues::basculeGardeEnregistrements()
+{
+    Kiosque k;
+    FrmGestion f;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    auto *frame2 = f.findChild<QGroupBox *>(QStringLiteral("Frame2"));
+    auto *grille1 = f.findChild<DataGrid *>(QStringLiteral("DataGrid1"));
+    auto *grille2 = f.findChild<DataGrid *>(QStringLiteral("DataGrid2"));
+    auto *recherche = f.findChild<QLineEdit *>(QStringLiteral("Text2"));
+
+    f.RsVentes.moveTo(2);
+    QCOMPARE(ticket(f), QStringLiteral("Vente 1\nCarte"));
+
+    recherche->setText(QStringLiteral("12"));
+    QTest::mouseClick(f.findChild<QWidget *>(QStringLiteral("Command2")), Qt::LeftButton);
+    QVERIFY(!frame2->isVisible());
+    QVERIFY(grille2->isVisible());
+    QVERIFY(!grille1->isVisible());
+    QVERIFY(recherche->text().isEmpty());
+    QVERIFY(recherche->isVisible());
+    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 2"));
+    f.RsTelecollectes.moveTo(1);
+    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 1"));
+    QCOMPARE(tableTelecollectes(f)->currentIndex().row(), 1);
+
+    // Moving the journal while it is not shown leaves the ticket alone.
+    f.RsVentes.moveTo(2);
+    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 1"));
+
+    QTest::mouseClick(f.findChild<QWidget *>(QStringLiteral("Command1")), Qt::LeftButton);
+    QVERIFY(frame2->isVisible());
+    QVERIFY(grille1->isVisible());
+    QVERIFY(!grille2->isVisible());
+    QCOMPARE(f.RsVentes.absolutePosition(), 2);
+    QCOMPARE(tableJournal(f)->currentIndex().row(), 2);
+    QCOMPARE(ticket(f), QStringLiteral("Vente 1\nCarte"));
+
+    // Each view comes back on its own record, however often it is shown.
+    f.Command1_Click();
+    f.Command2_Click();
+    QCOMPARE(f.RsTelecollectes.absolutePosition(), 1);
+    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 1"));
+}
+
+void TestVues::grilleEtEnregistrement()
+{
+    Kiosque k;
+    FrmGestion f;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QTableView *table = tableJournal(f);
+
+    // The grid moves the record set...
+    table->setCurrentIndex(table->model()->index(1, 3));
+    QCOMPARE(f.RsVentes.absolutePosition(), 1);
+    QCOMPARE(ticket(f), QStringLiteral("Vente 2"));
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Down);
+    QCOMPARE(f.RsVentes.absolutePosition(), 2);
+    QCOMPARE(f.RsVentes.field(QStringLiteral("NoVente")).toInteger(), 1);
+
+    // ...and follows it.
+    f.RsVentes.moveTo(3);
+    QCOMPARE(table->currentIndex().row(), 3);
+    QVERIFY(table->selectionModel()->isRowSelected(3, {}));
+    QCOMPARE(ticket(f), QStringLiteral("Vente 4"));
+
+    // At end of file: no current row and an empty ticket.
+    f.RsVentes.moveTo(f.RsVentes.recordCount());
+    QVERIFY(!table->selectionModel()->hasSelection());
+    QCOMPARE(ticket(f), QString());
+}
+
+void TestVues::triEntete_data()
+{
+    QTest::addColumn<int>("colonne");
+    QTest::addColumn<QList<int>>("ordre");
+    QTest::newRow("No Facture") << 0 << QList<int>{1, 2, 3, 4};
+    QTest::newRow("Date") << 1 << QList<int>{4, 1, 2, 3};
+    QTest::newRow("Montant") << 2 << QList<int>{3, 4, 1, 2};
+    QTest::newRow("Nb Jeton") << 5 << QList<int>{3, 4, 2, 1};
+    QTest::newRow("Payé") << 6 << QList<int>{3, 4, 1, 2};
+    QTest::newRow("Rendu") << 7 << QList<int>{3, 1, 4, 2};
+}
+
+void TestVues::triEntete()
+{
+    QFETCH(int, colonne);
+    QFETCH(QList<int>, ordre);
+    Kiosque k;
+    FrmGestion f;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QTableView *table = tableJournal(f);
+    QCOMPARE(ordreJournal(f), (QList<int>{3, 2, 1, 4}));
+
+    // The same header twice: ascending both times, no toggle.
+    for (int clic = 0; clic < 2; ++clic) {
+        cliquerEntete(table, colonne);
+        QCOMPARE(ordreJournal(f), ordre);
+        QCOMPARE(f.RsVentes.sort(), f.RsVentes.fieldName(colonne));
+        // The current sale stays current, in its new place.
+        QCOMPARE(f.RsVentes.field(QStringLiteral("NoVente")).toInteger(), 3);
+        QCOMPARE(table->currentIndex().row(), int(ordre.indexOf(3)));
+        QCOMPARE(ticket(f), QStringLiteral("Vente 3\nMerci"));
+    }
+    QVERIFY(!table->horizontalHeader()->isSortIndicatorShown());
+}
+
+void TestVues::triEnteteEchoue_data()
+{
+    QTest::addColumn<int>("colonne");
+    QTest::newRow("au-delà des champs") << 9;
+    QTest::newRow("très au-delà") << 42;
+    QTest::newRow("négative") << -1;
+}
+
+void TestVues::triEnteteEchoue()
+{
+    QFETCH(int, colonne);
+    Kiosque k;
+    FrmGestion f;
+    f.Form_Load();
+    f.DataGrid1_HeadClick(2);
+    f.RsVentes.moveTo(1);
+    const QList<int> avant = ordreJournal(f);
+    const QString triAvant = f.RsVentes.sort();
+
+    f.DataGrid1_HeadClick(colonne);
+    QCOMPARE(f.RsVentes.sort(), triAvant);
+    QCOMPARE(ordreJournal(f), avant);
+    QCOMPARE(f.RsVentes.absolutePosition(), 1);
+}
+
+void TestVues::journalVide()
+{
+    Kiosque k;
+    k.executerSql(QStringLiteral("DELETE FROM Ventes; DELETE FROM Telecollectes"));
+    FrmGestion f;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QCOMPARE(tableJournal(f)->model()->rowCount(), 0);
+    QCOMPARE(ticket(f), QString());
+    cliquerEntete(tableJournal(f), 2);
+    QCOMPARE(tableJournal(f)->model()->rowCount(), 0);
+    f.Command2_Click();
+    QCOMPARE(tableTelecollectes(f)->model()->rowCount(), 0);
+    QCOMPARE(ticket(f), QString());
+}
+
+void TestVues::panneauParametres()
+{
+    Kiosque k;
+    FrmGestion f;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QVERIFY(!f.findChild<QGroupBox *>(QStringLiteral("Frame1"))->isVisible());
+    const QStringList attendus = {"1,50 €", "2,00 €", "2,50 €", "3,00 €", "3,50 €", "1", "2", "3", "4", "5",
+                                  "100", "200", "55,30 €"};
+    for (int i = 0; i < 13; ++i)
+        QCOMPARE(f.findChild<QLineEdit *>(QStringLiteral("Text4(%1)").arg(i))->text(), attendus.at(i));
+}
+
+void TestVues::modeles()
+{
+    Kiosque k;
+    FrmGestion f;
+    // Attached before the start-up, so they see every change the run makes.
+    QAbstractItemModelTester journal(tableJournal(f)->model(),
+                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester telecollectes(tableTelecollectes(f)->model(),
+                                           QAbstractItemModelTester::FailureReportingMode::QtTest);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    for (int colonne : {2, 0, 7, 42})
+        f.DataGrid1_HeadClick(colonne);
+    f.RsVentes.moveTo(3);
+    f.Command2_Click();
+    f.RsTelecollectes.moveTo(1);
+    f.Command1_Click();
+    f.close();
+    f.RsVentes.close();
+    f.RsTelecollectes.close();
+    QCOMPARE(tableJournal(f)->model()->rowCount(), 0);
+    QCOMPARE(tableTelecollectes(f)->model()->rowCount(), 0);
+}
