@@ -24,6 +24,8 @@ struct Base
         const int flags = SQLITE_OPEN_READWRITE | (creer ? SQLITE_OPEN_CREATE : 0);
         if (sqlite3_open_v2(chemin.toUtf8().constData(), &db, flags, nullptr) != SQLITE_OK)
             qFatal("cannot open %s: %s", qPrintable(chemin), sqlite3_errmsg(db));
+        // Fixtures live in temporary folders: no fsync per statement.
+        executer(QStringLiteral("PRAGMA synchronous=OFF"));
     }
     ~Base() { sqlite3_close(db); }
     void executer(const QString &sql)
