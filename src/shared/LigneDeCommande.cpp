@@ -26,7 +26,9 @@ OptionsLigneDeCommande AnalyserLigneDeCommande(const QStringList &arguments)
         const QStringList inconnues = analyseur.unknownOptionNames();
         options.erreur = inconnues.isEmpty()
             ? QStringLiteral("L'option --dossier demande un dossier.")
-            : QStringLiteral("Option inconnue : %1").arg(inconnues.constFirst());
+            : QStringLiteral("Option inconnue : %1%2")
+                  .arg(inconnues.constFirst().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
+                       inconnues.constFirst());
         return options;
     }
     if (!analyseur.positionalArguments().isEmpty()) {

@@ -135,6 +135,15 @@ void TestDemarrage::legende()
 {
     QFETCH(QDateTime, modification);
     QFETCH(QString, attendue);
+    // In a zone away from UTC, so that a time read in UTC would show.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Paris");
+    const auto remettreZone = qScopeGuard([&] {
+        if (zone.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", zone);
+    });
     Kiosque k;
     {
         QFile base(k.base);

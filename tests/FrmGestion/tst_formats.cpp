@@ -68,16 +68,18 @@ void TestFormats::ligneDeCommande_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("dossierDonne");
     QTest::addColumn<bool>("aide");
-    QTest::addColumn<bool>("erreur");
-    QTest::newRow("rien") << QStringList{} << false << false << false;
-    QTest::newRow("--dossier") << QStringList{"--dossier", "<tmp>"} << true << false << false;
-    QTest::newRow("--dossier=") << QStringList{"--dossier=<tmp>"} << true << false << false;
-    QTest::newRow("--help") << QStringList{"--help"} << false << true << false;
-    QTest::newRow("-h") << QStringList{"-h"} << false << true << false;
-    QTest::newRow("dossier sans valeur") << QStringList{"--dossier"} << false << false << true;
-    QTest::newRow("dossier introuvable") << QStringList{"--dossier", "/nulle/part/ici"} << true << false << true;
-    QTest::newRow("option inconnue") << QStringList{"--rien"} << false << false << true;
-    QTest::newRow("argument en trop") << QStringList{"fichier.mdb"} << false << false << true;
+    QTest::addColumn<QString>("erreur");   // a part of the message; "" when none
+    QTest::newRow("rien") << QStringList{} << false << false << "";
+    QTest::newRow("--dossier") << QStringList{"--dossier", "<tmp>"} << true << false << "";
+    QTest::newRow("--dossier=") << QStringList{"--dossier=<tmp>"} << true << false << "";
+    QTest::newRow("--help") << QStringList{"--help"} << false << true << "";
+    QTest::newRow("-h") << QStringList{"-h"} << false << true << "";
+    QTest::newRow("dossier sans valeur") << QStringList{"--dossier"} << false << false << "--dossier";
+    QTest::newRow("dossier introuvable") << QStringList{"--dossier", "/nulle/part/ici"} << true << false
+                                         << "/nulle/part/ici";
+    QTest::newRow("option inconnue") << QStringList{"--rien"} << false << false << "Option inconnue : --rien";
+    QTest::newRow("option courte inconnue") << QStringList{"-x"} << false << false << "Option inconnue : -x";
+    QTest::newRow("argument en trop") << QStringList{"fichier.mdb"} << false << false << "fichier.mdb";
 }
 
 void TestFormats::ligneDeCommande()
@@ -85,14 +87,15 @@ void TestFormats::ligneDeCommande()
     QFETCH(QStringList, arguments);
     QFETCH(bool, dossierDonne);
     QFETCH(bool, aide);
-    QFETCH(bool, erreur);
+    QFETCH(QString, erreur);
     QTemporaryDir tmp;
     arguments.replaceInStrings(QStringLiteral("<tmp>"), tmp.path());
     arguments.prepend(QStringLiteral("corvane"));
     const OptionsLigneDeCommande options = AnalyserLigneDeCommande(arguments);
     QCOMPARE(!options.dossier.isEmpty(), dossierDonne);
     QCOMPARE(options.aide, aide);
-    QCOMPARE(!options.erreur.isEmpty(), erreur);
-    if (dossierDonne && !erreur)
+    QCOMPARE(options.erreur.isEmpty(), erreur.isEmpty());
+    QVERIFY2(options.erreur.contains(erreur), qPrintable(options.erreur));
+    if (dossierDonne && erreur.isEmpty())
         QCOMPARE(options.dossier, tmp.path());
 }
