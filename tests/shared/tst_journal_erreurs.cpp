@@ -1,0 +1,241 @@
+#include "TestSupport.h"
+#include "shared/Configuration.h"
+#include "shared/JournalErreurs.h"
+#include "shared/RuntimeError.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <sqlite3.h>
+
+namespace {
+
+const QString Journal = QStringLiteral("MAINTEN.MDB");
+
+int nombreErreurs(const QString &base)
+{
+    return TestSupport::valeurSql(base, QStringLiteral("SELECT count(*) FROM Erreurs")).toInt();
+}
+
+// Records, at the moment each message is shown, how many records the log holds.
+class BoiteQuiCompte : public TestSupport::BoiteMessageTest
+{
+public:
+    explicit BoiteQuiCompte(QString base) : m_base(std::move(base)) {}
+    void afficher(const QString &texte, const QString &titre) override
+    {
+        lignesAuMessage << (QFile::exists(m_base) ? nombreErreurs(m_base) : -1);
+        BoiteMessageTest::afficher(texte, titre);
+    }
+    QList<int> lignesAuMessage;
+
+private:
+    QString m_base;
+};
+
+QString maintenant() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+
+} // namespace
+
+class TestJournalErreurs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestSupport::epinglerFrancais(); }
+    void init();
+    void cleanup();
+
+    void traiterErreur_data();
+    void traiterErreur();
+    void journalAbsentPuisRestaure();
+    void journalInutilisable_data();
+    void journalInutilisable();
+    void journalVerrouille_data();
+    void journalVerrouille();
+    void repMaintenanceFixeUneFois();
+    void ajoutAUnGrosJournal();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_base;
+};
+
+void TestJournalErreurs::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_base = m_dir->filePath(Journal);
+    TestSupport::creerBase(m_base, TestSupport::schemaMaintenance());
+    Plateforme::definirCheminApplication(m_dir->path());
+    reinitialiserRepMaintenance();
+}
+
+void TestJournalErreurs::cleanup()
+{
+    Plateforme::definirCheminApplication(QString());
+    reinitialiserRepMaintenance();
+    m_dir.reset();
+}
+
+void TestJournalErreurs::traiterErreur_data()
+{
+    QTest::addColumn<QString>("contexte");
+    QTest::addColumn<int>("numero");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("texte");
+    QTest::newRow("rapport") << "TotalVentes" << 94 << "Utilisation incorrecte de Null"
+                             << "N°: 94 Utilisation incorrecte de Null";
+    QTest::newRow("contexte vide") << "" << 94 << "Utilisation incorrecte de Null"
+                                   << "N°: 94 Utilisation incorrecte de Null";
+    QTest::newRow("nombre négatif") << "ReparerDatabase" << Erreurs::NumeroBaseDeDonnees << "Base verrouillée"
+                                    << "N°: -2147467259 Base verrouillée";
+    QTest::newRow("sauts de ligne") << "TotalVentesparJours" << 3021 << "ligne 1\r\nligne 2\nligne 3\r"
+                                    << "N°: 3021 ligne 1\r\nligne 2\nligne 3\r";
+}
+
+void TestJournalErreurs::traiterErreur()
+{
+    QFETCH(QString, contexte);
+    QFETCH(int, numero);
+    QFETCH(QString, description);
+    QFETCH(QString, texte);
+    BoiteQuiCompte boite(m_base);
+    const QString avant = maintenant();
+
+    TraiterErreur(contexte, RuntimeError(numero, description));
+
+    const QString apres = maintenant();
+    QCOMPARE(boite.textes, QStringList{texte});
+    QCOMPARE(boite.titres, QStringList{QStringLiteral("Corvane")});
+    QCOMPARE(boite.lignesAuMessage, QList<int>{1});    // written before the message
+    QCOMPARE(TestSupport::valeurSql(m_base, QStringLiteral("SELECT Contexte FROM Erreurs")), contexte);
+    QCOMPARE(TestSupport::valeurSql(m_base, QStringLiteral("SELECT Erreur FROM Erreurs")), texte);
+    const QString date = TestSupport::valeurSql(m_base, QStringLiteral("SELECT DateErreur FROM Erreurs"));
+    QVERIFY2(avant <= date && date <= apres, qPrintable(date));
+    QCOMPARE(RepMaintenance(), RepertoireApplication());
+}
+
+void TestJournalErreurs::journalAbsentPuisRestaure()
+{
+    BoiteQuiCompte boite(m_base);
+    const QString ailleurs = m_dir->filePath(QStringLiteral("copie.sqlite"));
+    QVERIFY(QFile::rename(m_base, ailleurs));
+
+    TraiterErreur(QStringLiteral("TotalVentes"), RuntimeError(94, QStringLiteral("Utilisation incorrecte de Null")));
+    QCOMPARE(boite.textes.size(), 1);
+    QVERIFY(QDir(m_dir->path()).entryList(QDir::Files).contains(QStringLiteral("copie.sqlite")));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 1);    // nothing was created
+
+    // Restored under another case: the existence test runs at every write.
+    const QString restaure = m_dir->filePath(QStringLiteral("mainten.mdb"));
+    QVERIFY(QFile::rename(ailleurs, restaure));
+    TraiterErreur(QString(), RuntimeError(482, QStringLiteral("Erreur d'imprimante")));
+    QCOMPARE(boite.textes.size(), 2);
+    QCOMPARE(nombreErreurs(restaure), 1);
+    QCOMPARE(TestSupport::valeurSql(restaure, QStringLiteral("SELECT Erreur FROM Erreurs")),
+             QStringLiteral("N°: 482 Erreur d'imprimante"));
+}
+
+void TestJournalErreurs::journalInutilisable_data()
+{
+    QTest::addColumn<QByteArray>("contenu");     // replaces MAINTEN.MDB when not empty
+    QTest::addColumn<QString>("sql");            // else run on it
+    QTest::addColumn<bool>("tableRestante");     // "Erreurs" is still there, and must stay empty
+    QTest::newRow("table absente") << QByteArray() << "DROP TABLE Erreurs" << false;
+    QTest::newRow("champ absent")
+        << QByteArray() << "DROP TABLE Erreurs; CREATE TABLE Erreurs (DateErreur DATETIME, Erreur LONGTEXT)"
+        << true;
+    QTest::newRow("contexte vide refusé")
+        << QByteArray()
+        << "DROP TABLE Erreurs; CREATE TABLE Erreurs (DateErreur DATETIME, "
+           "Contexte VARCHAR(50) CHECK (Contexte <> ''), Erreur LONGTEXT)"
+        << true;
+    QTest::newRow("pas une base") << QByteArray("Standard Jet DB\n ceci n'est pas une base SQLite") << ""
+                                  << false;
+}
+
+void TestJournalErreurs::journalInutilisable()
+{
+    QFETCH(QByteArray, contenu);
+    QFETCH(QString, sql);
+    QFETCH(bool, tableRestante);
+    if (!contenu.isEmpty()) {
+        QFile f(m_base);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(contenu);
+    } else {
+        TestSupport::executerSql(m_base, sql);
+    }
+    BoiteQuiCompte boite(QString{});
+
+    TraiterErreur(QString(), RuntimeError(94, QStringLiteral("Utilisation incorrecte de Null")));
+
+    QCOMPARE(boite.textes, QStringList{QStringLiteral("N°: 94 Utilisation incorrecte de Null")});
+    if (tableRestante)
+        QCOMPARE(nombreErreurs(m_base), 0);
+}
+
+void TestJournalErreurs::journalVerrouille_data()
+{
+    QTest::addColumn<QString>("verrou");
+    QTest::newRow("écriture") << "BEGIN IMMEDIATE";
+    QTest::newRow("exclusif") << "BEGIN EXCLUSIVE";
+}
+
+void TestJournalErreurs::journalVerrouille()
+{
+    QFETCH(QString, verrou);
+    sqlite3 *autre = nullptr;
+    QCOMPARE(sqlite3_open_v2(m_base.toUtf8().constData(), &autre, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    auto fermer = qScopeGuard([&] { sqlite3_close(autre); });
+    QCOMPARE(sqlite3_exec(autre, verrou.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    BoiteQuiCompte boite(QString{});
+
+    // Gives up once the connection's busy timeout has run out.
+    TraiterErreur(QStringLiteral("TotalVentes"), RuntimeError(94, QStringLiteral("Utilisation incorrecte de Null")));
+    QCOMPARE(boite.textes.size(), 1);
+
+    QCOMPARE(sqlite3_exec(autre, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+    QCOMPARE(nombreErreurs(m_base), 0);
+    TraiterErreur(QStringLiteral("TotalVentes"), RuntimeError(94, QStringLiteral("Utilisation incorrecte de Null")));
+    QCOMPARE(nombreErreurs(m_base), 1);     // nothing of the failed write stayed behind
+}
+
+void TestJournalErreurs::repMaintenanceFixeUneFois()
+{
+    QCOMPARE(RepMaintenance(), QString());
+    EnregistrerErreur(QStringLiteral("A"), QStringLiteral("N°: 1 premier"));
+    const QString rep = RepMaintenance();
+    QCOMPARE(rep, m_dir->path().toUpper() + QLatin1Char('/'));
+
+    QTemporaryDir autre;
+    TestSupport::creerBase(autre.filePath(Journal), TestSupport::schemaMaintenance());
+    Plateforme::definirCheminApplication(autre.path());
+    EnregistrerErreur(QStringLiteral("B"), QStringLiteral("N°: 2 second"));
+
+    QCOMPARE(RepMaintenance(), rep);
+    QCOMPARE(nombreErreurs(m_base), 2);
+    QCOMPARE(nombreErreurs(autre.filePath(Journal)), 0);
+}
+
+void TestJournalErreurs::ajoutAUnGrosJournal()
+{
+    TestSupport::executerSql(m_base, QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
+        "INSERT INTO Erreurs (DateErreur, Contexte, Erreur) "
+        "SELECT '2024-01-01 10:00:00', 'TotalVentes', 'N°: 94 Utilisation incorrecte de Null' FROM n"));
+
+    EnregistrerErreur(QStringLiteral("ReparerDatabase"), QStringLiteral("N°: 3024 Fichier introuvable"));
+
+    QCOMPARE(nombreErreurs(m_base), 200001);
+    QCOMPARE(TestSupport::valeurSql(m_base, QStringLiteral(
+                 "SELECT Contexte || '|' || Erreur FROM Erreurs ORDER BY NoErreur DESC LIMIT 1")),
+             QStringLiteral("ReparerDatabase|N°: 3024 Fichier introuvable"));
+}
+
+QTEST_GUILESS_MAIN(TestJournalErreurs)
+#include "tst_journal_erreurs.moc"
