@@ -22,11 +22,13 @@ INSERT INTO Parametres VALUES (1, 1.5, 2, 2.5, 3, 3.5, 1, 2, 3, 4, 5, 100, 200, 
 )";
 }
 
-Kiosque::Kiosque(const QString &fichierBase)
+Kiosque::Kiosque(const QString &fichierBase) : Kiosque(fichierBase, QString::fromUtf8(Fixture::sqlDonnees)) {}
+
+Kiosque::Kiosque(const QString &fichierBase, const QString &sqlDonnees)
 {
     if (!fichierBase.isEmpty()) {
         base = dossier.filePath(fichierBase);
-        TestSupport::creerBase(base, TestSupport::schemaVentes(), QString::fromUtf8(Fixture::sqlDonnees));
+        TestSupport::creerBase(base, TestSupport::schemaVentes(), sqlDonnees);
     }
     TestSupport::creerBase(dossier.filePath(QStringLiteral("MAINTEN.MDB")), TestSupport::schemaMaintenance());
     Plateforme::definirCheminApplication(dossier.path());

@@ -13,6 +13,8 @@ struct Kiosque
 {
     // `fichierBase` empty: no database file at all.
     explicit Kiosque(const QString &fichierBase = QStringLiteral("dacorvane.mdb"));
+    // The same with other rows: `sqlDonnees` fills the new database instead of the four sales.
+    Kiosque(const QString &fichierBase, const QString &sqlDonnees);
     ~Kiosque();
 
     void ecrireIni(const QByteArray &contenu);

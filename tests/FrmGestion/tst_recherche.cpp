@@ -6,7 +6,9 @@
 
 #include "FrmGestion/FrmGestion.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -269,6 +271,23 @@ void TestRecherche::touchesDeControle()
         QTest::keyClick(boite, Qt::Key_Escape);
         QCOMPARE(boite->text(), QString());
     }
+}
+
+void TestRecherche::methodeDeSaisie()
+{
+    // Characters composed by an input method are typed too: filtered one by one.
+    FenetreRecherche r;
+    QVERIFY(r.ouvrir());
+    r.f.Option2->click();
+    QInputMethodEvent compose;
+    compose.setCommitString(QStringLiteral("4é9/"));
+    QApplication::sendEvent(r.f.Text2, &compose);
+    QCOMPARE(r.f.Text2->text(), QStringLiteral("49"));
+    // Ctrl+V as a keyboard reports it on some systems: its control code, 22.
+    QGuiApplication::clipboard()->setText(QStringLiteral("70"));
+    QTest::sendKeyEvent(QTest::Click, r.f.Text2, Qt::Key_V, QString(QChar(0x16)), Qt::ControlModifier);
+    QCOMPARE(r.f.Text2->text(), QStringLiteral("4970"));
+    QCOMPARE(r.venteCourante(), 1);
 }
 
 void TestRecherche::collerNonFiltre()

@@ -19,6 +19,7 @@ private slots:
     void filtreTouches_data();
     void filtreTouches();
     void touchesDeControle();
+    void methodeDeSaisie();
     void collerNonFiltre();
     void changementDeMode_data();
     void changementDeMode();
