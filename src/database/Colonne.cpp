@@ -1,21 +1,26 @@
 #include "database/Colonne.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <sqlite3.h>
 
 namespace {
-constexpr std::size_t tailleBloc = std::size_t(1) << 20;
-}
+// Blocks double from 64 KiB to 32 MiB: small sets stay small, a journal of a
+// million receipts takes few blocks.
+constexpr std::size_t premierBloc = std::size_t(64) << 10;
+constexpr std::size_t dernierBloc = std::size_t(32) << 20;
+} // namespace
 
 std::uint64_t Arene::ajouter(std::string_view octets)
 {
     const std::size_t besoin = sizeof(std::uint32_t) + octets.size();
     if (m_blocs.empty() || m_blocs.back().taille - m_blocs.back().utilise < besoin) {
         Bloc b;
-        b.taille = std::max(tailleBloc, besoin);
-        b.octets.reset(new char[b.taille]);
+        const std::size_t suivant = m_blocs.empty() ? premierBloc : std::min(m_blocs.back().taille * 2, dernierBloc);
+        b.taille = std::max(suivant, besoin);
+        b.octets.reset(static_cast<char *>(Memoire::allouer(b.taille)));
         m_blocs.push_back(std::move(b));
     }
     Bloc &b = m_blocs.back();

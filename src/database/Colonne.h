@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/Memoire.h"
 #include "database/Value.h"
 
 #include <QString>
@@ -9,6 +10,9 @@
 #include <vector>
 
 struct sqlite3_stmt;
+namespace Tri {
+class Tampons;
+}
 
 // Bytes of the texts of one column, in blocks that never move: a cell keeps
 // the address (block << 32 | offset) of a 4-byte length followed by the bytes.
@@ -21,7 +25,7 @@ public:
 private:
     struct Bloc
     {
-        std::unique_ptr<char[]> octets;
+        std::unique_ptr<char, Memoire::Liberer> octets;
         std::size_t taille = 0;
         std::size_t utilise = 0;
     };
@@ -58,18 +62,18 @@ public:
 
     // Dense ranks of the text (or bytes) cells in collation order, from 1;
     // 0 for the other cells. Computed on first use, kept until a cell changes.
-    const std::vector<std::uint32_t> &rangs() const;
+    const Memoire::Tableau<std::uint32_t> &rangs(Tri::Tampons &travail) const;
 
 private:
     void lireCellule(sqlite3_stmt *st, int colonne, std::uint8_t &type, std::int64_t &valeur);
 
     QString m_nom;
     Genre m_genre;
-    std::vector<std::int64_t> m_valeurs;
-    std::vector<std::uint8_t> m_types;
+    Memoire::Tableau<std::int64_t> m_valeurs;
+    Memoire::Tableau<std::uint8_t> m_types;
     Arene m_arene;
     unsigned m_typesPresents = 0;
-    mutable std::vector<std::uint32_t> m_rangs;
+    mutable Memoire::Tableau<std::uint32_t> m_rangs;
     mutable bool m_rangsValides = false;
 };
 

@@ -58,8 +58,9 @@ struct Recordset::Store
     std::vector<std::int64_t> rowids;      // by row, for write-back
     std::vector<Colonne> colonnes;
     std::size_t lignes = 0;
-    std::vector<std::uint32_t> ordre;      // position -> row; empty: the order read
+    Memoire::Tableau<std::uint32_t> ordre; // position -> row; empty: the order read
     std::vector<Tri::Cle> cles;
+    Tri::Tampons tampons;
     int position = 0;                      // -1 before the first, lignes at end of file
     bool ajout = false;
     std::vector<std::optional<Value>> modifs; // pending values, by ordinal
@@ -308,7 +309,7 @@ void Recordset::setSort(const QString &sort)
     if (cles.empty())
         d->ordre.clear();
     else
-        d->ordre = Tri::permutation(d->colonnes, d->lignes, cles);
+        d->ordre = Tri::permutation(d->colonnes, d->lignes, cles, d->tampons);
     d->cles = std::move(cles);
     m_sort = sort;
     if (courant)

@@ -26,35 +26,42 @@ unsigned classesPresentes(unsigned types)
     return c;
 }
 
-// Keys of collation of the text cells, for the ranks.
+// Keys of collation of the text cells, for the ranks, by cell index k,
+// written one after the other.
 struct Cles
 {
     std::string octets;
-    std::vector<std::uint64_t> debut;   // by row
-    std::vector<std::uint32_t> longueur;
+    Memoire::Tableau<std::size_t> debut;
+    Memoire::Tableau<std::uint32_t> longueur;
+    Memoire::Tableau<std::uint32_t> ligne;
 
-    std::string_view de(std::uint32_t ligne) const { return {octets.data() + debut[ligne], longueur[ligne]}; }
-    std::uint64_t morceau(std::uint32_t ligne, std::size_t profondeur) const
+    std::string_view de(std::uint32_t k) const { return {octets.data() + debut[k], longueur[k]}; }
+    std::uint64_t morceau(std::uint32_t k, std::size_t profondeur) const
     {
-        std::uint64_t k = 0;
-        const std::size_t l = longueur[ligne];
-        const char *p = octets.data() + debut[ligne];
+        const std::size_t l = longueur[k];
+        const unsigned char *p = reinterpret_cast<const unsigned char *>(octets.data() + debut[k]);
+        if (profondeur + 8 <= l) {
+            std::uint64_t m;
+            std::memcpy(&m, p + profondeur, 8);
+            return __builtin_bswap64(m);
+        }
+        std::uint64_t m = 0;
         for (std::size_t i = 0; i < 8; ++i) {
             const std::size_t j = profondeur + i;
-            k = (k << 8) | (j < l ? static_cast<unsigned char>(p[j]) : 0u);
+            m = (m << 8) | (j < l ? p[j] : 0u);
         }
-        return k;
+        return m;
     }
 };
 
-// Sorts the rows of [debut, fin) by their key from byte `profondeur` on,
+// Sorts the cells of [debut, fin) by their key from byte `profondeur` on,
 // eight bytes at a time, going deeper only inside groups still tied.
-void trierGroupe(Paire *debut, Paire *fin, std::size_t profondeur, const Cles &cles, std::vector<Paire> &tampon)
+void trierGroupe(Paire *debut, Paire *fin, std::size_t profondeur, const Cles &cles, Paire *tampon)
 {
     for (Paire *p = debut; p != fin; ++p)
         p->cle = cles.morceau(p->ligne, profondeur);
     if (fin - debut > 64) {
-        trierPaires(debut, fin, tampon.data());
+        trierPaires(debut, fin, tampon);
     } else {
         std::sort(debut, fin, [](const Paire &a, const Paire &b) { return a.cle < b.cle; });
     }
@@ -125,19 +132,43 @@ void trierPaires(Paire *debut, Paire *fin, Paire *tampon)
         std::copy(source, source + n, debut);
 }
 
-std::vector<std::uint32_t> permutation(const std::vector<Colonne> &colonnes, std::size_t n,
-                                       const std::vector<Cle> &cles)
+void Tampons::reserver(std::size_t n)
 {
-    std::vector<std::uint32_t> ordre(n);
+    if (n <= m_capacite)
+        return;
+    m_paires.reset();
+    m_tampon.reset();
+    m_paires = Memoire::brut<Paire>(n);
+    m_tampon = Memoire::brut<Paire>(n);
+    m_capacite = n;
+}
+
+Paire *Tampons::paires(std::size_t n)
+{
+    reserver(n);
+    return m_paires.get();
+}
+
+Paire *Tampons::tampon(std::size_t n)
+{
+    reserver(n);
+    return m_tampon.get();
+}
+
+Memoire::Tableau<std::uint32_t> permutation(const std::vector<Colonne> &colonnes, std::size_t n,
+                                            const std::vector<Cle> &cles, Tampons &tampons)
+{
+    Memoire::Tableau<std::uint32_t> ordre(n);
     std::iota(ordre.begin(), ordre.end(), 0u);
     if (n < 2)
         return ordre;
-    std::vector<Paire> paires(n), tampon(n);
+    Paire *const paires = tampons.paires(n);
+    Paire *const tampon = tampons.tampon(n);
     const auto passe = [&](auto cleDe, bool descendant) {
         const std::uint64_t inverse = descendant ? ~std::uint64_t(0) : 0;
         for (std::size_t i = 0; i < n; ++i)
             paires[i] = {cleDe(ordre[i]) ^ inverse, ordre[i]};
-        trierPaires(paires.data(), paires.data() + n, tampon.data());
+        trierPaires(paires, paires + n, tampon);
         for (std::size_t i = 0; i < n; ++i)
             ordre[i] = paires[i].ligne;
     };
@@ -148,7 +179,7 @@ std::vector<std::uint32_t> permutation(const std::vector<Colonne> &colonnes, std
         const unsigned nombres = types & bitsNombres;
         const bool entiersSeuls = nombres == bit(Value::Type::Integer) || nombres == bit(Value::Type::Currency);
         const bool textes = types & (bit(Value::Type::Text) | bit(Value::Type::Blob));
-        const std::vector<std::uint32_t> *rangs = textes ? &c.rangs() : nullptr;
+        const Memoire::Tableau<std::uint32_t> *rangs = textes ? &c.rangs(tampons) : nullptr;
         passe(
             [&](std::uint32_t l) -> std::uint64_t {
                 switch (c.type(l)) {
@@ -174,15 +205,22 @@ std::vector<std::uint32_t> permutation(const std::vector<Colonne> &colonnes, std
 
 } // namespace Tri
 
-const std::vector<std::uint32_t> &Colonne::rangs() const
+const Memoire::Tableau<std::uint32_t> &Colonne::rangs(Tri::Tampons &tampons) const
 {
     if (m_rangsValides)
         return m_rangs;
     const std::size_t n = m_types.size();
     Tri::Cles cles;
-    cles.debut.assign(n, 0);
-    cles.longueur.assign(n, 0);
-    std::vector<Tri::Paire> paires;
+    std::size_t m = 0, taille = 0;
+    for (std::size_t l = 0; l < n; ++l)
+        if (type(l) == Value::Type::Text || type(l) == Value::Type::Blob) {
+            ++m;
+            taille += octets(l).size();
+        }
+    cles.octets.reserve(taille + taille / 4);
+    cles.debut.reserve(m);
+    cles.longueur.reserve(m);
+    cles.ligne.reserve(m);
     for (std::size_t l = 0; l < n; ++l) {
         const Value::Type t = type(l);
         if (t != Value::Type::Text && t != Value::Type::Blob)
@@ -192,22 +230,22 @@ const std::vector<std::uint32_t> &Colonne::rangs() const
             CleTexte::ajouterCle(octets(l), cles.octets);
         else
             cles.octets += octets(l);
-        cles.debut[l] = avant;
-        cles.longueur[l] = std::uint32_t(cles.octets.size() - avant);
-        paires.push_back({0, std::uint32_t(l)});
+        cles.debut.push_back(avant);
+        cles.longueur.push_back(std::uint32_t(cles.octets.size() - avant));
+        cles.ligne.push_back(std::uint32_t(l));
     }
-    std::vector<Tri::Paire> tampon(paires.size());
-    Tri::trierGroupe(paires.data(), paires.data() + paires.size(), 0, cles, tampon);
+
+    Tri::Paire *const paires = tampons.paires(m);
+    for (std::size_t k = 0; k < m; ++k)
+        paires[k] = {0, std::uint32_t(k)};
+    Tri::trierGroupe(paires, paires + m, 0, cles, tampons.tampon(m));
 
     m_rangs.assign(n, 0);
     std::uint32_t rang = 0;
-    std::string_view precedente;
-    for (std::size_t i = 0; i < paires.size(); ++i) {
-        const std::string_view k = cles.de(paires[i].ligne);
-        if (i == 0 || k != precedente)
+    for (std::size_t i = 0; i < m; ++i) {
+        if (i == 0 || cles.de(paires[i].ligne) != cles.de(paires[i - 1].ligne))
             ++rang;
-        m_rangs[paires[i].ligne] = rang;
-        precedente = k;
+        m_rangs[cles.ligne[paires[i].ligne]] = rang;
     }
     m_rangsValides = true;
     return m_rangs;

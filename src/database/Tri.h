@@ -1,8 +1,10 @@
 #pragma once
 
 #include "database/Colonne.h"
+#include "database/Memoire.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // Sorting a record set: a permutation of its rows, never a move of the rows.
@@ -21,18 +23,32 @@ struct Cle
 // numbers, dates, texts, bytes.
 int classe(Value::Type t);
 
-// Positions of rows 0..n-1 in the order of `cles`.
-std::vector<std::uint32_t> permutation(const std::vector<Colonne> &colonnes, std::size_t n,
-                                       const std::vector<Cle> &cles);
-
-// A 64-bit key keeping the order of doubles (-0 and 0 equal).
-std::uint64_t cleReel(double d);
-
 struct Paire
 {
     std::uint64_t cle;
     std::uint32_t ligne;
 };
+
+// Work space of the sorts, kept from one sort to the next: fresh memory costs
+// more to obtain (the system zeroes every page) than to sort in.
+class Tampons
+{
+public:
+    Paire *paires(std::size_t n);
+    Paire *tampon(std::size_t n);
+private:
+    void reserver(std::size_t n);
+    std::unique_ptr<Paire[], Memoire::Liberer> m_paires, m_tampon;
+    std::size_t m_capacite = 0;
+};
+
+// Positions of rows 0..n-1 in the order of `cles`.
+Memoire::Tableau<std::uint32_t> permutation(const std::vector<Colonne> &colonnes, std::size_t n,
+                                            const std::vector<Cle> &cles, Tampons &tampons);
+
+// A 64-bit key keeping the order of doubles (-0 and 0 equal).
+std::uint64_t cleReel(double d);
+
 // Stable sort of [debut, fin) on `cle`; `tampon` holds as many pairs.
 void trierPaires(Paire *debut, Paire *fin, Paire *tampon);
 
