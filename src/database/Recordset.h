@@ -19,7 +19,13 @@ class Command;
 // sorting by a permutation of row indexes.
 //
 // Positions: the current record is a position in the sort order, 0..count-1,
-// or count when at end of file. A bookmark names a row whatever the order.
+// or count when at end of file (-1 before the first, after a backward Find
+// that met nothing). A bookmark names a row whatever the order.
+//
+// Texts sort and compare without regard to case, an accent breaking ties
+// only (e < é < f), the same on every machine; Null sorts first (last with
+// DESC); rows equal on every key keep the order they were read in.
+// A pending AddNew or edit is written (Update) before the set moves or sorts.
 //
 // Every failing operation throws RuntimeError.
 class Recordset : public QObject
@@ -41,7 +47,9 @@ public:
     void setCursorType(CursorType v) { m_cursorType = v; }
     void setLockType(LockType v) { m_lockType = v; }
 
-    // Reads the whole result of the command (a table name or a query).
+    // Reads the whole result of the command (a table name or a query). Opening
+    // an open set closes it first. Throws 3709 when the command has no open
+    // connection.
     void open(const Command &source);
     // Opens on a table name for appending only: the fields are known, no row
     // is read (so that an append costs the same whatever the table's size).
@@ -82,7 +90,10 @@ public:
     Bookmark bookmark() const;        // of the current record; throws 3021 at EOF
     void setBookmark(Bookmark b);
 
-    // AddNew / set fields / Update. Update with nothing pending does nothing.
+    // AddNew / set fields / Update, on a set opened on a table name (3251
+    // otherwise). setField converts to the field's type at once (13 when it
+    // cannot). Update with nothing pending does nothing; with no current record
+    // it throws 3021. A new row comes last whatever the sort, and is current.
     void addNew();
     void setField(const QString &name, const Value &v);  // on the new or the current record
     void update();
