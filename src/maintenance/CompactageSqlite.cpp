@@ -1,0 +1,191 @@
+#include "maintenance/CompactageSqlite.h"
+
+#include "database/Connection.h"
+#include "maintenance/ErreurSysteme.h"
+#include "shared/RuntimeError.h"
+
+#include <QFile>
+#include <QHash>
+#include <QStringList>
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace {
+
+const QString Fournisseur = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=");
+
+// "key=value;key=value": keys without regard to case, values trimmed (the
+// destination text carries a blank before its second semicolon).
+QHash<QString, QString> analyserChaine(const QString &chaine)
+{
+    QHash<QString, QString> parties;
+    for (const QString &partie : chaine.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const qsizetype egal = partie.indexOf(QLatin1Char('='));
+        if (egal < 0)
+            continue;
+        parties.insert(partie.left(egal).trimmed().toLower(), partie.mid(egal + 1).trimmed());
+    }
+    return parties;
+}
+
+QString cheminDestination(const QString &chaineDestination)
+{
+    const QHash<QString, QString> parties = analyserChaine(chaineDestination);
+    const QString fournisseur = parties.value(QStringLiteral("provider"));
+    if (!fournisseur.isEmpty()
+        && fournisseur.compare(QLatin1String("Microsoft.Jet.OLEDB.4.0"), Qt::CaseInsensitive) != 0)
+        throw RuntimeError(Erreurs::ArgumentsIncorrects,
+                           QStringLiteral("Fournisseur de données inconnu : ") + fournisseur);
+    const QString type = parties.value(QStringLiteral("jet oledb:engine type"), QStringLiteral("5"));
+    if (type != QLatin1String("5"))
+        throw RuntimeError(Erreurs::ArgumentsIncorrects,
+                           QStringLiteral("Format de base de données non pris en charge (type ")
+                               + type + QLatin1Char(')'));
+    const QString chemin = parties.value(QStringLiteral("data source"));
+    if (chemin.isEmpty())
+        throw RuntimeError(Erreurs::ArgumentsIncorrects,
+                           QStringLiteral("Chaîne de connexion sans fichier de destination"));
+    return chemin;
+}
+
+RuntimeError erreurCompactage(sqlite3 *db, int code, const QString &source)
+{
+    switch (code & 0xff) {
+    case SQLITE_NOTADB:
+        return RuntimeError(Erreurs::FormatNonReconnu,
+                            QStringLiteral("Format de base de données non reconnu : ")
+                                + guillemets(source));
+    case SQLITE_FULL:
+        return RuntimeError(Erreurs::DisqueSature,
+                            QStringLiteral("Disque plein : la base de données compactée n'a pas pu être écrite"));
+    default:
+        return RuntimeError(Erreurs::NumeroBaseDeDonnees,
+                            QStringLiteral("Compactage impossible : ")
+                                + QString::fromUtf8(sqlite3_errmsg(db)));
+    }
+}
+
+class Instruction
+{
+public:
+    Instruction(sqlite3 *db, const char *sql, const QString &source)
+    {
+        const int rc = sqlite3_prepare_v2(db, sql, -1, &m_st, nullptr);
+        if (rc != SQLITE_OK)
+            throw erreurCompactage(db, rc, source);
+    }
+    ~Instruction() { sqlite3_finalize(m_st); }
+    Instruction(const Instruction &) = delete;
+    Instruction &operator=(const Instruction &) = delete;
+    sqlite3_stmt *get() const { return m_st; }
+
+private:
+    sqlite3_stmt *m_st = nullptr;
+};
+
+sqlite3_int64 entierPragma(sqlite3 *db, const char *sql, const QString &source)
+{
+    Instruction st(db, sql, source);
+    const int rc = sqlite3_step(st.get());
+    if (rc != SQLITE_ROW)
+        throw erreurCompactage(db, rc, source);
+    return sqlite3_column_int64(st.get(), 0);
+}
+
+// Called by SQLite every few thousand virtual-machine steps of the copy.
+struct Suivi
+{
+    QByteArray destination;
+    double total = 1;
+    const Progression *progression = nullptr;
+    double dernier = 0;
+    std::exception_ptr erreur;
+};
+
+int rappelProgression(void *contexte)
+{
+    auto *s = static_cast<Suivi *>(contexte);
+    struct stat st;
+    if (::stat(s->destination.constData(), &st) != 0)
+        return 0;
+    const double fraction = std::min(0.99, double(st.st_size) / s->total);
+    if (fraction - s->dernier < 0.002)
+        return 0;
+    s->dernier = fraction;
+    try {
+        (*s->progression)(fraction);
+    } catch (...) {
+        // No exception may cross SQLite's C frames: stop the copy, rethrow after.
+        s->erreur = std::current_exception();
+        return 1;
+    }
+    return 0;
+}
+
+class GardeProgression
+{
+public:
+    GardeProgression(sqlite3 *db, Suivi *suivi) : m_db(db)
+    {
+        sqlite3_progress_handler(db, 1000, rappelProgression, suivi);
+    }
+    ~GardeProgression() { sqlite3_progress_handler(m_db, 0, nullptr, nullptr); }
+    GardeProgression(const GardeProgression &) = delete;
+    GardeProgression &operator=(const GardeProgression &) = delete;
+
+private:
+    sqlite3 *m_db;
+};
+
+} // namespace
+
+QString chaineSourceCompactage(const QString &cheminBase) { return Fournisseur + cheminBase; }
+
+QString chaineDestinationCompactage(const QString &cheminCopie)
+{
+    return Fournisseur + cheminCopie + QStringLiteral(" ;Jet OLEDB:Engine Type=5");
+}
+
+void compacterSqlite(const QString &chaineSource, const QString &chaineDestination,
+                     const Progression &progression)
+{
+    const QString destination = cheminDestination(chaineDestination);
+    Connection source;
+    source.open(chaineSource);
+    sqlite3 *db = source.handle();
+    const QString cheminSource = source.path();
+
+    // VACUUM INTO writes (and syncs) the copy with the source connection's setting.
+    source.execute(QStringLiteral("PRAGMA synchronous=FULL"));
+
+    Suivi suivi;
+    suivi.destination = QFile::encodeName(destination);
+    suivi.progression = &progression;
+    if (progression) {
+        const sqlite3_int64 pages = entierPragma(db, "PRAGMA page_count", cheminSource)
+                                    - entierPragma(db, "PRAGMA freelist_count", cheminSource);
+        const sqlite3_int64 taillePage = entierPragma(db, "PRAGMA page_size", cheminSource);
+        suivi.total = std::max<double>(1.0, double(pages) * double(taillePage));
+        progression(0.0);
+    }
+    {
+        Instruction vacuum(db, "VACUUM INTO ?1", cheminSource);
+        const QByteArray cible = destination.toUtf8();
+        sqlite3_bind_text(vacuum.get(), 1, cible.constData(), int(cible.size()), SQLITE_TRANSIENT);
+        std::unique_ptr<GardeProgression> garde;
+        if (progression)
+            garde = std::make_unique<GardeProgression>(db, &suivi);
+        const int rc = sqlite3_step(vacuum.get());
+        garde.reset();
+        if (suivi.erreur)
+            std::rethrow_exception(suivi.erreur);
+        if (rc != SQLITE_DONE)
+            throw erreurCompactage(db, sqlite3_extended_errcode(db), cheminSource);
+    }
+    source.close();
+    if (progression)
+        progression(1.0);
+}
