@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// Sales databases for the maintenance tests, told apart by a marker (the
+// ticket of card batch 1) and by whether they hold free pages (a compacted
+// file holds none).
+namespace BasesTest {
+
+// `ventes` sales (NoVente 1..ventes) with receipts, then the last quarter
+// deleted so that the file holds free pages.
+void creer(const QString &chemin, const QString &marqueur, int ventes = 2000);
+void marquer(const QString &chemin, const QString &marqueur);
+QString marqueur(const QString &chemin);
+int nombreVentes(const QString &chemin);
+int pagesLibres(const QString &chemin);
+// The number of sales creer() leaves.
+inline int ventesRestantes(int ventes) { return ventes - ventes / 4; }
+
+// "absent", "compactée" (marker `courante`, no free page), "originale"
+// (marker `courante`, free pages), or the file's marker.
+QString etat(const QString &chemin, const QString &courante = QStringLiteral("courante"));
+
+bool existe(const QString &chemin);   // an entry of that exact name
+quint64 inode(const QString &chemin);
+
+} // namespace BasesTest

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "maintenance/OperationsFichiers.h"
+
+#include <QStringList>
+#include <map>
+
+// The real file operations, with a fault injected at the n-th call of one
+// kind, a log of every call (by file names) and a check that no file of this
+// process is open on a file being moved.
+class OperationsDefaillantes : public OperationsFichiers
+{
+public:
+    enum class Op { Supprimer, Renommer, Lier, Copier, SynchroniserFichier, SynchroniserDossier, Compacter };
+
+    // The n-th call (from 1) of `op` fails with errno `numeroErrno` and does
+    // nothing, except a copy or a compaction, which first write part of their file.
+    void echouer(Op op, int n, int numeroErrno = 5 /* EIO */);
+    bool sansLiens = false;          // a file system without hard links (FAT)
+
+    QStringList journal;             // e.g. "renommer OLDK7.TMP OLDK7.BAK"
+    QStringList fichiersOuverts;     // files of this process found open while moved
+    QStringList chaines;             // connection texts handed to the compaction
+
+    void supprimer(const QString &chemin) override;
+    void renommer(const QString &de, const QString &vers) override;
+    bool lier(const QString &existant, const QString &nouveau) override;
+    void copier(const QString &source, const QString &destination) override;
+    void synchroniserFichier(const QString &chemin) override;
+    void synchroniserDossier(const QString &dossier) override;
+    void compacter(const QString &chaineSource, const QString &chaineDestination,
+                   const Progression &progression) override;
+
+private:
+    bool defaillance(Op op);
+    void verifierFermes(const QStringList &chemins);
+    std::map<Op, int> m_appels;
+    Op m_op = Op::Supprimer;
+    int m_rang = 0;
+    int m_errno = 0;
+};

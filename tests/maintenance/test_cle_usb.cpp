@@ -1,0 +1,398 @@
+#include "BasesTest.h"
+#include "OperationsDefaillantes.h"
+#include "TestSupport.h"
+
+#include "maintenance/ChercherSurCleUSB.h"
+#include "maintenance/Lecteurs.h"
+#include "shared/JournalErreurs.h"
+#include "shared/Plateforme.h"
+#include "shared/RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <sqlite3.h>
+#include <unistd.h>
+
+using namespace BasesTest;
+using Maintenance::ChercherSurCleUSB;
+using Maintenance::Lecteur;
+
+namespace {
+
+class LecteursFictifs : public Maintenance::SourceLecteurs
+{
+public:
+    std::vector<Lecteur> liste;
+    bool illisible = false;
+    std::vector<Lecteur> lecteurs() override
+    {
+        if (illisible)
+            throw RuntimeError(Erreurs::AccesChemin, QStringLiteral("Liste des lecteurs illisible"));
+        return liste;
+    }
+};
+
+void ecrire(const QString &chemin, const QByteArray &octets)
+{
+    QDir().mkpath(QFileInfo(chemin).path());
+    QFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(chemin));
+    f.write(octets);
+}
+
+QStringList fichiers(const QString &dossier)
+{
+    QStringList noms = QDir(dossier).entryList(QDir::Files | QDir::Hidden, QDir::NoSort);
+    noms.sort();
+    return noms;
+}
+
+} // namespace
+
+class TestCleUsb : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    std::unique_ptr<TestSupport::BoiteMessageTest> m_boite;
+    LecteursFictifs m_lecteurs;
+
+    QString app(const QString &nom = {}) const { return m_tmp->filePath(QStringLiteral("app/") + nom); }
+    QString lecteur(const QString &nom) const { return m_tmp->filePath(nom); }
+
+    // A drive: "cle" (removable), "fixe", "disquette"; its files created as databases marked with their name.
+    void ajouterLecteur(const QString &nom, bool amovible, bool disquette, const QStringList &bases)
+    {
+        QDir().mkpath(lecteur(nom));
+        for (const QString &b : bases) {
+            QDir().mkpath(QFileInfo(lecteur(nom) + QLatin1Char('/') + b).path());
+            creer(lecteur(nom) + QLatin1Char('/') + b, nom + QLatin1Char('/') + b, 40);
+        }
+        m_lecteurs.liste.push_back({lecteur(nom), amovible, disquette});
+    }
+
+    QStringList erreursJournal() const
+    {
+        QStringList r;
+        const QString log = app(QStringLiteral("MAINTEN.MDB"));
+        const int n = TestSupport::valeurSql(log, QStringLiteral("SELECT count(*) FROM Erreurs")).toInt();
+        for (int i = 0; i < n; ++i)
+            r << TestSupport::valeurSql(log, QStringLiteral("SELECT Contexte || '|' || Erreur FROM Erreurs "
+                                                            "ORDER BY NoErreur LIMIT 1 OFFSET %1").arg(i));
+        return r;
+    }
+
+private slots:
+    void initTestCase() { TestSupport::epinglerFrancais(); }
+
+    void init()
+    {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QDir().mkpath(app());
+        Plateforme::definirCheminApplication(m_tmp->filePath(QStringLiteral("app")));
+        reinitialiserRepMaintenance();
+        TestSupport::creerBase(app(QStringLiteral("MAINTEN.MDB")), TestSupport::schemaMaintenance());
+        creer(app(QStringLiteral("dacorvane.mdb")), QStringLiteral("locale"), 40);
+        m_lecteurs = {};
+        m_boite = std::make_unique<TestSupport::BoiteMessageTest>();
+    }
+
+    void cleanup()
+    {
+        m_boite.reset();
+        m_tmp.reset();
+    }
+
+    void lecteurs_data()
+    {
+        QTest::addColumn<QStringList>("cles");         // "nom:genre:fichier,fichier", genre a, f or d
+        QTest::addColumn<bool>("resultat");
+        QTest::addColumn<QStringList>("apres");        // files of the application folder
+        QTest::addColumn<QString>("base");             // marker of dacorvane.mdb afterwards
+        QTest::addColumn<QString>("erreur");           // start of the logged error ("" none)
+
+        const QStringList locaux = {"MAINTEN.MDB", "dacorvane.mdb"};
+        QTest::newRow("aucun lecteur") << QStringList() << false << locaux << "locale" << "";
+        QTest::newRow("disquette, jamais lue") << QStringList{"disquette:d:x.mdb", "absente:d:"} << false
+                                               << locaux << "locale" << "";
+        QTest::newRow("même nom que la base") << QStringList{"cle:a:DACORVANE.MDB"} << true << locaux
+                                              << "cle/DACORVANE.MDB" << "";
+        QTest::newRow("autre nom") << QStringList{"cle:a:Ventes2026.mdb"} << true
+                                   << QStringList{"MAINTEN.MDB", "Ventes2026.mdb", "dacorvane.mdb"} << "locale" << "";
+        QTest::newRow("deux fichiers, le premier par nom") << QStringList{"cle:a:b.mdb,A.MDB"} << true
+                                   << QStringList{"A.MDB", "MAINTEN.MDB", "dacorvane.mdb"} << "locale" << "";
+        QTest::newRow("MAINTEN.MDB") << QStringList{"cle:a:MAINTEN.MDB"} << true << locaux << "locale" << "";
+        QTest::newRow("sous-dossier seulement") << QStringList{"cle:a:archives/dacorvane.mdb"} << false
+                                   << locaux << "locale"
+                                   << "|N°: 53 Aucune base de données (fichier *.mdb) à la racine du lecteur amovible « ";
+        QTest::newRow("disque fixe") << QStringList{"fixe:f:dacorvane.mdb"} << false << locaux << "locale" << "";
+        QTest::newRow("clé sans base, les suivantes sautées")
+            << QStringList{"cle1:a:dacorvane.mdb", "cle2:a:", "cle3:a:dacorvane.mdb"} << true << locaux
+            << "cle1/dacorvane.mdb" << "|N°: 53 Aucune base";
+        QTest::newRow("lecteur illisible, les suivants sautés")
+            << QStringList{"absente:a:", "cle:a:dacorvane.mdb"} << false << locaux << "locale"
+            << "|N°: 53 Fichier introuvable (lecture du lecteur amovible « ";
+        QTest::newRow("deux clés, la dernière remplace")
+            << QStringList{"cle1:a:dacorvane.mdb", "cle2:a:DaCorvane.MDB"} << true << locaux
+            << "cle2/DaCorvane.MDB" << "";
+        QTest::newRow("fichier caché") << QStringList{"cle:a:.dacorvane.mdb,z.mdb"} << true
+                                       << QStringList{"MAINTEN.MDB", "dacorvane.mdb", "z.mdb"} << "locale" << "";
+        QTest::newRow("dossier nommé .mdb") << QStringList{"cle:a:a.mdb/b.txt,c.mdb"} << true
+                                            << QStringList{"MAINTEN.MDB", "c.mdb", "dacorvane.mdb"} << "locale" << "";
+    }
+
+    void lecteurs()
+    {
+        QFETCH(QStringList, cles);
+        for (const QString &c : cles) {
+            const QStringList p = c.split(QLatin1Char(':'));
+            if (p[0] == QLatin1String("absente")) {
+                m_lecteurs.liste.push_back({lecteur(p[0]), p[1] == QLatin1String("a"), p[1] == QLatin1String("d")});
+                continue;
+            }
+            QStringList bases, autres;
+            for (const QString &f : p[2].split(QLatin1Char(','), Qt::SkipEmptyParts))
+                (f.endsWith(QLatin1String(".txt")) ? autres : bases) << f;
+            ajouterLecteur(p[0], p[1] == QLatin1String("a"), p[1] == QLatin1String("d"), bases);
+            for (const QString &f : autres)
+                ecrire(lecteur(p[0]) + QLatin1Char('/') + f, "texte");
+        }
+        const bool resultat = ChercherSurCleUSB(m_lecteurs);
+        QTEST(resultat, "resultat");
+        QTEST(fichiers(app()), "apres");
+        QTEST(marqueur(app(QStringLiteral("dacorvane.mdb"))), "base");
+        QFETCH(QString, erreur);
+        const QStringList erreurs = QTest::currentDataTag() == QLatin1String("MAINTEN.MDB")
+                                        ? QStringList() : erreursJournal();
+        if (erreur.isEmpty()) {
+            QCOMPARE(erreurs, QStringList());
+            QCOMPARE(m_boite->textes, QStringList());
+        } else {
+            QCOMPARE(erreurs.size(), 1);
+            QVERIFY2(erreurs[0].startsWith(erreur), qPrintable(erreurs[0]));
+            QCOMPARE(QLatin1Char('|') + m_boite->textes.value(0), erreurs[0]);
+        }
+        if (QTest::currentDataTag() == QLatin1String("MAINTEN.MDB"))
+            QCOMPARE(marqueur(app(QStringLiteral("MAINTEN.MDB"))), QStringLiteral("cle/MAINTEN.MDB"));
+    }
+
+    // The drive is named in the description of a key without a database.
+    void cleSansBaseNommee()
+    {
+        ajouterLecteur(QStringLiteral("CLE KIOSQUE"), true, false, {});
+        QVERIFY(!ChercherSurCleUSB(m_lecteurs));
+        QCOMPARE(m_boite->textes,
+                 QStringList{QStringLiteral("N°: 53 Aucune base de données (fichier *.mdb) à la racine du lecteur "
+                                            "amovible « ")
+                             + lecteur(QStringLiteral("CLE KIOSQUE")) + QStringLiteral(" »")});
+    }
+
+    void listeDesLecteursIllisible()
+    {
+        m_lecteurs.illisible = true;
+        QVERIFY(!ChercherSurCleUSB(m_lecteurs));
+        QCOMPARE(erreursJournal(), QStringList{QStringLiteral("|N°: 75 Liste des lecteurs illisible")});
+    }
+
+    void lienSymbolique_data()
+    {
+        QTest::addColumn<bool>("autreFichier");
+        QTest::newRow("seul") << false;
+        QTest::newRow("avec un fichier ordinaire") << true;
+    }
+
+    // A link on the key is never followed, even to a database.
+    void lienSymbolique()
+    {
+        QFETCH(bool, autreFichier);
+        ajouterLecteur(QStringLiteral("cle"), true, false, autreFichier ? QStringList{"z.mdb"} : QStringList{});
+        creer(lecteur(QStringLiteral("ailleurs.mdb")), QStringLiteral("ailleurs"), 40);
+        QCOMPARE(::symlink(QFile::encodeName(lecteur(QStringLiteral("ailleurs.mdb"))).constData(),
+                           QFile::encodeName(lecteur(QStringLiteral("cle/a.mdb"))).constData()), 0);
+        QCOMPARE(ChercherSurCleUSB(m_lecteurs), autreFichier);
+        QCOMPARE(fichiers(app()).contains(QStringLiteral("a.mdb")), false);
+        QCOMPARE(fichiers(app()).contains(QStringLiteral("z.mdb")), autreFichier);
+        QCOMPARE(m_boite->textes.size(), autreFichier ? 0 : 1);
+    }
+
+    // The copy never leaves a half database at its destination.
+    void copieInterrompue_data()
+    {
+        QTest::addColumn<int>("op");
+        QTest::addColumn<int>("rang");
+        QTest::addColumn<int>("numero");
+        QTest::newRow("clé retirée pendant la copie") << int(OperationsDefaillantes::Op::Copier) << 1 << 57;
+        QTest::newRow("fsync de la copie") << int(OperationsDefaillantes::Op::SynchroniserFichier) << 1 << 57;
+        QTest::newRow("remplacement") << int(OperationsDefaillantes::Op::Renommer) << 1 << 57;
+        QTest::newRow("fsync du remplacement") << int(OperationsDefaillantes::Op::SynchroniserDossier) << 1 << 57;
+    }
+
+    void copieInterrompue()
+    {
+        QFETCH(int, op);
+        QFETCH(int, rang);
+        QFETCH(int, numero);
+        ajouterLecteur(QStringLiteral("cle"), true, false, {QStringLiteral("dacorvane.mdb")});
+        const quint64 avant = inode(app(QStringLiteral("dacorvane.mdb")));
+        OperationsDefaillantes ops;
+        ops.echouer(OperationsDefaillantes::Op(op), rang);
+        const bool remplacee = op == int(OperationsDefaillantes::Op::SynchroniserDossier);
+        QCOMPARE(ChercherSurCleUSB(m_lecteurs, &ops), false);
+        QCOMPARE(marqueur(app(QStringLiteral("dacorvane.mdb"))),
+                 remplacee ? QStringLiteral("cle/dacorvane.mdb") : QStringLiteral("locale"));
+        QCOMPARE(inode(app(QStringLiteral("dacorvane.mdb"))) == avant, !remplacee);
+        QCOMPARE(fichiers(app()), QStringList({"MAINTEN.MDB", "dacorvane.mdb"}));
+        QCOMPARE(erreursJournal().size(), 1);
+        QVERIFY(erreursJournal().at(0).startsWith(QStringLiteral("|N°: %1 ").arg(numero)));
+        QCOMPARE(ops.fichiersOuverts, QStringList());
+    }
+
+    void copieLaisseeParUnDemarrageInterrompu()
+    {
+        ecrire(app(QStringLiteral("CLEUSB.TMP")), QByteArray(3000, 'x'));
+        QVERIFY(!ChercherSurCleUSB(m_lecteurs));
+        QCOMPARE(fichiers(app()), QStringList({"MAINTEN.MDB", "dacorvane.mdb"}));
+    }
+
+    // The copy keeps the key's file date (shown in the window's caption).
+    void dateDuFichier()
+    {
+        ajouterLecteur(QStringLiteral("cle"), true, false, {QStringLiteral("dacorvane.mdb")});
+        const QString source = lecteur(QStringLiteral("cle/dacorvane.mdb"));
+        const QDateTime date(QDate(2026, 5, 12), QTime(11, 38, 56));
+        QFile f(source);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(date, QFileDevice::FileModificationTime));
+        f.close();
+        QVERIFY(ChercherSurCleUSB(m_lecteurs));
+        QCOMPARE(QFileInfo(app(QStringLiteral("dacorvane.mdb"))).lastModified(), date);
+    }
+
+    // A journal left beside the replaced database (a crash while it was
+    // written) must not be played back into the key's database.
+    void journalDeLaBaseRemplacee()
+    {
+        const QString locale = app(QStringLiteral("dacorvane.mdb"));
+        // A hot journal: copied while a transaction of the local base has spilled to disk.
+        {
+            sqlite3 *db = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(locale).constData(), &db), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(db, "PRAGMA cache_size=1; BEGIN; UPDATE Ventes SET Ticket = hex(randomblob(200));",
+                                  nullptr, nullptr, nullptr), SQLITE_OK);
+            QVERIFY(QFile::copy(locale + QStringLiteral("-journal"), m_tmp->filePath(QStringLiteral("journal"))));
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+        }
+        QVERIFY(QFile::copy(m_tmp->filePath(QStringLiteral("journal")), locale + QStringLiteral("-journal")));
+        ajouterLecteur(QStringLiteral("cle"), true, false, {QStringLiteral("dacorvane.mdb")});
+        const QString tickets = QStringLiteral("SELECT group_concat(Ticket) FROM Ventes");
+        const QString attendus = TestSupport::valeurSql(lecteur(QStringLiteral("cle/dacorvane.mdb")), tickets);
+
+        QVERIFY(ChercherSurCleUSB(m_lecteurs));
+        QCOMPARE(fichiers(app()), QStringList({"MAINTEN.MDB", "dacorvane.mdb"}));
+        QCOMPARE(TestSupport::valeurSql(locale, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+        QCOMPARE(TestSupport::valeurSql(locale, tickets), attendus);
+    }
+
+    // The machine's reader, on a /proc and /sys tree built in a temporary folder.
+    void lecteursDuSysteme_data()
+    {
+        QTest::addColumn<QString>("montages");   // lines of mountinfo; @ stands for the temporary folder
+        QTest::addColumn<QStringList>("attendus"); // "mount point:a|f|d"
+        const QString base = QStringLiteral("26 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
+                                            "21 26 0:20 / /proc rw - proc proc rw\n");
+        QTest::newRow("aucun amovible") << base << QStringList{"/:f"};
+        QTest::newRow("clé en partition, nom avec blanc")
+            << base + "40 26 8:17 / /media/cle\\040usb rw - vfat /dev/sdb1 rw\n"
+            << QStringList{"/:f", "/media/cle usb:a"};
+        QTest::newRow("tous les genres, par point de montage")
+            << base + "40 26 8:17 / /media/cle rw - vfat /dev/sdb1 rw\n"
+                      "41 26 8:32 / /media/disque rw - ext4 /dev/sdc rw\n"
+                      "42 26 2:0 / /media/disquette rw - vfat /dev/fd0 rw\n"
+                      "43 26 7:0 / /media/image rw - iso9660 /dev/loop0 rw\n"
+                      "44 26 11:0 / /media/cdrom rw - iso9660 /dev/sr0 rw\n"
+                      "46 26 8:49 / /media/a-cle rw - vfat /dev/sdd1 rw\n"
+            << QStringList{"/:f", "/media/a-cle:a", "/media/cdrom:f", "/media/cle:a", "/media/disque:f",
+                           "/media/disquette:d", "/media/image:f"};
+        QTest::newRow("montage d'un sous-dossier de la clé")
+            << base + "45 26 8:17 /sous /media/lien rw - vfat /dev/sdb1 rw\n" << QStringList{"/:f"};
+        QTest::newRow("clé cachée par un montage plus récent")
+            << base + "40 26 8:17 / /media/cle rw - vfat /dev/sdb1 rw\n"
+                      "50 40 0:40 / /media/cle rw - tmpfs tmpfs rw\n" << QStringList{"/:f"};
+    }
+
+    void lecteursDuSysteme()
+    {
+        QFETCH(QString, montages);
+        const QString proc = m_tmp->filePath(QStringLiteral("proc")), sys = m_tmp->filePath(QStringLiteral("sys"));
+        ecrire(proc + QStringLiteral("/self/mountinfo"), montages.toUtf8());
+        // disk: major:minor, removable, partitions
+        const struct { const char *disque, *numero, *amovible; const char *partition, *numeroPartition; } disques[] = {
+            {"vda", "254:0", "0", nullptr, nullptr}, {"sdb", "8:16", "1", "sdb1", "8:17"},
+            {"sdc", "8:32", "0", nullptr, nullptr},  {"fd0", "2:0", "1", nullptr, nullptr},
+            {"loop0", "7:0", "0", nullptr, nullptr}, {"sr0", "11:0", "1", nullptr, nullptr},
+            {"sdd", "8:48", "1", "sdd1", "8:49"}};
+        QDir().mkpath(sys + QStringLiteral("/dev/block"));
+        for (const auto &d : disques) {
+            const QString dossier = sys + QStringLiteral("/block/") + QLatin1String(d.disque);
+            ecrire(dossier + QStringLiteral("/removable"), QByteArray(d.amovible) + '\n');
+            QVERIFY(QFile::link(QStringLiteral("../../block/") + QLatin1String(d.disque),
+                                sys + QStringLiteral("/dev/block/") + QLatin1String(d.numero)));
+            if (d.partition) {
+                ecrire(dossier + QLatin1Char('/') + QLatin1String(d.partition) + QStringLiteral("/partition"), "1\n");
+                QVERIFY(QFile::link(QStringLiteral("../../block/") + QLatin1String(d.disque) + QLatin1Char('/')
+                                        + QLatin1String(d.partition),
+                                    sys + QStringLiteral("/dev/block/") + QLatin1String(d.numeroPartition)));
+            }
+        }
+        Maintenance::LecteursSysteme reel(proc, sys);
+        QStringList obtenus;
+        for (const Lecteur &l : reel.lecteurs())
+            obtenus << l.racine + (l.disquette ? QStringLiteral(":d") : l.amovible ? QStringLiteral(":a") : QStringLiteral(":f"));
+        QTEST(obtenus, "attendus");
+    }
+
+    // The real reader and the search together: the key's mount point is a temporary folder.
+    void cleSurLeSystemeFictif()
+    {
+        const QString proc = m_tmp->filePath(QStringLiteral("proc")), sys = m_tmp->filePath(QStringLiteral("sys"));
+        ajouterLecteur(QStringLiteral("media cle"), true, false, {QStringLiteral("DACORVANE.MDB")});
+        QString point = lecteur(QStringLiteral("media cle"));
+        point.replace(QLatin1Char(' '), QLatin1String("\\040"));
+        ecrire(proc + QStringLiteral("/self/mountinfo"),
+               ("26 1 254:0 / / rw - ext4 /dev/vda rw\n40 26 8:17 / " + point + " rw - vfat /dev/sdb1 rw\n").toUtf8());
+        ecrire(sys + QStringLiteral("/block/sdb/removable"), "1\n");
+        ecrire(sys + QStringLiteral("/block/sdb/sdb1/partition"), "1\n");
+        ecrire(sys + QStringLiteral("/block/vda/removable"), "0\n");
+        QDir().mkpath(sys + QStringLiteral("/dev/block"));
+        QVERIFY(QFile::link(QStringLiteral("../../block/sdb/sdb1"), sys + QStringLiteral("/dev/block/8:17")));
+        QVERIFY(QFile::link(QStringLiteral("../../block/vda"), sys + QStringLiteral("/dev/block/254:0")));
+        Maintenance::LecteursSysteme reel(proc, sys);
+        QVERIFY(ChercherSurCleUSB(reel));
+        QCOMPARE(marqueur(app(QStringLiteral("dacorvane.mdb"))), QStringLiteral("media cle/DACORVANE.MDB"));
+    }
+
+    void listeDeMontagesAbsente()
+    {
+        Maintenance::LecteursSysteme reel(m_tmp->filePath(QStringLiteral("rien")), m_tmp->filePath(QStringLiteral("rien")));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, reel.lecteurs());
+        QVERIFY(!ChercherSurCleUSB(reel));
+        QCOMPARE(m_boite->textes.size(), 1);
+    }
+
+    // This machine's own drives can be listed.
+    void lecteursDeCetteMachine()
+    {
+        Maintenance::LecteursSysteme reel;
+        const std::vector<Lecteur> liste = reel.lecteurs();
+        QVERIFY(std::any_of(liste.begin(), liste.end(), [](const Lecteur &l) { return l.racine == QLatin1String("/"); }));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCleUsb)
+#include "test_cle_usb.moc"
