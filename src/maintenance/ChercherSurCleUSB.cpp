@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <utility>
 
 namespace Maintenance {
 
@@ -125,8 +126,19 @@ bool ChercherSurCleUSB(SourceLecteurs &source, OperationsFichiers *operations)
     return resultat;
 }
 
+namespace {
+SourceLecteurs *g_source = nullptr;
+}
+
+SourceLecteurs *definirSourceLecteurs(SourceLecteurs *source)
+{
+    return std::exchange(g_source, source);
+}
+
 bool ChercherSurCleUSB()
 {
+    if (g_source)
+        return ChercherSurCleUSB(*g_source);
     LecteursSysteme lecteurs;
     return ChercherSurCleUSB(lecteurs);
 }

@@ -23,7 +23,10 @@ inline const QString NomCopieCle = QStringLiteral("CLEUSB.TMP");
 // TraiterErreur with the empty context; the drives not yet visited are skipped.
 bool ChercherSurCleUSB(SourceLecteurs &lecteurs, OperationsFichiers *operations = nullptr);
 
-// The same over the machine's drives.
+// The same over the machine's drives (LecteursSysteme), or over the source
+// installed in their place (tests never read the machine's removable drives).
 bool ChercherSurCleUSB();
+// Installs `source` (nullptr: the machine's again); returns the one it replaces.
+SourceLecteurs *definirSourceLecteurs(SourceLecteurs *source);
 
 } // namespace Maintenance

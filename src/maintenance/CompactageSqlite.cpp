@@ -161,6 +161,10 @@ void compacterSqlite(const QString &chaineSource, const QString &chaineDestinati
     // VACUUM INTO writes (and syncs) the copy with the source connection's setting.
     source.execute(QStringLiteral("PRAGMA synchronous=FULL"));
 
+    // An empty file opens as an empty database; it is no database of ours.
+    if (entierPragma(db, "PRAGMA page_count", cheminSource) == 0)
+        throw erreurCompactage(db, SQLITE_NOTADB, cheminSource);
+
     Suivi suivi;
     suivi.destination = QFile::encodeName(destination);
     suivi.progression = &progression;

@@ -25,12 +25,13 @@ bool entreeExiste(const QString &chemin)
     return ::lstat(QFile::encodeName(chemin).constData(), &st) == 0;
 }
 
-bool memeFichier(const QString &a, const QString &b)
+// Two paths naming the same entry of the same folder, without regard to case.
+bool memeNom(const QString &a, const QString &b)
 {
-    struct stat sa, sb;
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0
-           && ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev
-           && sa.st_ino == sb.st_ino;
+    const QFileInfo fa(a), fb(b);
+    const QString dossier = QFileInfo(fa.path()).canonicalFilePath();
+    return fa.fileName().compare(fb.fileName(), Qt::CaseInsensitive) == 0 && !dossier.isEmpty()
+           && dossier == QFileInfo(fb.path()).canonicalFilePath();
 }
 
 void supprimerSiPresent(OperationsFichiers &ops, const QString &dossierApplication, const QString &nom)
@@ -60,7 +61,7 @@ void reparer(const QString &cheminBase, OperationsFichiers &ops, const Progressi
     // database deleted as a leftover: refuse before touching anything.
     const QString base = resoudreChemin(cheminBase);
     for (const QString &nom : {NomCopieCompactee, NomSauvegarde, NomSauvegardeTemporaire}) {
-        if (memeFichier(base, resoudreChemin(dossier + nom)))
+        if (memeNom(base, dossier + nom))
             throw RuntimeError(Erreurs::ArgumentsIncorrects,
                                QStringLiteral("Le nom ") + guillemets(QFileInfo(base).fileName())
                                    + QStringLiteral(" est réservé au compactage : la base de données "

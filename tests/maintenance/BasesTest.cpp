@@ -3,23 +3,56 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QTemporaryDir>
+#include <map>
 #include <sys/stat.h>
 
 namespace BasesTest {
 
-void creer(const QString &chemin, const QString &marqueur, int ventes)
+namespace {
+// One model file per size, built once (building from the schema costs many fsyncs).
+QString modele(int ventes)
 {
+    static QTemporaryDir dossier;
+    static std::map<int, QString> modeles;
+    auto it = modeles.find(ventes);
+    if (it != modeles.end())
+        return it->second;
+    const QString chemin = dossier.filePath(QStringLiteral("modele%1.mdb").arg(ventes));
     const QString n = QString::number(ventes);
     TestSupport::creerBase(
         chemin, TestSupport::schemaVentes(),
-        QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
+        QStringLiteral("BEGIN; WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
                        "INSERT INTO Ventes SELECT i, datetime('2026-01-01', '+' || i || ' minutes'), "
                        "12.5, 1.2, 1 + i % 2, 3, '4970' || i, 20, 7.5, "
                        "'Vente ' || i || ' ' || hex(randomblob(80)) FROM c;"
-                       "INSERT INTO Telecollectes VALUES (1, '2026-01-01 00:00:00', '%2');"
+                       "INSERT INTO Telecollectes VALUES (1, '2026-01-01 00:00:00', 'modèle');"
                        "INSERT INTO Parametres (NoParametre, Caisse) VALUES (1, 100);"
-                       "DELETE FROM Ventes WHERE NoVente > %1 - %1 / 4;")
-            .arg(n, marqueur));
+                       "DELETE FROM Ventes WHERE NoVente > %1 - %1 / 4; COMMIT;")
+            .arg(n));
+    return modeles[ventes] = chemin;
+}
+} // namespace
+
+void creerMaintenance(const QString &chemin)
+{
+    static QTemporaryDir dossier;
+    static const QString modele = [] {
+        const QString c = dossier.filePath(QStringLiteral("MAINTEN.MDB"));
+        TestSupport::creerBase(c, TestSupport::schemaMaintenance());
+        return c;
+    }();
+    if (!QFile::copy(modele, chemin))
+        qFatal("cannot copy the error log to %s", qPrintable(chemin));
+    QFile(chemin).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void creer(const QString &chemin, const QString &marqueur, int ventes)
+{
+    if (!QFile::copy(modele(ventes), chemin))
+        qFatal("cannot copy a model database to %s", qPrintable(chemin));
+    QFile(chemin).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    marquer(chemin, marqueur);
 }
 
 void marquer(const QString &chemin, const QString &marqueur)

@@ -10,6 +10,8 @@ namespace BasesTest {
 // `ventes` sales (NoVente 1..ventes) with receipts, then the last quarter
 // deleted so that the file holds free pages.
 void creer(const QString &chemin, const QString &marqueur, int ventes = 2000);
+// An empty error log (MAINTEN.MDB).
+void creerMaintenance(const QString &chemin);
 void marquer(const QString &chemin, const QString &marqueur);
 QString marqueur(const QString &chemin);
 int nombreVentes(const QString &chemin);

@@ -26,7 +26,10 @@ void OperationsDefaillantes::echouer(Op op, int n, int numeroErrno)
 
 bool OperationsDefaillantes::defaillance(Op op)
 {
-    return ++m_appels[op] == m_rang && op == m_op;
+    if (++m_appels[op] != m_rang || op != m_op)
+        return false;
+    journal.last() += QStringLiteral(" !");
+    return true;
 }
 
 void OperationsDefaillantes::verifierFermes(const QStringList &chemins)

@@ -18,7 +18,7 @@ public:
     void echouer(Op op, int n, int numeroErrno = 5 /* EIO */);
     bool sansLiens = false;          // a file system without hard links (FAT)
 
-    QStringList journal;             // e.g. "renommer OLDK7.TMP OLDK7.BAK"
+    QStringList journal;             // e.g. "renommer OLDK7.TMP OLDK7.BAK", " !" after the failing one
     QStringList fichiersOuverts;     // files of this process found open while moved
     QStringList chaines;             // connection texts handed to the compaction
 

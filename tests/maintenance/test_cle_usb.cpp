@@ -96,7 +96,7 @@ private slots:
         QDir().mkpath(app());
         Plateforme::definirCheminApplication(m_tmp->filePath(QStringLiteral("app")));
         reinitialiserRepMaintenance();
-        TestSupport::creerBase(app(QStringLiteral("MAINTEN.MDB")), TestSupport::schemaMaintenance());
+        creerMaintenance(app(QStringLiteral("MAINTEN.MDB")));
         creer(app(QStringLiteral("dacorvane.mdb")), QStringLiteral("locale"), 40);
         m_lecteurs = {};
         m_boite = std::make_unique<TestSupport::BoiteMessageTest>();
@@ -278,6 +278,8 @@ private slots:
     void journalDeLaBaseRemplacee()
     {
         const QString locale = app(QStringLiteral("dacorvane.mdb"));
+        QFile::remove(locale);
+        creer(locale, QStringLiteral("locale"), 2000);
         // A hot journal: copied while a transaction of the local base has spilled to disk.
         {
             sqlite3 *db = nullptr;
@@ -289,14 +291,18 @@ private slots:
             sqlite3_close(db);
         }
         QVERIFY(QFile::copy(m_tmp->filePath(QStringLiteral("journal")), locale + QStringLiteral("-journal")));
-        ajouterLecteur(QStringLiteral("cle"), true, false, {QStringLiteral("dacorvane.mdb")});
+        QDir().mkpath(lecteur(QStringLiteral("cle")));
+        creer(lecteur(QStringLiteral("cle/dacorvane.mdb")), QStringLiteral("cle"), 2000);
+        m_lecteurs.liste.push_back({lecteur(QStringLiteral("cle")), true, false});
+        TestSupport::executerSql(lecteur(QStringLiteral("cle/dacorvane.mdb")),
+                                 QStringLiteral("UPDATE Ventes SET Ticket = 'clé ' || NoVente"));
         const QString tickets = QStringLiteral("SELECT group_concat(Ticket) FROM Ventes");
         const QString attendus = TestSupport::valeurSql(lecteur(QStringLiteral("cle/dacorvane.mdb")), tickets);
 
         QVERIFY(ChercherSurCleUSB(m_lecteurs));
-        QCOMPARE(fichiers(app()), QStringList({"MAINTEN.MDB", "dacorvane.mdb"}));
         QCOMPARE(TestSupport::valeurSql(locale, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
         QCOMPARE(TestSupport::valeurSql(locale, tickets), attendus);
+        QCOMPARE(fichiers(app()), QStringList({"MAINTEN.MDB", "dacorvane.mdb"}));
     }
 
     // The machine's reader, on a /proc and /sys tree built in a temporary folder.

@@ -20,7 +20,7 @@ using namespace BasesTest;
 
 namespace {
 constexpr int Tueries = 60;
-constexpr int VentesCreees = 160000;
+constexpr int VentesCreees = 50000;
 
 QStringList fichiers(const QString &dossier)
 {

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "maintenance/ChercherSurCleUSB.h"
+
 #include <QFile>
 #include <QLocale>
 #include <QtTest>
@@ -8,6 +10,14 @@
 namespace TestSupport {
 
 namespace {
+// A test never copies from a USB key plugged into the machine that runs it.
+struct AucunLecteur : Maintenance::SourceLecteurs
+{
+    std::vector<Maintenance::Lecteur> lecteurs() override { return {}; }
+};
+AucunLecteur g_aucunLecteur;
+[[maybe_unused]] const bool g_lecteursInstalles = (Maintenance::definirSourceLecteurs(&g_aucunLecteur), true);
+
 QString depuisEnvironnement(const char *variable, const char *relatif)
 {
     const QByteArray v = qgetenv(variable);

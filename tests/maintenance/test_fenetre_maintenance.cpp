@@ -1,0 +1,93 @@
+#include "BasesTest.h"
+#include "TestSupport.h"
+
+#include "FrmGestion/DialogueCompactage.h"
+#include "FrmGestion/FrmGestion.h"
+#include "maintenance/ChercherSurCleUSB.h"
+#include "shared/JournalErreurs.h"
+#include "shared/Plateforme.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace BasesTest;
+
+namespace {
+struct UneCle : Maintenance::SourceLecteurs
+{
+    QString racine;
+    std::vector<Maintenance::Lecteur> lecteurs() override { return {{racine, true, false}}; }
+};
+} // namespace
+
+class TestFenetreMaintenance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestSupport::epinglerFrancais(); }
+
+    // The window appears only after half a second, and follows the compaction.
+    void dialogue_data()
+    {
+        QTest::addColumn<QList<qint64>>("instants");
+        QTest::addColumn<QList<double>>("fractions");
+        QTest::addColumn<int>("visibleApres");   // index of the call that shows it, -1 never
+        QTest::newRow("rapide") << QList<qint64>{0, 120, 300, 499} << QList<double>{0, 0.4, 0.9, 1} << -1;
+        QTest::newRow("longue") << QList<qint64>{0, 200, 499, 500, 900, 1400}
+                                << QList<double>{0, 0.1, 0.25, 0.3, 0.6, 1} << 3;
+        QTest::newRow("finie juste après le délai") << QList<qint64>{0, 100, 600} << QList<double>{0, 0.5, 1} << -1;
+    }
+
+    void dialogue()
+    {
+        QFETCH(QList<qint64>, instants);
+        QFETCH(QList<double>, fractions);
+        QFETCH(int, visibleApres);
+        qint64 maintenant = 0;
+        QWidget fenetre;
+        DialogueCompactage d(&fenetre, [&] { return maintenant; });
+        for (int i = 0; i < instants.size(); ++i) {
+            maintenant = instants[i];
+            d.progression(fractions[i]);
+            QCOMPARE(d.dialogue() != nullptr, visibleApres >= 0 && i >= visibleApres);
+            if (d.dialogue()) {
+                QVERIFY(d.dialogue()->isVisible());
+                auto *barre = d.dialogue()->findChild<QProgressBar *>(QStringLiteral("BarreCompactage"));
+                QVERIFY(barre);
+                QCOMPARE(barre->value(), qRound(fractions[i] * 1000));
+                QCOMPARE(d.dialogue()->findChild<QLabel *>()->text(), QStringLiteral("Compactage de la base de données…"));
+                QCOMPARE(d.dialogue()->windowTitle(), QStringLiteral("Corvane"));
+            }
+        }
+    }
+
+    // The window's procedures work on its CheminBase and the application folder.
+    void procedures()
+    {
+        QTemporaryDir dossier;
+        Plateforme::definirCheminApplication(dossier.path());
+        reinitialiserRepMaintenance();
+        QDir().mkpath(dossier.filePath(QStringLiteral("cle")));
+        creer(dossier.filePath(QStringLiteral("cle/DACORVANE.MDB")), QStringLiteral("courante"), 3000);
+        UneCle cle;
+        cle.racine = dossier.filePath(QStringLiteral("cle"));
+        Maintenance::SourceLecteurs *avant = Maintenance::definirSourceLecteurs(&cle);
+
+        FrmGestion fenetre;
+        const bool copie = fenetre.ChercherSurCleUSB();
+        Maintenance::definirSourceLecteurs(avant);
+        QVERIFY(copie);
+        fenetre.CheminBase = dossier.filePath(QStringLiteral("DACORVANE.mdb"));
+        fenetre.ReparerDatabase();
+        QCOMPARE(etat(dossier.filePath(QStringLiteral("DACORVANE.MDB"))), QStringLiteral("compactée"));
+        QCOMPARE(etat(dossier.filePath(QStringLiteral("OLDK7.BAK"))), QStringLiteral("originale"));
+    }
+};
+
+QTEST_MAIN(TestFenetreMaintenance)
+#include "test_fenetre_maintenance.moc"
