@@ -51,31 +51,29 @@ QString cheminDestination(const QString &chaineDestination)
     return chemin;
 }
 
-RuntimeError erreurCompactage(sqlite3 *db, int code, const QString &source)
+RuntimeError pasUneBase(const QString &source)
 {
-    switch (code & 0xff) {
-    case SQLITE_NOTADB:
-        return RuntimeError(Erreurs::FormatNonReconnu,
-                            QStringLiteral("Format de base de données non reconnu : ")
-                                + guillemets(source));
-    case SQLITE_FULL:
-        return RuntimeError(Erreurs::DisqueSature,
-                            QStringLiteral("Disque plein : la base de données compactée n'a pas pu être écrite"));
-    default:
-        return RuntimeError(Erreurs::NumeroBaseDeDonnees,
-                            QStringLiteral("Compactage impossible : ")
-                                + QString::fromUtf8(sqlite3_errmsg(db)));
-    }
+    return RuntimeError(Erreurs::FormatNonReconnu,
+                        QStringLiteral("Format de base de données non reconnu : le fichier '%1' "
+                                       "n'est pas une base de données reconnue.")
+                            .arg(source));
+}
+
+RuntimeError erreurCompactage(const Connection &connexion, int code, const QString &source)
+{
+    if ((code & 0xff) == SQLITE_NOTADB)
+        return pasUneBase(source);
+    return connexion.lastError(code);
 }
 
 class Instruction
 {
 public:
-    Instruction(sqlite3 *db, const char *sql, const QString &source)
+    Instruction(const Connection &connexion, const char *sql)
     {
-        const int rc = sqlite3_prepare_v2(db, sql, -1, &m_st, nullptr);
+        const int rc = sqlite3_prepare_v2(connexion.handle(), sql, -1, &m_st, nullptr);
         if (rc != SQLITE_OK)
-            throw erreurCompactage(db, rc, source);
+            throw erreurCompactage(connexion, rc, connexion.path());
     }
     ~Instruction() { sqlite3_finalize(m_st); }
     Instruction(const Instruction &) = delete;
@@ -86,12 +84,12 @@ private:
     sqlite3_stmt *m_st = nullptr;
 };
 
-sqlite3_int64 entierPragma(sqlite3 *db, const char *sql, const QString &source)
+sqlite3_int64 entierPragma(const Connection &connexion, const char *sql)
 {
-    Instruction st(db, sql, source);
+    Instruction st(connexion, sql);
     const int rc = sqlite3_step(st.get());
     if (rc != SQLITE_ROW)
-        throw erreurCompactage(db, rc, source);
+        throw erreurCompactage(connexion, rc, connexion.path());
     return sqlite3_column_int64(st.get(), 0);
 }
 
@@ -162,21 +160,21 @@ void compacterSqlite(const QString &chaineSource, const QString &chaineDestinati
     source.execute(QStringLiteral("PRAGMA synchronous=FULL"));
 
     // An empty file opens as an empty database; it is no database of ours.
-    if (entierPragma(db, "PRAGMA page_count", cheminSource) == 0)
-        throw erreurCompactage(db, SQLITE_NOTADB, cheminSource);
+    if (entierPragma(source, "PRAGMA page_count") == 0)
+        throw pasUneBase(cheminSource);
 
     Suivi suivi;
     suivi.destination = QFile::encodeName(destination);
     suivi.progression = &progression;
     if (progression) {
-        const sqlite3_int64 pages = entierPragma(db, "PRAGMA page_count", cheminSource)
-                                    - entierPragma(db, "PRAGMA freelist_count", cheminSource);
-        const sqlite3_int64 taillePage = entierPragma(db, "PRAGMA page_size", cheminSource);
+        const sqlite3_int64 pages = entierPragma(source, "PRAGMA page_count")
+                                    - entierPragma(source, "PRAGMA freelist_count");
+        const sqlite3_int64 taillePage = entierPragma(source, "PRAGMA page_size");
         suivi.total = std::max<double>(1.0, double(pages) * double(taillePage));
         progression(0.0);
     }
     {
-        Instruction vacuum(db, "VACUUM INTO ?1", cheminSource);
+        Instruction vacuum(source, "VACUUM INTO ?1");
         const QByteArray cible = destination.toUtf8();
         sqlite3_bind_text(vacuum.get(), 1, cible.constData(), int(cible.size()), SQLITE_TRANSIENT);
         std::unique_ptr<GardeProgression> garde;
@@ -187,7 +185,7 @@ void compacterSqlite(const QString &chaineSource, const QString &chaineDestinati
         if (suivi.erreur)
             std::rethrow_exception(suivi.erreur);
         if (rc != SQLITE_DONE)
-            throw erreurCompactage(db, sqlite3_extended_errcode(db), cheminSource);
+            throw erreurCompactage(source, sqlite3_extended_errcode(db), cheminSource);
     }
     source.close();
     if (progression)
