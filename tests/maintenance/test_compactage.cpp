@@ -2,7 +2,6 @@
 #include "OperationsDefaillantes.h"
 #include "TestSupport.h"
 
-#include "maintenance/CompactageSqlite.h"
 #include "maintenance/ReparerDatabase.h"
 #include "shared/JournalErreurs.h"
 #include "shared/Plateforme.h"
@@ -343,17 +342,6 @@ private slots:
         verifierUneErreur(Erreurs::EntreeSortie);
         QCOMPARE(etat(base()), QStringLiteral("originale"));
         QCOMPARE(fichiers(), QStringList({QStringLiteral("MAINTEN.MDB"), QStringLiteral("dacorvane.mdb")}));
-    }
-
-    void typeDeMoteurInconnu()
-    {
-        creer(base(), QStringLiteral("courante"));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError,
-                                 compacterSqlite(chaineSourceCompactage(base()),
-                                                 chaineDestinationCompactage(copie()).replace(
-                                                     QLatin1String("Type=5"), QLatin1String("Type=4")),
-                                                 {}));
-        QCOMPARE(existe(copie()), false);
     }
 };
 
