@@ -1,0 +1,29 @@
+#pragma once
+
+#include "TestSupport.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A kiosk folder for the report tests: the sales database (dacorvane.mdb)
+// built from the schema and the error log MAINTEN.MDB, the folder made the
+// application folder.
+struct DossierKiosque
+{
+    QTemporaryDir dossier;
+    QString base() const { return dossier.filePath(QStringLiteral("dacorvane.mdb")); }
+    QString maintenance() const { return dossier.filePath(QStringLiteral("MAINTEN.MDB")); }
+    QString chaineConnexion() const
+    {
+        return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + base()
+            + QStringLiteral(";Jet OLEDB:Database Password=");
+    }
+    // Sales as "YYYY-MM-DD HH:MM:SS|Total|TauxTVA|TypePaiement", NULL for a Null field.
+    void creer(const QStringList &ventes);
+    // The log's records as "Contexte|Erreur", oldest first.
+    QStringList journal() const;
+};
+
+// The INSERT text for sales written as above.
+QString insererVentes(const QStringList &ventes);

@@ -1,0 +1,47 @@
+#include "LecturePdf.h"
+
+#include <QProcess>
+#include <QXmlStreamReader>
+#include <cmath>
+
+DocumentPdf lirePdf(const QString &fichier)
+{
+    DocumentPdf doc;
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), fichier, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return doc;
+    QXmlStreamReader xml(p.readAllStandardOutput());
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto a = xml.attributes();
+        if (xml.name() == QLatin1String("page")) {
+            ++doc.pages;
+            doc.largeurPage = a.value(QLatin1String("width")).toDouble();
+            doc.hauteurPage = a.value(QLatin1String("height")).toDouble();
+        } else if (xml.name() == QLatin1String("word")) {
+            MotPdf m;
+            m.page = doc.pages - 1;
+            m.x = a.value(QLatin1String("xMin")).toDouble();
+            m.y = a.value(QLatin1String("yMin")).toDouble();
+            m.xFin = a.value(QLatin1String("xMax")).toDouble();
+            m.yFin = a.value(QLatin1String("yMax")).toDouble();
+            m.texte = xml.readElementText();
+            doc.mots << m;
+        }
+    }
+    return doc;
+}
+
+QList<QList<MotPdf>> DocumentPdf::lignes() const
+{
+    QList<QList<MotPdf>> resultat;
+    for (const MotPdf &m : mots) {
+        if (resultat.isEmpty() || resultat.last().first().page != m.page
+            || std::abs(resultat.last().first().y - m.y) > 0.5)
+            resultat.append(QList<MotPdf>());
+        resultat.last().append(m);
+    }
+    return resultat;
+}

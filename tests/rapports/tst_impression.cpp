@@ -1,0 +1,235 @@
+#include "BaseRapports.h"
+#include "LecturePdf.h"
+
+#include "impression/ImprimanteQt.h"
+#include "rapports/Impression.h"
+#include "rapports/Imprimante.h"
+#include "shared/RuntimeError.h"
+
+#include <QtTest>
+#include <cmath>
+
+namespace {
+
+const QString Tirets(95, QLatin1Char('-'));
+
+// A daily report as the list holds it.
+const QStringList Journalier{
+    QStringLiteral("VENTES JOURNALIÉRE"), QString(), QStringLiteral("Du 01/12/26 au 05/12/26"), QString(),
+    QStringLiteral("Date:        \t\t Nb ventes:\tMontant HT:"), Tirets,
+    QStringLiteral("01/12/26\tCB:     \t| 1\t\t| 10,00 EUR"), Tirets,
+    QStringLiteral("03/12/26\tCB:     \t| 12\t\t| 125,00 EUR"), Tirets,
+    QStringLiteral("11/26\tCB:     \t\t| 2\t\t| 15,00 EUR"), Tirets,
+    QStringLiteral("TOTAL TTC: \t21,00 EUR")};
+
+// A printer whose driver fails at the n-th line.
+class ImprimanteDefaillante : public Imprimante
+{
+public:
+    explicit ImprimanteDefaillante(int panne) : m_panne(panne) {}
+    void imprimerLigne(const QString &texte) override
+    {
+        if (++m_lignes == m_panne)
+            throw RuntimeError(Erreurs::Imprimante, QStringLiteral("Erreur d'imprimante : papier coincé."));
+        imprimees << texte;
+    }
+    void finDocument() override { fini = true; }
+    QStringList imprimees;
+    bool fini = false;
+
+private:
+    int m_panne;
+    int m_lignes = 0;
+};
+
+bool proche(double a, double b) { return std::abs(a - b) < 0.5; }
+
+} // namespace
+
+class TestImpression : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void rapport();
+    void plusieursPages();
+    void ticket();
+    void listeVide();
+    void sansImprimante_data();
+    void sansImprimante();
+    void panneEnCours();
+
+private:
+    QString pdf(const QString &nom) const { return m_dossier.filePath(nom); }
+    QTemporaryDir m_dossier;
+    // Measured on a document of two plain lines: left edge, top line, line pitch.
+    double m_x0 = 0, m_y0 = 0, m_pas = 0;
+};
+
+void TestImpression::initTestCase()
+{
+    TestSupport::epinglerFrancais();
+    QVERIFY(m_dossier.isValid());
+    auto imprimante = ImprimanteQt::versPdf(pdf(QStringLiteral("reference.pdf")));
+    imprimante->imprimerLigne(QStringLiteral("A"));
+    imprimante->imprimerLigne(QStringLiteral("B"));
+    imprimante->finDocument();
+    const DocumentPdf ref = lirePdf(pdf(QStringLiteral("reference.pdf")));
+    QCOMPARE(ref.pages, 1);
+    QCOMPARE(ref.mots.size(), 2);
+    m_x0 = ref.mots[0].x;
+    m_y0 = ref.mots[0].y;
+    m_pas = ref.mots[1].y - ref.mots[0].y;
+    QVERIFY(m_pas > 4 && m_pas < 40);
+}
+
+void TestImpression::rapport()
+{
+    auto imprimante = ImprimanteQt::versPdf(pdf(QStringLiteral("rapport.pdf")));
+    QVERIFY(ImprimerRapport(*imprimante, Journalier));
+    const DocumentPdf doc = lirePdf(pdf(QStringLiteral("rapport.pdf")));
+    QCOMPARE(doc.pages, 1);
+    const auto lignes = doc.lignes();
+    QCOMPARE(lignes.size(), Journalier.size() - 2);   // the list's two empty lines print nothing
+
+    // Two empty lines at the top, then every list line one line further down.
+    QVERIFY2(proche(lignes[0][0].y, m_y0 + 2 * m_pas), qPrintable(QString::number(lignes[0][0].y)));
+    QVERIFY(proche(lignes[1][0].y, m_y0 + 4 * m_pas));   // after the list's own empty line
+
+    // Every line is indented by the same one tab stop: a real distance, not a blank.
+    const double tab = lignes[0][0].x - m_x0;
+    QVERIFY2(tab > 15 && tab < doc.largeurPage / 6, qPrintable(QString::number(tab)));
+    for (const auto &l : lignes)
+        QVERIFY(proche(l[0].x, m_x0 + tab));
+
+    // Words that follow a tab start on a tab stop, inside the page.
+    auto surUnArret = [&](const MotPdf &m) {
+        const double k = (m.x - m_x0) / tab;
+        return k >= 1 && std::abs(k - std::round(k)) * tab < 0.5 && m.xFin < doc.largeurPage;
+    };
+    QStringList colonnes;
+    for (const auto &l : lignes) {
+        for (const MotPdf &m : l) {
+            if (m.texte == QLatin1String("CB:") || m.texte == QLatin1String("|") || m.texte == QLatin1String("Montant")
+                || m.texte == QLatin1String("21,00"))
+                QVERIFY2(surUnArret(m), qPrintable(m.texte + QLatin1Char(' ') + QString::number(m.x)));
+        }
+    }
+    // The columns of the day lines fall at the same places on every line.
+    QList<double> barres;
+    for (const auto &l : lignes) {
+        QList<double> b;
+        for (const MotPdf &m : l)
+            if (m.texte == QLatin1String("|"))
+                b << m.x;
+        if (b.size() == 2 && l[0].texte.size() == 8) {
+            if (barres.isEmpty())
+                barres = b;
+            QVERIFY(proche(b[0], barres[0]) && proche(b[1], barres[1]));
+        }
+    }
+    QCOMPARE(barres.size(), 2);
+    QVERIFY(barres[1] - barres[0] >= 2 * tab - 0.5);
+}
+
+void TestImpression::plusieursPages()
+{
+    QStringList lignesListe;
+    for (int i = 0; i < 250; ++i)
+        lignesListe << QStringLiteral("ligne\t%1").arg(i);
+    auto imprimante = ImprimanteQt::versPdf(pdf(QStringLiteral("long.pdf")));
+    QVERIFY(ImprimerRapport(*imprimante, lignesListe));
+    const DocumentPdf doc = lirePdf(pdf(QStringLiteral("long.pdf")));
+    QVERIFY(doc.pages >= 2);
+    const auto lignes = doc.lignes();
+    QCOMPARE(lignes.size(), 250);
+    int page = 0;
+    for (int i = 0; i < lignes.size(); ++i) {
+        QCOMPARE(lignes[i].size(), 2);
+        QCOMPARE(lignes[i][1].texte, QString::number(i));      // in order, none lost at the page change
+        QVERIFY(lignes[i][0].yFin <= doc.hauteurPage);
+        if (lignes[i][0].page != page) {
+            QCOMPARE(lignes[i][0].page, page + 1);
+            page = lignes[i][0].page;
+            QVERIFY(proche(lignes[i][0].y, m_y0));              // the next page starts at its top
+        } else if (i > 0) {
+            QVERIFY(proche(lignes[i][0].y - lignes[i - 1][0].y, m_pas));
+        }
+    }
+    QCOMPARE(page, doc.pages - 1);
+}
+
+void TestImpression::ticket()
+{
+    const QString texte = QStringLiteral("CORVANE\r\nTicket n° 12\r\n\tTotal:\t5,00 EUR\r\nMerci");
+    auto imprimante = ImprimanteQt::versPdf(pdf(QStringLiteral("ticket.pdf")));
+    QVERIFY(ImprimerTicket(*imprimante, texte));
+    const auto lignes = lirePdf(pdf(QStringLiteral("ticket.pdf"))).lignes();
+    QCOMPARE(lignes.size(), 4);
+    const QStringList premiers{"CORVANE", "Ticket", "Total:", "Merci"};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(lignes[i][0].texte, premiers[i]);
+        QVERIFY(proche(lignes[i][0].y, m_y0 + (2 + i) * m_pas));
+    }
+    QVERIFY(proche(lignes[0][0].x, m_x0));   // no indent of its own
+    QVERIFY(proche(lignes[3][0].x, m_x0));
+    const double tab = lignes[2][0].x - m_x0;
+    QVERIFY(tab > 15);
+    QVERIFY(proche(lignes[2][1].x, m_x0 + 2 * tab));
+}
+
+void TestImpression::listeVide()
+{
+    auto imprimante = ImprimanteQt::versPdf(pdf(QStringLiteral("vide.pdf")));
+    QVERIFY(ImprimerRapport(*imprimante, {}));
+    const DocumentPdf doc = lirePdf(pdf(QStringLiteral("vide.pdf")));
+    QCOMPARE(doc.pages, 1);
+    QVERIFY(doc.mots.isEmpty());
+}
+
+void TestImpression::sansImprimante_data()
+{
+    QTest::addColumn<bool>("ticket");
+    QTest::addColumn<bool>("pdfImpossible");
+    QTest::newRow("rapport, pas d'imprimante") << false << false;
+    QTest::newRow("ticket, pas d'imprimante") << true << false;
+    QTest::newRow("rapport, fichier impossible") << false << true;
+}
+
+void TestImpression::sansImprimante()
+{
+    QFETCH(bool, ticket);
+    QFETCH(bool, pdfImpossible);
+    DossierKiosque k;
+    k.creer({});
+    TestSupport::BoiteMessageTest boite;
+    const QString impossible = k.dossier.filePath(QStringLiteral("absent/sortie.pdf"));
+    std::unique_ptr<Imprimante> imprimante;
+    if (pdfImpossible)
+        imprimante = ImprimanteQt::versPdf(impossible);
+    else
+        imprimante = std::make_unique<ImprimanteQt>([] { return QPrinterInfo(); });
+
+    QVERIFY(!(ticket ? ImprimerTicket(*imprimante, QStringLiteral("x")) : ImprimerRapport(*imprimante, Journalier)));
+    QCOMPARE(boite.textes.size(), 1);
+    QVERIFY2(boite.textes[0].startsWith(QStringLiteral("N°: 482 Erreur d'imprimante")), qPrintable(boite.textes[0]));
+    QCOMPARE(boite.titres[0], QStringLiteral("Corvane"));
+    QCOMPARE(k.journal(), QStringList{QLatin1Char('|') + boite.textes[0]});   // empty context
+    QVERIFY(!QFile::exists(impossible));
+}
+
+void TestImpression::panneEnCours()
+{
+    DossierKiosque k;
+    k.creer({});
+    TestSupport::BoiteMessageTest boite;
+    ImprimanteDefaillante imprimante(4);
+    QVERIFY(!ImprimerRapport(imprimante, Journalier));
+    QCOMPARE(imprimante.imprimees, (QStringList{"\r\n", "\tVENTES JOURNALIÉRE", "\t"}));
+    QVERIFY(!imprimante.fini);   // the rest is skipped, the document not ended
+    QCOMPARE(k.journal(), QStringList{QStringLiteral("|N°: 482 Erreur d'imprimante : papier coincé.")});
+}
+
+QTEST_MAIN(TestImpression)
+#include "tst_impression.moc"
