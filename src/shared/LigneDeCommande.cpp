@@ -5,11 +5,66 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QDir>
+#include <algorithm>
 
 namespace {
 const QCommandLineOption optionDossier(QStringList{QStringLiteral("dossier")},
                                        QStringLiteral("Dossier de l'application (velmara.ini, base de données, MAINTEN.MDB)."),
                                        QStringLiteral("dossier"));
+const QCommandLineOption optionRapport(QStringList{QStringLiteral("rapport")},
+                                       QStringLiteral("Rapport à produire sans fenêtre : total, journalier ou mensuel."),
+                                       QStringLiteral("rapport"));
+const QCommandLineOption optionDu(QStringList{QStringLiteral("du")}, QStringLiteral("Date de début."),
+                                  QStringLiteral("date"));
+const QCommandLineOption optionAu(QStringList{QStringLiteral("au")}, QStringLiteral("Date de fin."),
+                                  QStringLiteral("date"));
+const QCommandLineOption optionImprimer(QStringList{QStringLiteral("imprimer")},
+                                        QStringLiteral("Imprime le rapport sur l'imprimante par défaut."));
+const QCommandLineOption optionPdf(QStringList{QStringLiteral("pdf")}, QStringLiteral("Imprime le rapport dans un fichier PDF."),
+                                   QStringLiteral("fichier"));
+
+// Report-mode options, and the option whose value is missing when the
+// arguments end on it (the only place a value can be missing).
+bool estOptionRapport(const QString &argument)
+{
+    if (!argument.startsWith(QLatin1Char('-')))
+        return false;
+    QString nom = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    nom = nom.section(QLatin1Char('='), 0, 0);
+    for (const char *n : {"rapport", "du", "au", "imprimer", "pdf"})
+        if (nom == QLatin1String(n))
+            return true;
+    return false;
+}
+
+QString optionSansValeur(const QStringList &arguments)
+{
+    if (arguments.size() < 2)
+        return QStringLiteral("--dossier");
+    const QString dernier = arguments.constLast();
+    for (const char *n : {"rapport", "du", "au", "pdf"})
+        if (dernier == QLatin1String("--") + QLatin1String(n) || dernier == QLatin1String("-") + QLatin1String(n))
+            return QLatin1String("--") + QLatin1String(n);
+    return QStringLiteral("--dossier");
+}
+
+// Checks the report options together; "" when they make sense.
+QString verifierRapport(const OptionsLigneDeCommande &o)
+{
+    if (o.rapport.isEmpty())
+        return QStringLiteral("Les options --du, --au, --imprimer et --pdf vont avec --rapport.");
+    if (o.rapport != QLatin1String("total") && o.rapport != QLatin1String("journalier")
+        && o.rapport != QLatin1String("mensuel"))
+        return QStringLiteral("Rapport inconnu : %1 (total, journalier ou mensuel)").arg(o.rapport);
+    if (o.du.trimmed().isEmpty())
+        return QStringLiteral("L'option --rapport demande une date de début (--du).");
+    if (o.au.trimmed().isEmpty())
+        return QStringLiteral("L'option --rapport demande une date de fin (--au).");
+    if (o.imprimer && !o.pdf.isEmpty())
+        return QStringLiteral("Choisissez --imprimer ou --pdf, pas les deux.");
+    return {};
+}
+
 const QCommandLineOption optionAide(QStringList{QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("aide")},
                                     QStringLiteral("Affiche cette aide."));
 } // namespace
@@ -21,14 +76,20 @@ OptionsLigneDeCommande AnalyserLigneDeCommande(const QStringList &arguments)
     analyseur.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     analyseur.addOption(optionDossier);
     analyseur.addOption(optionAide);
+    for (const QCommandLineOption *o : {&optionRapport, &optionDu, &optionAu, &optionImprimer, &optionPdf})
+        analyseur.addOption(*o);
+    options.modeRapport = std::any_of(arguments.begin() + std::min<qsizetype>(1, arguments.size()), arguments.end(),
+                                      estOptionRapport);
     if (!analyseur.parse(arguments)) {
         // The parser's own texts are English: say it in French.
         const QStringList inconnues = analyseur.unknownOptionNames();
-        options.erreur = inconnues.isEmpty()
-            ? QStringLiteral("L'option --dossier demande un dossier.")
-            : QStringLiteral("Option inconnue : %1%2")
+        const QString sansValeur = optionSansValeur(arguments);
+        options.erreur = !inconnues.isEmpty()
+            ? QStringLiteral("Option inconnue : %1%2")
                   .arg(inconnues.constFirst().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
-                       inconnues.constFirst());
+                       inconnues.constFirst())
+            : sansValeur == QLatin1String("--dossier") ? QStringLiteral("L'option --dossier demande un dossier.")
+                                                       : QStringLiteral("L'option %1 demande une valeur.").arg(sansValeur);
         return options;
     }
     if (!analyseur.positionalArguments().isEmpty()) {
@@ -42,6 +103,17 @@ OptionsLigneDeCommande AnalyserLigneDeCommande(const QStringList &arguments)
             options.erreur = QStringLiteral("L'option --dossier demande un dossier.");
         else if (!QDir(options.dossier).exists())
             options.erreur = QStringLiteral("Dossier introuvable : %1").arg(options.dossier);
+    }
+    if (options.modeRapport && options.erreur.isEmpty()) {
+        options.rapport = analyseur.value(optionRapport);
+        options.du = analyseur.value(optionDu);
+        options.au = analyseur.value(optionAu);
+        options.imprimer = analyseur.isSet(optionImprimer);
+        options.pdf = analyseur.value(optionPdf);
+        if (analyseur.isSet(optionPdf) && options.pdf.trimmed().isEmpty())
+            options.erreur = QStringLiteral("L'option --pdf demande un fichier.");
+        else if (!options.aide)
+            options.erreur = verifierRapport(options);
     }
     return options;
 }
@@ -57,17 +129,44 @@ QString TexteAide()
     return QStringLiteral(
         "Utilisation : corvane [options]\n"
         "\n"
+        "       corvane [--dossier <dossier>] --rapport total|journalier|mensuel\n"
+        "               --du <date> --au <date> [--imprimer | --pdf <fichier>]\n"
+        "\n"
         "Ouvre la fenêtre de gestion de l'automate sur la base de données nommée\n"
         "dans velmara.ini (section \"Base de donnée\", clé \"Nom\"; DACORVANE.mdb\n"
         "par défaut), dans le dossier de l'application.\n"
         "\n"
+        "Avec --rapport, produit sans fenêtre le rapport des ventes de la période\n"
+        "et en écrit les lignes sur la sortie standard (UTF-8, une par ligne) :\n"
+        "ce sont les lignes que la fenêtre affiche pour la même période. La base\n"
+        "est ouverte comme au démarrage, sans recherche sur clé USB et sans\n"
+        "compactage. Les erreurs sont écrites sur la sortie d'erreur et, si\n"
+        "MAINTEN.MDB existe, dans son journal. Une période sans vente n'écrit\n"
+        "rien et n'imprime rien.\n"
+        "\n"
         "Options :\n"
         "  --dossier <dossier>  Dossier de l'application, à la place de celui du\n"
         "                       programme.\n"
+        "  --rapport <rapport>  total (\"Total des ventes\"), journalier (\"Ventes\n"
+        "                       Journalières\") ou mensuel (\"Ventes Mensuel\").\n"
+        "  --du <date>          Premier jour de la période, au format de date\n"
+        "                       court du système (par exemple 01/12/2026).\n"
+        "  --au <date>          Dernier jour de la période, au même format.\n"
+        "  --imprimer           Imprime aussi le rapport sur l'imprimante par\n"
+        "                       défaut, comme le bouton \"Imprimer\".\n"
+        "  --pdf <fichier>      Imprime aussi le rapport dans ce fichier PDF.\n"
         "  -h, --help           Affiche cette aide.\n"
         "\n"
-        "Code de sortie :\n"
+        "Code de sortie de la fenêtre :\n"
         "  0  fin normale (bouton \"Fin\", fermeture de la fenêtre, SIGTERM, SIGINT)\n"
         "  1  erreur d'exécution non traitée (par exemple base de données introuvable)\n"
-        "  2  ligne de commande incorrecte\n");
+        "  2  ligne de commande incorrecte\n"
+        "\n"
+        "Code de sortie avec --rapport :\n"
+        "  0  rapport écrit (et imprimé si demandé), ou période sans vente\n"
+        "  1  base de données impossible à ouvrir\n"
+        "  2  ligne de commande incorrecte (option, rapport ou date illisible)\n"
+        "  3  le rapport a échoué\n"
+        "  4  l'impression a échoué\n"
+        "  5  la sortie standard n'a pas pu être écrite\n");
 }

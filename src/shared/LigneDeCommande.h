@@ -10,6 +10,15 @@ struct OptionsLigneDeCommande
     QString dossier;     // --dossier <folder>: the application folder
     bool aide = false;   // --help / -h
     QString erreur;      // non-empty when the command line cannot be read
+
+    // Report mode, without a window: --rapport total|journalier|mensuel
+    // --du <date> --au <date> [--imprimer | --pdf <file>].
+    bool modeRapport = false;  // one of the report options is on the command line
+    QString rapport;           // "total", "journalier" or "mensuel"
+    QString du;                // start date, in the system's short-date format
+    QString au;                // end date, the same
+    bool imprimer = false;     // --imprimer: also print on the default printer
+    QString pdf;               // --pdf <file>: also print into this PDF file
 };
 
 // Reads the arguments (the first one is the program's name). Never throws.

@@ -1,0 +1,152 @@
+#include "commande/RapportEnLigne.h"
+
+#include "database/Connection.h"
+#include "impression/ImprimanteQt.h"
+#include "rapports/Impression.h"
+#include "rapports/ListeRapport.h"
+#include "rapports/Rapports.h"
+#include "shared/Configuration.h"
+#include "shared/Dates.h"
+#include "shared/JournalErreurs.h"
+#include "shared/LigneDeCommande.h"
+#include "shared/Plateforme.h"
+#include "shared/RuntimeError.h"
+
+#include <QGuiApplication>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+enum Sortie { Succes = 0, BaseInaccessible = 1, LigneIncorrecte = 2, RapportEchoue = 3, ImpressionEchouee = 4,
+              SortieImpossible = 5 };
+
+void erreur(const QString &texte)
+{
+    const QByteArray octets = QStringLiteral("corvane : %1\n").arg(texte).toUtf8();
+    std::fwrite(octets.constData(), 1, size_t(octets.size()), stderr);
+    std::fflush(stderr);
+}
+
+// A date alone (no time of day) in the system's short-date format.
+std::optional<QDate> lireDate(const QString &texte)
+{
+    const std::optional<DateTime> d = AnalyserDate(texte, Plateforme::localeSysteme());
+    if (!d || d->secondsOfDay() != 0)
+        return std::nullopt;
+    return d->date();
+}
+
+// Steps 2-7 and 9 of the start-up: the configuration names the database, the
+// connection opens it.
+void ouvrirBase(Connection &connexion)
+{
+    const QString dossier = Plateforme::cheminApplication();
+    const QString cheminIni = dossier + QStringLiteral("/velmara.ini");
+    const QString cheminBase = dossier + QLatin1Char('/')
+        + LireIniString(cheminIni, QStringLiteral("Base de donnée"), QStringLiteral("Nom"), QStringLiteral("dacorvane"))
+        + QStringLiteral(".mdb");
+    connexion.open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + cheminBase
+                       + QStringLiteral(";Jet OLEDB:Database Password="),
+                   QString(), QString());
+}
+
+bool ecrireLignes(const QStringList &lignes)
+{
+    QByteArray octets;
+    for (const QString &l : lignes) {
+        octets += l.toUtf8();
+        octets += '\n';
+    }
+    return std::fwrite(octets.constData(), 1, size_t(octets.size()), stdout) == size_t(octets.size())
+        && std::fflush(stdout) == 0;
+}
+
+int executer(const OptionsLigneDeCommande &options)
+{
+    const std::optional<QDate> du = lireDate(options.du);
+    if (!du) {
+        erreur(QStringLiteral("Date de début illisible : %1 (format attendu : %2)")
+                   .arg(options.du, Plateforme::formatDateCourte()));
+        return LigneIncorrecte;
+    }
+    const std::optional<QDate> au = lireDate(options.au);
+    if (!au) {
+        erreur(QStringLiteral("Date de fin illisible : %1 (format attendu : %2)")
+                   .arg(options.au, Plateforme::formatDateCourte()));
+        return LigneIncorrecte;
+    }
+    // The period as the calendar sets it: the start a date, the end its short-date text.
+    const std::optional<DateTime> DateDebut = DateTime::fromDate(*du);
+    const QString DateFin = TexteDate(DateTime::fromDate(*au), Plateforme::localeSysteme());
+
+    Connection Connexion;
+    try {
+        ouvrirBase(Connexion);
+    } catch (const RuntimeError &e) {
+        TraiterErreur(QStringLiteral("LigneDeCommande"), e);
+        return BaseInaccessible;
+    }
+
+    ListeLignes liste;
+    const auto procedure = options.rapport == QLatin1String("total") ? &TotalVentes
+        : options.rapport == QLatin1String("journalier")             ? &TotalVentesparJours
+                                                                     : &TotalVentesparmois;
+    switch (procedure(Connexion, DateDebut, DateFin, liste)) {
+    case ResultatRapport::Erreur:
+        return RapportEchoue;
+    case ResultatRapport::AucuneVente:
+        erreur(QStringLiteral("aucune vente du %1 au %2 : rien n'est écrit ni imprimé.")
+                   .arg(TexteDate(*DateDebut, Plateforme::localeSysteme()), DateFin));
+        return Succes;
+    case ResultatRapport::Rempli:
+        break;
+    }
+    if (!ecrireLignes(liste.lignes)) {
+        erreur(QStringLiteral("la sortie standard n'a pas pu être écrite."));
+        return SortieImpossible;
+    }
+    if (options.imprimer || !options.pdf.isEmpty()) {
+        const std::unique_ptr<Imprimante> imprimante = options.pdf.isEmpty()
+            ? ImprimanteParDefaut::creer()
+            : std::unique_ptr<Imprimante>(ImprimanteQt::versPdf(options.pdf));
+        if (!ImprimerRapport(*imprimante, liste.lignes))
+            return ImpressionEchouee;
+    }
+    return Succes;
+}
+
+} // namespace
+
+std::optional<int> ExecuterRapportEnLigne(int &argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const OptionsLigneDeCommande options = AnalyserLigneDeCommande(arguments);
+    if (!options.modeRapport)
+        return std::nullopt;
+    if (!options.erreur.isEmpty()) {
+        erreur(options.erreur);
+        erreur(QStringLiteral("Essayez « corvane --help » pour plus d'informations."));
+        return LigneIncorrecte;
+    }
+    if (options.aide) {
+        const QByteArray aide = TexteAide().toUtf8();
+        std::fwrite(aide.constData(), 1, size_t(aide.size()), stdout);
+        return Succes;
+    }
+    AppliquerLigneDeCommande(options);
+
+    // Fonts and the printer need a GUI application; this one never has a
+    // window, whatever the environment's display.
+    std::unique_ptr<QCoreApplication> application;
+    if (options.imprimer || !options.pdf.isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    application->setApplicationName(QStringLiteral("corvane"));
+    return executer(options);
+}
