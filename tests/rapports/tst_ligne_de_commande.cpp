@@ -1,0 +1,218 @@
+#include "BaseRapports.h"
+#include "LecturePdf.h"
+
+#include "FrmGestion/FrmGestion.h"
+
+#include <QListWidget>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const QStringList Ventes{"2025-12-31 23:00:00|3|1|2",   "2026-12-01 09:00:00|12|1.2|2", "2026-12-01 10:00:00|4|1.2|1",
+                         "2026-12-03 09:00:00|24|1.2|2", "2026-12-03 18:00:00|6|1.2|5",  "2027-01-02 10:00:00|7|1|2",
+                         "2024-06-01 10:00:00|NULL|1|2"};
+
+struct Execution
+{
+    int statut = -1;
+    QByteArray sortie;
+    QString erreurs;
+};
+
+// Runs the program as a script would: no display at all.
+Execution corvane(const QStringList &arguments)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("CORVANE_BIN") + QStringLiteral("/corvane"), arguments);
+    Execution e;
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
+        return e;
+    e.statut = p.exitCode();
+    e.sortie = p.readAllStandardOutput();
+    e.erreurs = QString::fromUtf8(p.readAllStandardError());
+    return e;
+}
+
+QStringList lignesSortie(const QByteArray &sortie)
+{
+    QStringList l = QString::fromUtf8(sortie).split(QLatin1Char('\n'));
+    if (!l.isEmpty() && l.last().isEmpty())
+        l.removeLast();
+    else
+        l << QStringLiteral("<no final line end>");
+    return l;
+}
+
+} // namespace
+
+class TestLigneDeCommande : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void commeLaFenetre_data();
+    void commeLaFenetre();
+    void pdf();
+    void statuts_data();
+    void statuts();
+    void sansImprimante();
+    void baseAbsente();
+    void aide();
+
+private:
+    DossierKiosque m_kiosque;
+    QString dossier() const { return m_kiosque.dossier.path(); }
+};
+
+void TestLigneDeCommande::initTestCase()
+{
+    TestSupport::epinglerFrancais();
+    m_kiosque.creer(Ventes);
+}
+
+void TestLigneDeCommande::commeLaFenetre_data()
+{
+    QTest::addColumn<QString>("rapport");
+    QTest::addColumn<QString>("bouton");
+    QTest::addColumn<QString>("du");
+    QTest::addColumn<QString>("au");
+    QTest::newRow("total") << "total" << "Command4" << "01/12/2026" << "05/12/2026";
+    QTest::newRow("journalier") << "journalier" << "Command5" << "01/12/2026" << "05/12/2026";
+    QTest::newRow("mensuel sur deux ans") << "mensuel" << "Command8" << "01/12/2025" << "31/01/2027";
+    QTest::newRow("date courte d'un chiffre") << "journalier" << "Command5" << "1/12/26" << "3/1/27";
+}
+
+void TestLigneDeCommande::commeLaFenetre()
+{
+    QFETCH(QString, rapport);
+    QFETCH(QString, bouton);
+    QFETCH(QString, du);
+    QFETCH(QString, au);
+
+    const Execution e = corvane({"--dossier", dossier(), "--rapport", rapport, "--du", du, "--au", au});
+    QVERIFY2(e.statut == 0, qPrintable(e.erreurs));
+
+    // The window, on the same folder, with the same period picked.
+    TestSupport::BoiteMessageTest boite;
+    FrmGestion fenetre;
+    fenetre.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fenetre));
+    const QLocale fr = Plateforme::localeSysteme();
+    fenetre.Command6_Click(0);
+    fenetre.MonthView1_DateClick(AnalyserDate(du, fr)->date());
+    fenetre.Command6_Click(1);
+    fenetre.MonthView1_DateClick(AnalyserDate(au, fr)->date());
+    QTest::mouseClick(fenetre.findChild<QPushButton *>(bouton), Qt::LeftButton);
+    QStringList liste;
+    for (int i = 0; i < fenetre.List1->count(); ++i)
+        liste << fenetre.List1->item(i)->text();
+    QVERIFY(liste.size() >= 8);
+    QCOMPARE(lignesSortie(e.sortie), liste);
+    QVERIFY(boite.textes.isEmpty());
+}
+
+void TestLigneDeCommande::pdf()
+{
+    const QString fichier = m_kiosque.dossier.filePath(QStringLiteral("mensuel.pdf"));
+    const Execution e = corvane({"--dossier", dossier(), "--rapport", "mensuel", "--du", "01/01/2025", "--au",
+                                 "31/12/2027", "--pdf", fichier});
+    QVERIFY2(e.statut == 0, qPrintable(e.erreurs));
+    const QStringList lignes = lignesSortie(e.sortie);
+    const auto imprime = lirePdf(fichier).lignes();
+    QCOMPARE(imprime.size(), lignes.size() - 2);   // the two empty lines of the heading print nothing
+    QCOMPARE(imprime[0][0].texte, QStringLiteral("VENTES"));
+    QCOMPARE(imprime.last()[0].texte, QString(95, QLatin1Char('-')));
+}
+
+void TestLigneDeCommande::statuts_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("statut");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("journal");
+
+    const QStringList periode{"--du", "01/12/2026", "--au", "05/12/2026"};
+    QTest::newRow("rapport inconnu") << QStringList{"--rapport", "annuel"} + periode << 2 << "Rapport inconnu" << "";
+    QTest::newRow("sans date de fin") << QStringList{"--rapport", "total", "--du", "01/12/2026"} << 2 << "--au" << "";
+    QTest::newRow("valeur manquante") << QStringList{"--rapport", "total", "--du", "01/12/2026", "--au"} << 2
+                                      << "L'option --au demande une valeur" << "";
+    QTest::newRow("date illisible") << QStringList{"--rapport", "total", "--du", "32/12/2026", "--au", "05/12/2026"}
+                                    << 2 << "Date de début illisible" << "";
+    QTest::newRow("date et heure") << QStringList{"--rapport", "total", "--du", "01/12/2026", "--au", "05/12/2026 10:00"}
+                                   << 2 << "Date de fin illisible" << "";
+    QTest::newRow("imprimer et pdf") << QStringList{"--rapport", "total", "--imprimer", "--pdf", "x.pdf"} + periode
+                                     << 2 << "--imprimer ou --pdf" << "";
+    QTest::newRow("date sans rapport") << QStringList{"--du", "01/12/2026"} << 2 << "vont avec --rapport" << "";
+    QTest::newRow("période sans vente")
+        << QStringList{"--rapport", "journalier", "--du", "01/06/2026", "--au", "30/06/2026"} << 0
+        << "aucune vente du 01/06/2026 au 30/06/2026" << "";
+    QTest::newRow("pdf impossible")
+        << QStringList{"--rapport", "total", "--pdf", "/dossier/absent/r.pdf"} + periode << 4 << "N°: 482 " << "|N°: 482 ";
+    QTest::newRow("le rapport échoue")
+        << QStringList{"--rapport", "total", "--du", "01/06/2024", "--au", "30/06/2024"} << 3 << "N°: 94 "
+        << "TotalVentes|N°: 94 ";
+}
+
+void TestLigneDeCommande::statuts()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, statut);
+    QFETCH(QString, message);
+    QFETCH(QString, journal);
+    const int avant = m_kiosque.journal().size();
+    const Execution e = corvane(QStringList{"--dossier", dossier()} + arguments);
+    QVERIFY2(e.statut == statut, qPrintable(QString::number(e.statut) + QLatin1Char(' ') + e.erreurs));
+    QVERIFY2(e.erreurs.contains(message), qPrintable(e.erreurs));
+    if (statut != 4)
+        QVERIFY(e.sortie.isEmpty());
+    const QStringList apres = m_kiosque.journal();
+    if (journal.isEmpty()) {
+        QCOMPARE(apres.size(), avant);
+    } else {
+        QCOMPARE(apres.size(), avant + 1);
+        QVERIFY2(apres.last().startsWith(journal), qPrintable(apres.last()));
+    }
+}
+
+void TestLigneDeCommande::sansImprimante()
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        QSKIP("this machine has a default printer: --imprimer would print for real");
+    const Execution e = corvane({"--dossier", dossier(), "--rapport", "total", "--du", "01/12/2026", "--au",
+                                 "05/12/2026", "--imprimer"});
+    QCOMPARE(e.statut, 4);
+    QVERIFY2(e.erreurs.contains(QStringLiteral("N°: 482 Erreur d'imprimante")), qPrintable(e.erreurs));
+    QVERIFY(m_kiosque.journal().last().startsWith(QStringLiteral("|N°: 482 ")));
+    QVERIFY(!e.sortie.isEmpty());   // the lines were written before the printing failed
+}
+
+void TestLigneDeCommande::baseAbsente()
+{
+    QTemporaryDir vide;
+    const Execution e = corvane({"--dossier", vide.path(), "--rapport", "total", "--du", "01/12/2026", "--au",
+                                 "05/12/2026"});
+    QCOMPARE(e.statut, 1);
+    QVERIFY2(e.erreurs.contains(QStringLiteral("N°: 3024 ")), qPrintable(e.erreurs));
+    QVERIFY(e.sortie.isEmpty());
+}
+
+void TestLigneDeCommande::aide()
+{
+    const Execution e = corvane({"--rapport", "total", "--help"});
+    QCOMPARE(e.statut, 0);
+    const QString aide = QString::fromUtf8(e.sortie);
+    for (const char *mot : {"--rapport", "--du", "--au", "--imprimer", "--pdf", "Code de sortie avec --rapport"})
+        QVERIFY2(aide.contains(QLatin1String(mot)), mot);
+}
+
+QTEST_MAIN(TestLigneDeCommande)
+#include "tst_ligne_de_commande.moc"
