@@ -71,7 +71,7 @@ ResultatRapport ventesGroupees(const Reglage &r, Connection &connexion,
 
         qint64 nb = 0;
         SommeHT ht;
-        DateTime dateLigne = ventes.champ(oDate).toDateTime();
+        DateTime dateLigne = ventes.date(oDate);
         while (true) {
             const DateTime groupe = dateLigne;
             if (typeEgal(ventes.champ(oType), 2)) {
@@ -81,7 +81,7 @@ ResultatRapport ventesGroupees(const Reglage &r, Connection &connexion,
             ventes.suivant();
             const bool fin = ventes.fin();
             if (!fin)
-                dateLigne = ventes.champ(oDate).toDateTime();
+                dateLigne = ventes.date(oDate);
             if (fin || !memeGroupe(r.groupe, groupe, dateLigne)) {
                 liste.ajouter(ligneGroupe(r.groupe, groupe, nb, ht));
                 liste.ajouter(tirets);
