@@ -4,7 +4,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QGuiApplication>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -64,7 +64,7 @@ void ImprimanteQt::ouvrir()
         doc->printer->setOutputFormat(QPrinter::PdfFormat);
         doc->printer->setOutputFileName(m_fichierPdf);
     }
-    doc->police = QGuiApplication::font();
+    doc->police = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     const QFontMetricsF fm(doc->police, doc->printer.get());
     doc->interligne = fm.lineSpacing();
     doc->ascendante = fm.ascent();

@@ -8,8 +8,8 @@
 #include <memory>
 
 // The printer drawn with QPainter on a QPrinter: the system's default printer,
-// or a PDF file. The printer's defaults apply (paper, margins, the
-// application's default font); lines start at the top-left corner of the
+// or a PDF file. The defaults apply (the printer's paper and margins, the
+// system's general font); lines start at the top-left corner of the
 // printable area. Tab stops fall every `TabulationCaracteres` average
 // character widths of that font, measured on the printer itself.
 //
