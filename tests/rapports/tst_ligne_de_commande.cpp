@@ -2,6 +2,7 @@
 #include "LecturePdf.h"
 
 #include "FrmGestion/FrmGestion.h"
+#include "shared/Dates.h"
 
 #include <QListWidget>
 #include <QPrinterInfo>
