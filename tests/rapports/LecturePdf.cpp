@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <cmath>
 
 DocumentPdf lirePdf(const QString &fichier)
@@ -36,8 +37,18 @@ DocumentPdf lirePdf(const QString &fichier)
 
 QList<QList<MotPdf>> DocumentPdf::lignes() const
 {
+    // pdftotext gives words in reading order, column by column: put them back
+    // in lines, top to bottom, left to right.
+    QList<MotPdf> tries = mots;
+    std::stable_sort(tries.begin(), tries.end(), [](const MotPdf &a, const MotPdf &b) {
+        if (a.page != b.page)
+            return a.page < b.page;
+        if (std::abs(a.y - b.y) > 0.5)
+            return a.y < b.y;
+        return a.x < b.x;
+    });
     QList<QList<MotPdf>> resultat;
-    for (const MotPdf &m : mots) {
+    for (const MotPdf &m : tries) {
         if (resultat.isEmpty() || resultat.last().first().page != m.page
             || std::abs(resultat.last().first().y - m.y) > 0.5)
             resultat.append(QList<MotPdf>());

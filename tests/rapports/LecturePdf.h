@@ -15,7 +15,7 @@ struct DocumentPdf
 {
     int pages = 0;
     double largeurPage = 0, hauteurPage = 0;
-    QList<MotPdf> mots;
+    QList<MotPdf> mots;         // in pdftotext's reading order
 
     // Words grouped in lines (same page, same top), in reading order.
     QList<QList<MotPdf>> lignes() const;
