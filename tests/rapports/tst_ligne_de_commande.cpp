@@ -107,11 +107,10 @@ void TestLigneDeCommande::commeLaFenetre()
     FrmGestion fenetre;
     fenetre.show();
     QVERIFY(QTest::qWaitForWindowExposed(&fenetre));
+    // The period as a pick on the calendar sets it.
     const QLocale fr = Plateforme::localeSysteme();
-    fenetre.Command6_Click(0);
-    fenetre.MonthView1_DateClick(AnalyserDate(du, fr)->date());
-    fenetre.Command6_Click(1);
-    fenetre.MonthView1_DateClick(AnalyserDate(au, fr)->date());
+    fenetre.DateDebut = DateTime::fromDate(AnalyserDate(du, fr)->date());
+    fenetre.DateFin = fr.toString(AnalyserDate(au, fr)->date(), QLocale::ShortFormat);
     QTest::mouseClick(fenetre.findChild<QPushButton *>(bouton), Qt::LeftButton);
     QStringList liste;
     for (int i = 0; i < fenetre.List1->count(); ++i)
