@@ -1,8 +1,12 @@
 #include "FrmGestion/Application.h"
 #include "FrmGestion/FrmGestion.h"
+#include "commande/RapportEnLigne.h"
 
 int main(int argc, char *argv[])
 {
+    // A report for a script: no window, no display needed.
+    if (const auto sortie = ExecuterRapportEnLigne(argc, argv))
+        return *sortie;
     Application application(argc, argv);
     if (const auto sortie = application.traiterLigneDeCommande())
         return *sortie;
