@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+struct sqlite3;
+
+// The conversion of a Jet file into a new native (SQLite) database: every
+// user table with every row, primary keys and indexes, saved select queries
+// as views. Runs in the converter's own process (corvane-jet).
+namespace jet {
+
+class BaseJet;
+
+// The conversion failed; what() is a French reason.
+class ErreurConversion : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Rapport
+{
+    std::function<void(const std::string &table, std::uint64_t lignes)> table;   // after each table
+    std::function<void(const std::string &texte)> avertissement;                 // French, one line
+};
+
+struct Resume
+{
+    std::size_t tables = 0;
+    std::uint64_t lignes = 0;
+    std::size_t requetesConverties = 0;
+    std::size_t requetesIgnorees = 0;
+};
+
+// Writes everything `base` holds into the empty database `destination`.
+// A query that cannot be translated is skipped with a warning; throws
+// ErreurConversion (or ErreurLecture) when a table cannot be read or written,
+// or when "ReqVentes" cannot be translated.
+Resume convertir(BaseJet &base, sqlite3 *destination, const Rapport &rapport);
+
+// The whole file: `source` into the new file `destination`, which must not
+// exist. Written beside it under a temporary name, made durable, then given
+// its name without ever replacing a file; or, `sansRenommer`, written at
+// `destination` itself, made durable, for a caller that names it. Nothing
+// is left behind on failure (throws ErreurConversion, ErreurLecture or
+// ErreurFichier).
+Resume convertirFichier(const std::string &source, const std::string &destination, bool sansRenommer,
+                        const Rapport &rapport);
+
+} // namespace jet

@@ -1,0 +1,155 @@
+#include "jet/ConvertisseurJet.h"
+
+#include "jet/EnteteJet.h"
+#include "jet/FichiersDurables.h"
+#include "jet/MessagesConversion.h"
+#include "jet/ProcessusLimite.h"
+#include "shared/RuntimeError.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <csignal>
+#include <optional>
+
+namespace Jet {
+
+namespace {
+
+QString g_programme;
+
+QString guillemets(const QString &texte) { return QStringLiteral("« ") + texte + QStringLiteral(" »"); }
+std::string local(const QString &chemin) { return QFile::encodeName(chemin).toStdString(); }
+QString texte(const std::string &s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// A new name beside the destination, for the converter to create.
+QString nomTemporaire(const QString &destination)
+{
+    for (;;) {
+        const QString nom = destination + QStringLiteral(".conversion-")
+                            + QString::number(QRandomGenerator::global()->generate64(), 36);
+        if (!jet::existe(local(nom)))
+            return nom;
+    }
+}
+
+QString raisonFin(const jet::FinProcessus &fin, const LimitesConversion &limites)
+{
+    using G = jet::FinProcessus::Genre;
+    switch (fin.genre) {
+    case G::Delai:
+        return (limites.delaiMillisecondes % 1000
+                    ? QStringLiteral("délai de %1 ms dépassé").arg(limites.delaiMillisecondes)
+                    : QStringLiteral("délai de %1 s dépassé").arg(limites.delaiMillisecondes / 1000))
+               + QStringLiteral(", le convertisseur a été arrêté");
+    case G::Lancement:
+        return QStringLiteral("le convertisseur n'a pas pu être lancé");
+    case G::Signal:
+        if (fin.code == SIGXCPU || fin.code == SIGKILL)
+            return QStringLiteral("temps de calcul dépassé (%1 s), le convertisseur a été arrêté")
+                .arg(limites.secondesProcesseur);
+        return QStringLiteral("le lecteur de fichiers Jet s'est arrêté brutalement (signal %1) : "
+                              "fichier endommagé ou mémoire insuffisante")
+            .arg(fin.code);
+    case G::Sortie:
+        break;
+    }
+    return QStringLiteral("le convertisseur a échoué (code de sortie %1)").arg(fin.code);
+}
+
+void supprimer(const QString &chemin)
+{
+    QFile::remove(chemin);
+    QFile::remove(chemin + QStringLiteral("-journal"));
+}
+
+} // namespace
+
+bool EstBaseJet(const QString &chemin)
+{
+    return jet::versionFichierJet(local(chemin).c_str()) != jet::VersionJet::Aucune;
+}
+
+QString ProgrammeConversion()
+{
+    if (!g_programme.isEmpty())
+        return g_programme;
+    const QString dossier = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    return (dossier.isEmpty() ? QString() : dossier + QLatin1Char('/')) + QStringLiteral("corvane-jet");
+}
+
+void definirProgrammeConversion(const QString &chemin) { g_programme = chemin; }
+
+ResultatConversion ConvertirBaseJet(const QString &source, const QString &destination,
+                                    const std::function<void(const QString &)> &progression,
+                                    const LimitesConversion &limites)
+{
+    const QString nomSource = QFileInfo(source).fileName();
+    if (!QFileInfo(source).isFile())
+        throw RuntimeError(Erreurs::FichierIntrouvable, QStringLiteral("Fichier introuvable : ") + guillemets(source));
+    if (jet::existe(local(destination)))
+        throw RuntimeError(FichierExistant, QStringLiteral("Le fichier ") + guillemets(destination)
+                                                + QStringLiteral(" existe déjà : la base Jet ") + guillemets(nomSource)
+                                                + QStringLiteral(" n'a pas été convertie"));
+    const QString programme = ProgrammeConversion();
+    const QFileInfo infoProgramme(programme);
+    if (!infoProgramme.isFile() || !infoProgramme.isExecutable())
+        throw RuntimeError(Erreurs::FichierIntrouvable,
+                           QStringLiteral("Le convertisseur de bases Jet ") + guillemets(programme)
+                               + QStringLiteral(" est introuvable : la base ") + guillemets(nomSource)
+                               + QStringLiteral(" n'a pas été convertie"));
+
+    const QString temporaire = nomTemporaire(destination);
+    ResultatConversion r;
+    bool resume = false;
+    std::optional<QString> erreur;
+    const auto ligne = [&](const std::string &l) {
+        const QStringList champs = texte(l).split(QLatin1Char('\t'));
+        const QString &genre = champs.front();
+        if (genre == QLatin1String("TABLE") && champs.size() == 3) {
+            ++r.tables;
+            r.lignes += champs[2].toLongLong();
+            if (progression)
+                progression(texte(jet::ligneTable(champs[1].toStdString(), champs[2].toULongLong())));
+        } else if (genre == QLatin1String("AVERTISSEMENT") && champs.size() == 2) {
+            r.avertissements << champs[1];
+        } else if (genre == QLatin1String("RESUME") && champs.size() == 5) {
+            resume = true;
+            r.tables = champs[1].toInt();
+            r.lignes = champs[2].toLongLong();
+            r.requetesConverties = champs[3].toInt();
+            r.requetesIgnorees = champs[4].toInt();
+            if (progression)
+                progression(texte(jet::ligneResume(r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees)));
+        } else if (genre == QLatin1String("ERREUR") && champs.size() == 2) {
+            erreur = champs[1];
+        }
+    };
+
+    jet::Limites l;
+    l.memoireOctets = static_cast<std::uint64_t>(limites.memoireOctets);
+    l.secondesProcesseur = limites.secondesProcesseur;
+    l.delaiMillisecondes = limites.delaiMillisecondes;
+    const jet::FinProcessus fin = jet::executerLimite(
+        local(programme), {"--machine", "--sans-renommer", local(source), local(temporaire)}, l, ligne);
+
+    QString raison;
+    if (fin.genre == jet::FinProcessus::Genre::Sortie && fin.code == 0 && resume) {
+        try {
+            jet::nommerSansRemplacer(local(temporaire), local(destination));
+            return r;
+        } catch (const jet::ErreurFichier &e) {
+            raison = texte(e.what());
+        }
+    } else if (erreur) {
+        raison = *erreur;
+    } else {
+        raison = raisonFin(fin, limites);
+    }
+    supprimer(temporaire);
+    throw RuntimeError(ConversionImpossible, QStringLiteral("La base Jet ") + guillemets(nomSource)
+                                                 + QStringLiteral(" n'a pas pu être convertie : ") + raison);
+}
+
+} // namespace Jet

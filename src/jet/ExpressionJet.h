@@ -1,0 +1,42 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// Translation of Jet SQL expressions (as the query catalogue of a Jet file
+// stores them) into SQLite SQL. Plain C++, no Qt: the converter process links it.
+namespace jet {
+
+// A Jet text that cannot be translated; what() is a French reason, meant to
+// complete "Requête « X » non convertie : ...".
+class ErreurTraduction : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What the translation found out about an expression besides its SQL.
+struct ExpressionTraduite
+{
+    std::string sql;
+    // A plain column reference ([T].[C] or [C]): its table (may be empty)
+    // and column, which also name the result column as Jet names it.
+    bool colonne = false;
+    std::string table;
+    std::string nomColonne;
+    // "T.*" or "*": every column of `table` (or of every source).
+    bool etoile = false;
+};
+
+// Translates one expression. Throws ErreurTraduction. Inputs longer than
+// 64 KiB or nested deeper than 200 levels are refused.
+ExpressionTraduite traduireExpression(std::string_view jet);
+
+// An identifier as SQLite reads it whatever it holds: [name], or "name"
+// when the name itself holds a ']'.
+std::string identifiant(std::string_view nom);
+// A text literal: 'text' with quotes doubled.
+std::string litteral(std::string_view texte);
+
+} // namespace jet

@@ -1,0 +1,105 @@
+// corvane-jet: converts one Jet 3 / Jet 4 (.mdb) file into a new native
+// database. Corvane runs it as a child process, so that a file that makes
+// the reading library fail can only end this process.
+//
+//   corvane-jet [--machine] [--sans-renommer] SOURCE DESTINATION
+//
+// DESTINATION must not exist. The new database is written beside it and
+// takes its name once complete; with --sans-renommer it is written at
+// DESTINATION itself and the caller names it (Corvane does, so that a
+// converter that is killed cannot leave a file at the final name).
+// Exit status: 0 converted, 1 conversion failed (nothing written), 2 usage.
+// With --machine, standard output carries one tab-separated record a line:
+//   TABLE <name> <rows> | AVERTISSEMENT <text> | RESUME <tables> <rows> <views> <skipped> | ERREUR <text>
+// Without it, the same in French sentences (errors and warnings on standard error).
+
+#include "jet/ConversionJet.h"
+#include "jet/LecteurJet.h"
+#include "jet/MessagesConversion.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <string>
+
+namespace {
+
+// A field of a record: no tab or line break inside.
+std::string champ(std::string s)
+{
+    for (char &c : s)
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    return s;
+}
+
+void ecrire(std::FILE *f, const std::string &ligne)
+{
+    std::fputs(ligne.c_str(), f);
+    std::fputc('\n', f);
+    std::fflush(f);
+}
+
+int usage()
+{
+    std::fputs("Usage : corvane-jet [--machine] [--sans-renommer] SOURCE.mdb DESTINATION\n", stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    bool machine = false, sansRenommer = false;
+    std::string source, destination;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--machine") {
+            machine = true;
+        } else if (a == "--sans-renommer") {
+            sansRenommer = true;
+        } else if (a == "--help" || a == "-h") {
+            usage();
+            return 0;
+        } else if (!a.empty() && a[0] == '-' && a != "-") {
+            return usage();
+        } else if (source.empty()) {
+            source = a;
+        } else if (destination.empty()) {
+            destination = a;
+        } else {
+            return usage();
+        }
+    }
+    if (source.empty() || destination.empty())
+        return usage();
+
+    jet::Rapport rapport;
+    rapport.table = [machine](const std::string &table, std::uint64_t lignes) {
+        ecrire(stdout, machine ? "TABLE\t" + champ(table) + "\t" + std::to_string(lignes)
+                               : jet::ligneTable(table, lignes));
+    };
+    rapport.avertissement = [machine](const std::string &texte) {
+        if (machine)
+            ecrire(stdout, "AVERTISSEMENT\t" + champ(texte));
+        else
+            ecrire(stderr, "Avertissement : " + texte);
+    };
+    try {
+        const jet::Resume r = jet::convertirFichier(source, destination, sansRenommer, rapport);
+        if (machine)
+            ecrire(stdout, "RESUME\t" + std::to_string(r.tables) + "\t" + std::to_string(r.lignes) + "\t"
+                               + std::to_string(r.requetesConverties) + "\t" + std::to_string(r.requetesIgnorees));
+        else
+            ecrire(stdout, jet::ligneResume(r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees));
+        return 0;
+    } catch (const std::bad_alloc &) {
+        const std::string m = "mémoire insuffisante";
+        ecrire(machine ? stdout : stderr, machine ? "ERREUR\t" + m : "Échec de la conversion : " + m);
+    } catch (const std::exception &e) {
+        ecrire(machine ? stdout : stderr,
+               machine ? "ERREUR\t" + champ(e.what()) : std::string("Échec de la conversion : ") + e.what());
+    }
+    return 1;
+}
