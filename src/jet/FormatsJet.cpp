@@ -350,9 +350,10 @@ std::optional<MotifSql> motifComme(std::string_view j)
 {
     // First pass: does the pattern need a class (#, [a-z], [!x])?
     bool classe = false, lettres = false;
-    for (std::size_t i = 0; i < j.size(); ++i) {
-        if (lettreAscii(j[i]) || static_cast<unsigned char>(j[i]) >= 0x80)
+    for (const char c : j)
+        if (lettreAscii(c) || static_cast<unsigned char>(c) >= 0x80)
             lettres = true;
+    for (std::size_t i = 0; i < j.size(); ++i) {
         if (j[i] == '#')
             classe = true;
         if (j[i] == '[') {

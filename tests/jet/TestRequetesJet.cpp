@@ -1,0 +1,202 @@
+// Saved queries rebuilt from their catalogue rows, run by SQLite over a small
+// data set: each must return what the Jet query returns.
+#include "TestSupport.h"
+#include "jet/RequeteJet.h"
+
+#include <QtTest>
+#include <sqlite3.h>
+
+namespace {
+
+// Catalogue rows written one a line: "attribute|Name1|Name2|Expression|Flag".
+std::vector<jet::LigneCatalogue> catalogue(const QString &texte)
+{
+    std::vector<jet::LigneCatalogue> r;
+    for (const QString &l : texte.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList c = l.split(QLatin1Char('|'));
+        jet::LigneCatalogue x;
+        x.attribut = c.value(0).toInt();
+        x.nom1 = c.value(1).toStdString();
+        x.nom2 = c.value(2).toStdString();
+        x.expression = c.value(3).toStdString();
+        if (!c.value(4).isEmpty())
+            x.drapeau = c.value(4).toInt();
+        r.push_back(x);
+    }
+    return r;
+}
+
+struct Base
+{
+    sqlite3 *db = nullptr;
+    Base()
+    {
+        sqlite3_open(":memory:", &db);
+        exec("CREATE TABLE Clients (id INTEGER, nom TEXT, ville TEXT);"
+             "INSERT INTO Clients VALUES (1, 'Ana', 'Lyon'), (2, 'Bob', 'Paris'), (3, 'Cid', NULL);"
+             "CREATE TABLE Ventes (no INTEGER, client INTEGER, montant REAL, jour DATETIME);"
+             "INSERT INTO Ventes VALUES (10, 1, 5.0, '2024-01-01 10:00:00'), (11, 1, 7.5, '2024-01-02 11:00:00'),"
+             " (12, 2, 3.0, '2024-01-02 12:00:00'), (13, 4, 1.0, '2024-01-03 00:00:00');"
+             "CREATE TABLE Villes (nom TEXT, region TEXT);"
+             "INSERT INTO Villes VALUES ('Lyon', 'ARA'), ('Paris', 'IDF'), ('Nice', 'PACA');");
+    }
+    ~Base() { sqlite3_close(db); }
+    void exec(const char *sql) { QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK); }
+
+    // Column names, then every row, values joined by '|'.
+    QStringList lire(const std::string &sql, QStringList *noms = nullptr)
+    {
+        sqlite3_stmt *s = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK)
+            return {QStringLiteral("ERREUR SQL: ") + QString::fromUtf8(sqlite3_errmsg(db))};
+        if (noms)
+            for (int c = 0; c < sqlite3_column_count(s); ++c)
+                *noms << QString::fromUtf8(sqlite3_column_name(s, c));
+        QStringList lignes;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            QStringList v;
+            for (int c = 0; c < sqlite3_column_count(s); ++c)
+                v << (sqlite3_column_type(s, c) == SQLITE_NULL
+                          ? QStringLiteral("NULL")
+                          : QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, c))));
+            lignes << v.join(QLatin1Char('|'));
+        }
+        sqlite3_finalize(s);
+        return lignes;
+    }
+    jet::ColonnesDe colonnes()
+    {
+        return [this](const std::string &t) -> std::optional<std::vector<std::string>> {
+            QStringList noms;
+            lire("SELECT * FROM [" + t + "] LIMIT 0", &noms);
+            if (noms.isEmpty())
+                return std::nullopt;
+            std::vector<std::string> r;
+            for (const QString &n : noms)
+                r.push_back(n.toStdString());
+            return r;
+        };
+    }
+};
+
+} // namespace
+
+class TestRequetesJet : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestSupport::epinglerFrancais(); }
+
+    void resultats_data()
+    {
+        QTest::addColumn<QString>("requete");
+        QTest::addColumn<QStringList>("attendu");
+        QTest::newRow("alias, filtre, tri") << "1||||1\n5|Ventes\n6|||Ventes.no|0\n6|Double||[montant]*2|0\n"
+                                               "8|||Ventes.montant > 4\n11|||no"
+                                            << QStringList{"10|10.0", "11|15.0"};
+        QTest::newRow("jointure interne") << "5|Clients\n5|Ventes\n6|||Clients.nom\n6|||Ventes.no\n"
+                                             "7|Clients|Ventes|Clients.id = Ventes.client|1\n11|||Ventes.no"
+                                          << QStringList{"Ana|10", "Ana|11", "Bob|12"};
+        QTest::newRow("jointure gauche") << "5|Clients\n5|Ventes\n6|||Clients.nom\n6|||Ventes.no\n"
+                                            "7|Clients|Ventes|Clients.id = Ventes.client|2\n11|||nom\n11|||no"
+                                         << QStringList{"Ana|10", "Ana|11", "Bob|12", "Cid|NULL"};
+        QTest::newRow("jointure droite") << "5|Clients\n5|Ventes\n6|||Clients.nom\n6|||Ventes.no\n"
+                                            "7|Clients|Ventes|Clients.id = Ventes.client|3\n11|||Ventes.no"
+                                         << QStringList{"Ana|10", "Ana|11", "Bob|12", "NULL|13"};
+        QTest::newRow("jointure gauche vers un groupe")
+            << "5|Clients\n5|Ventes\n5|Villes\n6|||Villes.nom\n6|||Ventes.no\n"
+               "7|Clients|Ventes|Clients.id = Ventes.client|1\n7|Villes|Clients|Villes.nom = Clients.ville|2\n"
+               "11|||Villes.nom\n11|||Ventes.no"
+            << QStringList{"Lyon|10", "Lyon|11", "Nice|NULL", "Paris|12"};
+        QTest::newRow("deux conditions sur une paire")
+            << "5|Clients\n5|Ventes\n6|||Ventes.no\n7|Clients|Ventes|Clients.id = Ventes.client|1\n"
+               "7|Clients|Ventes|Ventes.montant > 4|1\n11|||no"
+            << QStringList{"10", "11"};
+        QTest::newRow("alias de table") << "5|Ventes|V\n6|||V.no\n8|||V.client = 2"
+                                        << QStringList{"12"};
+        QTest::newRow("regroupement") << "5|Ventes\n6|||Ventes.client\n6|Total||Sum(Ventes.montant)\n"
+                                         "6|N||Count(*)\n9|||Ventes.client\n10|||Sum(Ventes.montant) > 2\n"
+                                         "11|||Ventes.client"
+                                      << QStringList{"1|12.5|2", "2|3.0|1"};
+        QTest::newRow("distinct") << "3||||2\n5|Ventes\n6|||Ventes.client\n11|||client"
+                                  << QStringList{"1", "2", "4"};
+        QTest::newRow("top et tri descendant") << "3|2|||16\n5|Ventes\n6|||no\n11|D||montant"
+                                               << QStringList{"11", "10"};
+        QTest::newRow("étoile") << "3||||1\n5|Villes\n11|D||nom" << QStringList{"Paris|IDF", "Nice|PACA", "Lyon|ARA"};
+        QTest::newRow("fonctions Jet") << "5|Ventes\n6|J||Format([jour], \"dd/mm\") & \" \" & IIf([montant]>4, \"gros\", \"petit\")\n"
+                                          "8|||[jour] >= #1/2/2024#\n11|||no"
+                                       << QStringList{"02/01 gros", "02/01 petit", "03/01 petit"};
+    }
+    void resultats()
+    {
+        QFETCH(QString, requete);
+        QFETCH(QStringList, attendu);
+        Base b;
+        std::string sql;
+        try {
+            sql = jet::traduireRequete(catalogue(requete), b.colonnes());
+        } catch (const jet::ErreurTraduction &e) {
+            QFAIL(e.what());
+        }
+        QCOMPARE(b.lire(sql), attendu);
+    }
+
+    // Result columns are named as Jet names them.
+    void nomsDeColonnes_data()
+    {
+        QTest::addColumn<QString>("requete");
+        QTest::addColumn<QStringList>("noms");
+        QTest::newRow("alias et colonne") << "5|Ventes\n6|Montant||Ventes.montant\n6|||[no]"
+                                          << QStringList{"Montant", "no"};
+        QTest::newRow("expressions sans nom") << "5|Ventes\n6|||no + 1\n6|||montant * 2"
+                                              << QStringList{"Expr1000", "Expr1001"};
+        QTest::newRow("même nom, deux tables")
+            << "5|Clients\n5|Villes\n6|||Clients.nom\n6|||Villes.nom\n7|Clients|Villes|Clients.ville = Villes.nom|1"
+            << QStringList{"Clients.nom", "Villes.nom"};
+        QTest::newRow("étoiles dépliées")
+            << "5|Clients\n5|Villes\n6|||Clients.*\n6|||Villes.*\n7|Clients|Villes|Clients.ville = Villes.nom|1"
+            << QStringList{"id", "Clients.nom", "ville", "Villes.nom", "region"};
+    }
+    void nomsDeColonnes()
+    {
+        QFETCH(QString, requete);
+        QFETCH(QStringList, noms);
+        Base b;
+        QStringList obtenus;
+        b.lire(jet::traduireRequete(catalogue(requete), b.colonnes()), &obtenus);
+        QCOMPARE(obtenus, noms);
+    }
+
+    void refus_data()
+    {
+        QTest::addColumn<QString>("requete");
+        QTest::addColumn<QString>("raison");
+        QTest::newRow("mise à jour") << "1||||4\n5|Ventes\n6||no|1" << "Mise à jour";
+        QTest::newRow("analyse croisée") << "1||||6\n5|Ventes\n6|||no" << "Analyse croisée";
+        QTest::newRow("union") << "1||||9\n5||X7YZ_____1|Select a from b" << "Union";
+        QTest::newRow("paramètre") << "1||||1\n2|Début|||7\n5|Ventes\n6|||no" << "paramètre « Début »";
+        QTest::newRow("pourcentage") << "3|10|||48\n5|Ventes\n6|||no" << "PERCENT";
+        QTest::newRow("base externe") << "5|Ventes||C:\\autre.mdb\n6|||no" << "externe";
+        QTest::newRow("jointure inconnue") << "5|Ventes\n6|||no\n7|Ventes|Autre|a = b|1" << "Autre";
+        QTest::newRow("sans table") << "6|||1" << "sans table";
+        QTest::newRow("boucle externe")
+            << "5|Clients\n5|Ventes\n6|||no\n7|Clients|Ventes|Clients.id = Ventes.client|1\n"
+               "7|Ventes|Clients|Ventes.client = Clients.id|2"
+            << "boucle";
+        QTest::newRow("expression refusée") << "5|Ventes\n6|||DLookup(\"a\", \"b\")" << "DLookup";
+    }
+    void refus()
+    {
+        QFETCH(QString, requete);
+        QFETCH(QString, raison);
+        try {
+            jet::traduireRequete(catalogue(requete));
+            QFAIL("traduite");
+        } catch (const jet::ErreurTraduction &e) {
+            QVERIFY2(QString::fromUtf8(e.what()).contains(raison), e.what());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRequetesJet)
+#include "TestRequetesJet.moc"

@@ -1,0 +1,157 @@
+// Field bytes of a Jet row decoded into what the native database stores.
+#include "TestSupport.h"
+#include "jet/EnteteJet.h"
+#include "jet/ValeursJet.h"
+
+#include <QtTest>
+
+namespace {
+std::vector<std::uint8_t> octets(const QByteArray &hex)
+{
+    const QByteArray b = QByteArray::fromHex(hex);
+    return {b.begin(), b.end()};
+}
+QString texte(const std::string &s) { return QString::fromStdString(s); }
+} // namespace
+
+class TestValeursJet : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestSupport::epinglerFrancais(); }
+
+    void textes_data()
+    {
+        QTest::addColumn<bool>("jet4");
+        QTest::addColumn<QByteArray>("hex");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("UTF-16") << true << QByteArray("41006900") << "Ai";
+        QTest::newRow("compressé") << true << QByteArray("fffe5061ff") << "Paÿ";
+        QTest::newRow("compressé puis deux octets") << true << QByteArray("fffe4100ac2042") << "A€";
+        QTest::newRow("compressé, retour") << true << QByteArray("fffe4100ac20004243") << "A€BC";
+        QTest::newRow("paire de substitution") << true << QByteArray("3dd800de") << "😀";
+        QTest::newRow("substitution orpheline") << true << QByteArray("3dd84100") << "\uFFFDA";
+        QTest::newRow("octet impair ignoré") << true << QByteArray("410042") << "A";
+        QTest::newRow("vide") << true << QByteArray("") << "";
+        QTest::newRow("Windows-1252") << false << QByteArray("e9809c") << "é€œ";
+        QTest::newRow("1252 non défini") << false << QByteArray("81") << "\u0081";
+    }
+    void textes()
+    {
+        QFETCH(bool, jet4);
+        QFETCH(QByteArray, hex);
+        QFETCH(QString, attendu);
+        const auto o = octets(hex);
+        QCOMPARE(texte(jet4 ? jet::texteJet4(o.data(), o.size()) : jet::texteJet3(o.data(), o.size())), attendu);
+    }
+
+    void dates_data()
+    {
+        QTest::addColumn<double>("jours");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("jour zéro") << 0.0 << "1899-12-30 00:00:00";
+        QTest::newRow("midi") << 1.5 << "1899-12-31 12:00:00";
+        QTest::newRow("avant le jour zéro") << -1.25 << "1899-12-29 06:00:00";
+        QTest::newRow("arrondi à la seconde") << 45000.0 + 59.6 / 86400 << "2023-03-15 00:01:00";
+        QTest::newRow("arrondi au lendemain") << 2.9999999999 << "1900-01-02 00:00:00";
+        QTest::newRow("bissextile") << 45351.0 << "2024-02-29 00:00:00";
+        QTest::newRow("an 100") << -657434.0 << "0100-01-01 00:00:00";
+        QTest::newRow("an 9999") << 2958465.99998 << "9999-12-31 23:59:58";
+        QTest::newRow("avant l'an 100") << -657435.0 << "";
+        QTest::newRow("an 10000") << 2958466.0 << "";
+        QTest::newRow("pas un nombre") << std::nan("") << "";
+        QTest::newRow("infini") << HUGE_VAL << "";
+    }
+    void dates()
+    {
+        QFETCH(double, jours);
+        QFETCH(QString, attendu);
+        const std::optional<std::string> iso = jet::dateIso(jours);
+        QCOMPARE(iso ? texte(*iso) : QString(), attendu);
+    }
+
+    // Amounts go to SQLite as numbers that read back exactly.
+    void montants_data()
+    {
+        QTest::addColumn<qint64>("dixMilliemes");
+        QTest::addColumn<QString>("attendu");   // "" for refused
+        QTest::newRow("centimes") << qint64(123456) << "12.3456";
+        QTest::newRow("négatif") << qint64(-5) << "-0.0005";
+        QTest::newRow("entier") << qint64(30000) << "3";
+        QTest::newRow("grand entier") << qint64(9223372036854770000) << "922337203685477";
+        QTest::newRow("15 chiffres") << qint64(999999999999999) << "99999999999.9999";
+        QTest::newRow("trop de chiffres") << qint64(1000000000000001) << "";
+    }
+    void montants()
+    {
+        QFETCH(qint64, dixMilliemes);
+        QFETCH(QString, attendu);
+        const auto m = jet::montant(dixMilliemes);
+        QString obtenu;
+        if (m)
+            obtenu = std::holds_alternative<std::int64_t>(*m) ? QString::number(std::get<std::int64_t>(*m))
+                                                               : QString::number(std::get<double>(*m), 'g', 15);
+        QCOMPARE(obtenu, attendu);
+    }
+
+    void decimaux_data()
+    {
+        QTest::addColumn<QByteArray>("hex");   // sign byte, then four words, most significant first
+        QTest::addColumn<int>("echelle");
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<bool>("exact");
+        QTest::newRow("un") << QByteArray("00" "00000000" "00000000" "00000000" "01000000") << 0 << "1" << true;
+        QTest::newRow("moins un") << QByteArray("80" "00000000" "00000000" "00000000" "01000000") << 0 << "-1" << true;
+        QTest::newRow("échelle") << QByteArray("00" "00000000" "00000000" "00000000" "39300000") << 3 << "12.345" << true;
+        QTest::newRow("sous l'unité") << QByteArray("80" "00000000" "00000000" "00000000" "05000000") << 4 << "-0.0005" << true;
+        QTest::newRow("mots de poids fort") << QByteArray("00" "00000000" "00000000" "01000000" "00000000") << 0
+                                            << "4294967296" << true;
+        QTest::newRow("zéro négatif") << QByteArray("80" "00000000" "00000000" "00000000" "00000000") << 2 << "0.00" << true;
+        QTest::newRow("28 chiffres") << QByteArray("00" "00000000" "ffffffff" "ffffffff" "ffffffff") << 4
+                                     << "7922816251426433759354395.0335" << false;
+    }
+    void decimaux()
+    {
+        QFETCH(QByteArray, hex);
+        QFETCH(int, echelle);
+        QFETCH(QString, texte);
+        QFETCH(bool, exact);
+        const auto o = octets(hex);
+        QCOMPARE(QString::fromStdString(jet::texteDecimal(o.data(), echelle)), texte);
+        const auto v = jet::decimal(o.data(), echelle);
+        QCOMPARE(v.has_value(), exact);
+        if (v && std::holds_alternative<double>(*v))
+            QCOMPARE(QString::number(std::get<double>(*v), 'g', 15), texte);
+    }
+
+    void simplesEtGuid()
+    {
+        QCOMPARE(jet::simple(0.1f), 0.1);
+        QCOMPARE(jet::simple(804983.375f), 804983.4);
+        const auto g = octets("6a27398ea8bcc44a891e49911d8438dd");
+        QCOMPARE(texte(jet::guid(g.data())), QStringLiteral("{8E39276A-BCA8-4AC4-891E-49911D8438DD}"));
+    }
+
+    void entetes_data()
+    {
+        QTest::addColumn<QByteArray>("hex");
+        QTest::addColumn<int>("version");
+        const QByteArray debut("000100005374616e64617264204a6574204442");
+        QTest::newRow("Jet 3") << debut + "0000000000" << int(jet::VersionJet::Jet3);
+        QTest::newRow("Jet 4") << debut + "0001000000" << int(jet::VersionJet::Jet4);
+        QTest::newRow("Access 2007") << debut + "0002000000" << int(jet::VersionJet::Aucune);
+        QTest::newRow("ACE") << QByteArray("000100005374616e64617264204143452044420002000000") << int(jet::VersionJet::Aucune);
+        QTest::newRow("SQLite") << QByteArray("53514c69746520666f726d6174203300100001010040202000") << int(jet::VersionJet::Aucune);
+        QTest::newRow("trop court") << debut << int(jet::VersionJet::Aucune);
+    }
+    void entetes()
+    {
+        QFETCH(QByteArray, hex);
+        QFETCH(int, version);
+        const auto o = octets(hex);
+        QCOMPARE(int(jet::versionJet(o.data(), o.size())), version);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestValeursJet)
+#include "TestValeursJet.moc"
