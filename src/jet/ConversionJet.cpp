@@ -250,8 +250,11 @@ void fonctionAbsente(sqlite3_context *c, int, sqlite3_value **)
     sqlite3_result_error(c, "fonction du programme Corvane", -1);
 }
 
-void convertirRequetes(const Destination &dest, BaseJet &base, const Rapport &rapport, Resume &resume)
+} // namespace
+
+void convertirRequetes(sqlite3 *db, std::vector<BaseJet::Requete> requetes, const Rapport &rapport, Resume &resume)
 {
+    const Destination dest(db);
     for (const char *f : {"ccur", "CDate"})
         sqlite3_create_function(dest.db(), f, 1, SQLITE_UTF8, nullptr, fonctionAbsente, nullptr, nullptr);
 
@@ -262,7 +265,7 @@ void convertirRequetes(const Destination &dest, BaseJet &base, const Rapport &ra
         bool faite = false;
     };
     std::vector<EnAttente> attente;
-    for (BaseJet::Requete &r : base.requetes())
+    for (BaseJet::Requete &r : requetes)
         attente.push_back({std::move(r), {}, false});
 
     // A query may read another: create in passes until a pass makes nothing.
@@ -273,6 +276,10 @@ void convertirRequetes(const Destination &dest, BaseJet &base, const Rapport &ra
         for (EnAttente &e : attente) {
             if (e.faite)
                 continue;
+            if (!e.requete.illisible.empty()) {
+                e.raison = e.requete.illisible;
+                continue;
+            }
             std::string select;
             try {
                 select = traduireRequete(e.requete.lignes, colonnes);
@@ -313,8 +320,6 @@ void convertirRequetes(const Destination &dest, BaseJet &base, const Rapport &ra
     }
 }
 
-} // namespace
-
 Resume convertir(BaseJet &base, sqlite3 *db, const Rapport &rapport)
 {
     const Destination dest(db);
@@ -328,7 +333,7 @@ Resume convertir(BaseJet &base, sqlite3 *db, const Rapport &rapport)
         std::unique_ptr<TableJet> t = base.ouvrirTable(nom);
         convertirTable(dest, *t, nomsIndex, rapport, resume);
     }
-    convertirRequetes(dest, base, rapport, resume);
+    convertirRequetes(db, base.requetes(), rapport, resume);
     dest.executer("COMMIT");
     return resume;
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "jet/LecteurJet.h"
+
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
@@ -11,8 +14,6 @@ struct sqlite3;
 // user table with every row, primary keys and indexes, saved select queries
 // as views. Runs in the converter's own process (corvane-jet).
 namespace jet {
-
-class BaseJet;
 
 // The conversion failed; what() is a French reason.
 class ErreurConversion : public std::runtime_error
@@ -40,6 +41,11 @@ struct Resume
 // ErreurConversion (or ErreurLecture) when a table cannot be read or written,
 // or when "ReqVentes" cannot be translated.
 Resume convertir(BaseJet &base, sqlite3 *destination, const Rapport &rapport);
+
+// The saved select queries as views of `destination`, whose tables exist:
+// the part of convertir that only translates.
+void convertirRequetes(sqlite3 *destination, std::vector<BaseJet::Requete> requetes, const Rapport &rapport,
+                       Resume &resume);
 
 // The whole file: `source` into the new file `destination`, which must not
 // exist. Written beside it under a temporary name, made durable, then given

@@ -58,6 +58,12 @@ QString raisonFin(const jet::FinProcessus &fin, const LimitesConversion &limites
     return QStringLiteral("le convertisseur a échoué (code de sortie %1)").arg(fin.code);
 }
 
+bool estBaseSqlite(const QString &chemin)
+{
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) && f.read(16) == QByteArray("SQLite format 3", 16);
+}
+
 void supprimer(const QString &chemin)
 {
     QFile::remove(chemin);
@@ -135,7 +141,9 @@ ResultatConversion ConvertirBaseJet(const QString &source, const QString &destin
         local(programme), {"--machine", "--sans-renommer", local(source), local(temporaire)}, l, ligne);
 
     QString raison;
-    if (fin.genre == jet::FinProcessus::Genre::Sortie && fin.code == 0 && resume) {
+    if (fin.genre == jet::FinProcessus::Genre::Sortie && fin.code == 0 && resume && !estBaseSqlite(temporaire)) {
+        raison = QStringLiteral("le convertisseur n'a pas produit de base de données");
+    } else if (fin.genre == jet::FinProcessus::Genre::Sortie && fin.code == 0 && resume) {
         try {
             jet::nommerSansRemplacer(local(temporaire), local(destination));
             return r;

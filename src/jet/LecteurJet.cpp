@@ -65,6 +65,14 @@ int tailleFixe(TypeJet t)
 
 } // namespace
 
+// One row of MSysQueries: its Order field, its place in the table, its content.
+struct RangeeCatalogue
+{
+    std::string ordre;
+    std::size_t rang;
+    LigneCatalogue ligne;
+};
+
 struct BaseJet::Private
 {
     MdbHandle *mdb = nullptr;
@@ -94,6 +102,7 @@ struct TableJet::Private
     std::vector<IndexJet> index;
     std::vector<std::string> indexIllisibles;
     std::vector<MdbField> champs;
+    std::vector<bool> decodees;
     bool pageChargee = false;
     unsigned lignesSurPage = 0, ligne = 0;
 
@@ -261,8 +270,7 @@ BaseJet::BaseJet(const std::string &chemin) : d(std::make_unique<Private>())
     d->mdb = mdb_open(chemin.c_str(), MDB_NOFLAGS);
     if (!d->mdb)
         throw ErreurLecture("fichier illisible par le lecteur Jet");
-    if (!mdb_read_catalog(d->mdb, MDB_ANY))
-        throw ErreurLecture("catalogue des objets illisible");
+    lireCatalogue();
 }
 
 BaseJet::BaseJet(const std::uint8_t *octets, std::size_t taille) : d(std::make_unique<Private>())
@@ -274,8 +282,29 @@ BaseJet::BaseJet(const std::uint8_t *octets, std::size_t taille) : d(std::make_u
     d->mdb = mdb_open_buffer(const_cast<std::uint8_t *>(octets), taille, MDB_NOFLAGS);
     if (!d->mdb)
         throw ErreurLecture("fichier illisible par le lecteur Jet");
-    if (!mdb_read_catalog(d->mdb, MDB_ANY))
+    lireCatalogue();
+}
+
+// libmdb stops reading the catalogue at the first page it cannot read, as if
+// the file held no more objects: every row of MSysObjects must be there.
+void BaseJet::lireCatalogue()
+{
+    if (!mdb_read_catalog(d->mdb, MDB_ANY) || !d->mdb->catalog)
         throw ErreurLecture("catalogue des objets illisible");
+    std::unique_ptr<TableJet> objets;
+    try {
+        objets = ouvrirTable("MSysObjects");
+    } catch (const ErreurLecture &) {
+        throw ErreurLecture("catalogue des objets illisible");
+    }
+    objets->decoderSeulement({-1});   // rows counted, values left alone
+    std::uint64_t lignes = 0;
+    std::vector<ValeurJet> v;
+    while (objets->ligneSuivante(v))
+        ++lignes;
+    if (lignes != objets->lignesAnnoncees() || lignes != d->mdb->catalog->len)
+        throw ErreurLecture("catalogue des objets incomplet : " + std::to_string(d->mdb->catalog->len) + " objets lus sur "
+                            + std::to_string(objets->lignesAnnoncees()) + " annoncés");
 }
 
 BaseJet::~BaseJet() = default;
@@ -311,9 +340,30 @@ std::vector<BaseJet::Requete> BaseJet::requetes()
         if (e->object_name[0] == '~')   // hidden queries behind forms and reports
             continue;
         parIdentifiant[e->table_pg & 0x00ffffff] = r.size();
-        r.push_back({e->object_name, {}});
+        r.push_back({e->object_name, {}, {}});
     }
 
+    std::map<std::size_t, std::vector<RangeeCatalogue>> rangees;
+    try {
+        lireCatalogueRequetes(parIdentifiant, rangees);
+    } catch (const ErreurLecture &e) {
+        for (Requete &q : r)
+            q.illisible = std::string("catalogue des requêtes illisible (") + e.what() + ")";
+        return r;
+    }
+    for (auto &[i, liste] : rangees) {
+        // Catalogue order: by the Order field when filled, else as stored.
+        std::stable_sort(liste.begin(), liste.end(),
+                         [](const RangeeCatalogue &a, const RangeeCatalogue &b) { return a.ordre < b.ordre; });
+        for (RangeeCatalogue &x : liste)
+            r[i].lignes.push_back(std::move(x.ligne));
+    }
+    return r;
+}
+
+void BaseJet::lireCatalogueRequetes(const std::map<unsigned long, std::size_t> &parIdentifiant,
+                                    std::map<std::size_t, std::vector<RangeeCatalogue>> &rangees)
+{
     std::unique_ptr<TableJet> catalogue = ouvrirTable("MSysQueries");
     const auto ordinal = [&](const char *nom) {
         const auto &cs = catalogue->colonnes();
@@ -325,14 +375,8 @@ std::vector<BaseJet::Requete> BaseJet::requetes()
     const int cObjet = ordinal("ObjectId"), cAttribut = ordinal("Attribute"), cNom1 = ordinal("Name1"),
               cNom2 = ordinal("Name2"), cExpression = ordinal("Expression"), cDrapeau = ordinal("Flag"),
               cOrdre = ordinal("Order");
+    catalogue->decoderSeulement({cObjet, cAttribut, cNom1, cNom2, cExpression, cDrapeau, cOrdre});
 
-    struct Rangee
-    {
-        std::string ordre;
-        std::size_t rang;
-        LigneCatalogue ligne;
-    };
-    std::map<std::size_t, std::vector<Rangee>> rangees;
     std::vector<ValeurJet> v;
     std::size_t rang = 0;
     const auto texte = [&v](int i) { return std::holds_alternative<std::string>(v[i]) ? std::get<std::string>(v[i]) : std::string(); };
@@ -361,14 +405,6 @@ std::vector<BaseJet::Requete> BaseJet::requetes()
             ordre = std::get<Octets>(v[cOrdre]).donnees;
         rangees[it->second].push_back({ordre, rang++, l});
     }
-    for (auto &[i, liste] : rangees) {
-        // Catalogue order: by the Order field when filled, else as stored.
-        std::stable_sort(liste.begin(), liste.end(),
-                         [](const Rangee &a, const Rangee &b) { return a.ordre < b.ordre; });
-        for (Rangee &x : liste)
-            r[i].lignes.push_back(std::move(x.ligne));
-    }
-    return r;
 }
 
 std::unique_ptr<TableJet> BaseJet::ouvrirTable(const std::string &nom)
@@ -434,6 +470,7 @@ std::unique_ptr<TableJet> BaseJet::ouvrirTable(const std::string &nom)
             p.indexIllisibles.push_back(ix.nom);
     }
     p.champs.resize(p.colonnes.size());
+    p.decodees.assign(p.colonnes.size(), true);
     t->rembobiner();
     return t;
 }
@@ -445,6 +482,14 @@ const std::vector<ColonneJet> &TableJet::colonnes() const { return d->colonnes; 
 const std::vector<IndexJet> &TableJet::index() const { return d->index; }
 const std::vector<std::string> &TableJet::indexIllisibles() const { return d->indexIllisibles; }
 std::uint64_t TableJet::lignesAnnoncees() const { return d->table->num_rows; }
+
+void TableJet::decoderSeulement(const std::vector<int> &colonnes)
+{
+    d->decodees.assign(d->colonnes.size(), colonnes.empty());
+    for (const int c : colonnes)
+        if (c >= 0 && c < static_cast<int>(d->decodees.size()))
+            d->decodees[static_cast<std::size_t>(c)] = true;
+}
 
 void TableJet::rembobiner()
 {
@@ -485,7 +530,7 @@ bool TableJet::ligneSuivante(std::vector<ValeurJet> &valeurs)
             const MdbField &f = p.champs[i];
             if (f.colnum != static_cast<int>(i))
                 p.echec("ligne endommagée");
-            valeurs[i] = p.valeur(p.colonnes[i], f);
+            valeurs[i] = p.decodees[i] ? p.valeur(p.colonnes[i], f) : ValeurJet();
         }
         return true;
     }

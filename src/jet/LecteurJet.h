@@ -3,6 +3,7 @@
 #include "jet/RequeteJet.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -53,6 +54,7 @@ struct Octets
 using ValeurJet = std::variant<std::monostate, std::int64_t, double, std::string, Octets>;
 
 class TableJet;
+struct RangeeCatalogue;
 
 class BaseJet
 {
@@ -74,6 +76,7 @@ public:
     {
         std::string nom;
         std::vector<LigneCatalogue> lignes;
+        std::string illisible;   // why its catalogue rows could not be read, if so
     };
     // Saved queries (hidden "~" ones left out) with their catalogue rows.
     std::vector<Requete> requetes();
@@ -81,6 +84,9 @@ public:
     std::unique_ptr<TableJet> ouvrirTable(const std::string &nom);
 
 private:
+    void lireCatalogue();
+    void lireCatalogueRequetes(const std::map<unsigned long, std::size_t> &parIdentifiant,
+                               std::map<std::size_t, std::vector<RangeeCatalogue>> &rangees);
     struct Private;
     std::unique_ptr<Private> d;
 };
@@ -96,6 +102,10 @@ public:
     const std::vector<std::string> &indexIllisibles() const;
     // The row count the table's definition holds.
     std::uint64_t lignesAnnoncees() const;
+
+    // Only these columns' values are decoded from now on (the others read as
+    // Null); an empty list: all of them.
+    void decoderSeulement(const std::vector<int> &colonnes);
 
     void rembobiner();
     // The next live row, one value per column; false at the end.

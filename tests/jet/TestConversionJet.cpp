@@ -1,0 +1,634 @@
+// Real Jet 3 and Jet 4 files written by Access, converted by the converter
+// process exactly as Corvane runs it; and files it must refuse cleanly.
+#include "TestSupport.h"
+#include "jet/ConversionJet.h"
+#include "jet/ConvertisseurJet.h"
+#include "shared/RuntimeError.h"
+
+#include <QCryptographicHash>
+#include <QtTest>
+#include <sqlite3.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define SOUS_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SOUS_ASAN 1
+#endif
+#endif
+
+namespace {
+
+QString donnees() { return qEnvironmentVariable("CORVANE_DONNEES_JET"); }
+
+// Rows of a query, values joined by '|', Null as "NULL".
+QStringList lire(const QString &base, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    QStringList lignes;
+    if (sqlite3_open_v2(base.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return {QStringLiteral("ERREUR ouverture")};
+    }
+    sqlite3_stmt *s = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &s, nullptr) != SQLITE_OK) {
+        lignes << QStringLiteral("ERREUR SQL: ") + QString::fromUtf8(sqlite3_errmsg(db));
+    } else {
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            QStringList v;
+            for (int c = 0; c < sqlite3_column_count(s); ++c)
+                v << (sqlite3_column_type(s, c) == SQLITE_NULL
+                          ? QStringLiteral("NULL")
+                          : QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, c))));
+            lignes << v.join(QLatin1Char('|'));
+        }
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return lignes;
+}
+
+QByteArray blob(const QString &base, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(base.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *s = nullptr;
+    QByteArray r;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+        r = QByteArray(static_cast<const char *>(sqlite3_column_blob(s, 0)), sqlite3_column_bytes(s, 0));
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return r;
+}
+
+// A folder's entries besides `garder`.
+QStringList restes(const QString &dossier, const QStringList &garder)
+{
+    QStringList r = QDir(dossier).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &g : garder)
+        r.removeAll(g);
+    return r;
+}
+
+QString script(const QTemporaryDir &dossier, const QString &nom, const QByteArray &corps)
+{
+    const QString chemin = dossier.filePath(nom);
+    QFile f(chemin);
+    f.open(QIODevice::WriteOnly);
+    f.write("#!/bin/sh\n" + corps + "\n");
+    f.close();
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    return chemin;
+}
+
+} // namespace
+
+class TestConversionJet : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dossier;
+    int m_n = 0;
+
+    // The file converted into a new database of the temporary folder.
+    QString convertir(const QString &fichier, Jet::ResultatConversion *resultat = nullptr)
+    {
+        const QString destination = m_dossier.filePath(QStringLiteral("conv%1.db").arg(++m_n));
+        try {
+            const Jet::ResultatConversion r = Jet::ConvertirBaseJet(donnees() + QLatin1Char('/') + fichier, destination);
+            if (resultat)
+                *resultat = r;
+        } catch (const RuntimeError &e) {
+            qWarning("%s", qPrintable(e.description()));
+            return {};
+        }
+        return destination;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestSupport::epinglerFrancais();
+        if (donnees().isEmpty() || !QFileInfo::exists(donnees()))
+            QSKIP("the Jet test files are missing (CORVANE_DONNEES_JET)");
+        QVERIFY(QFileInfo(Jet::ProgrammeConversion()).isExecutable());
+    }
+    void cleanup() { Jet::definirProgrammeConversion({}); }
+
+    void fichiers_data()
+    {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QString>("tables");   // "name=rows ...", in the file's order
+        QTest::addColumn<int>("vues");
+        QTest::addColumn<int>("ignorees");
+        const QStringList deuxVersions{"V1997", "V2000"};
+        for (const QString &v : deuxVersions) {
+            QTest::addRow("compIndexTest%s", qPrintable(v)) << "compIndexTest" + v + ".mdb" << "Table1=512" << 0 << 0;
+            QTest::addRow("delColTest%s", qPrintable(v)) << "delColTest" + v + ".mdb" << "Table1=2" << 0 << 0;
+            QTest::addRow("delTest%s", qPrintable(v)) << "delTest" + v + ".mdb" << "Table=2" << 0 << 0;
+            QTest::addRow("indexTest%s", qPrintable(v)) << "indexTest" + v + ".mdb" << "Table1=4 Table2=3 Table3=4" << 0 << 0;
+            QTest::addRow("overflowTest%s", qPrintable(v)) << "overflowTest" + v + ".mdb" << "Table1=7" << 0 << 0;
+            QTest::addRow("queryTest%s", qPrintable(v)) << "queryTest" + v + ".mdb" << "Table1=0 Table2=0 Table3=0" << 1 << 8;
+            QTest::addRow("test2%s", qPrintable(v)) << "test2" + v + ".mdb" << "MSP_PROJECTS=1" << 0 << 0;
+            QTest::addRow("test%s", qPrintable(v)) << "test" + v + ".mdb" << "Table1=2 Table2=0 Table3=0 Table4=0" << 0 << 0;
+        }
+        QTest::newRow("bigIndexTestV2000") << "bigIndexTestV2000.mdb" << "Table1=0" << 0 << 0;
+        QTest::newRow("fixedNumericTestV2000") << "fixedNumericTestV2000.mdb" << "test=1" << 0 << 0;
+        QTest::newRow("fixedTextTestV2000") << "fixedTextTestV2000.mdb" << "users=2" << 0 << 0;
+        QTest::newRow("indexCursorTestV2000") << "indexCursorTestV2000.mdb" << "test=0" << 0 << 0;
+        QTest::newRow("testPromotionV2000") << "testPromotionV2000.mdb" << "jobDB1=0" << 0 << 0;
+        QTest::newRow("testIndexPropertiesV2000")
+            << "testIndexPropertiesV2000.mdb"
+            << "TableIgnoreNulls1=10 TableIgnoreNulls1_temp=0 TableIgnoreNulls2=11 TableIgnoreNulls2_temp=0 "
+               "TableUnique1_temp=10 TableUnique2_temp=11"
+            << 0 << 0;
+        QTest::newRow("testIndexCodesV1997")
+            << "testIndexCodesV1997.mdb"
+            << "Table1=275 Table1_desc=275 Table10=5 Table11=52 Table12=10 Table12_asc_desc=10 Table12_desc_asc=10 "
+               "Table13=20 Table13_desc=20 Table14=256 Table14_desc=256 Table15=52 Table15_desc=52 Table2=9 "
+               "Table2_desc=9 Table3=11 Table3_desc=11 Table4=20 Table4_desc=20 Table5=20 Table5_desc=20 Table6=23 "
+               "Table6_desc=23 Table8=20 Table8_desc=20 Table9=11 Table9_desc=11 Table10_desc=5 Table12_desc_desc=10"
+            << 0 << 0;
+    }
+    void fichiers()
+    {
+        QFETCH(QString, fichier);
+        QFETCH(QString, tables);
+        QFETCH(int, vues);
+        QFETCH(int, ignorees);
+        Jet::ResultatConversion r;
+        QStringList progression;
+        const QString base = m_dossier.filePath(QStringLiteral("conv%1.db").arg(++m_n));
+        try {
+            r = Jet::ConvertirBaseJet(donnees() + QLatin1Char('/') + fichier, base,
+                                      [&progression](const QString &l) { progression << l; });
+        } catch (const RuntimeError &e) {
+            QFAIL(qPrintable(e.description()));
+        }
+        qint64 total = 0;
+        QStringList lignesAttendues;
+        const QStringList liste = tables.split(QLatin1Char(' '));
+        for (const QString &t : liste) {
+            const QString nom = t.section(QLatin1Char('='), 0, 0);
+            const qint64 n = t.section(QLatin1Char('='), 1).toLongLong();
+            total += n;
+            QCOMPARE(lire(base, QStringLiteral("SELECT count(*) FROM [%1]").arg(nom)), QStringList{QString::number(n)});
+            lignesAttendues << QStringLiteral("Table « %1 » : %2 %3").arg(nom).arg(n).arg(n < 2 ? "ligne" : "lignes");
+        }
+        QCOMPARE(lire(base, "SELECT count(*) FROM sqlite_master WHERE type = 'table'"),
+                 QStringList{QString::number(liste.size())});
+        QCOMPARE(r.tables, liste.size());
+        QCOMPARE(r.lignes, total);
+        QCOMPARE(r.requetesConverties, vues);
+        QCOMPARE(r.requetesIgnorees, ignorees);
+        QCOMPARE(lire(base, "SELECT count(*) FROM sqlite_master WHERE type = 'view'"), QStringList{QString::number(vues)});
+        QCOMPARE(progression.mid(0, liste.size()), lignesAttendues);
+        QVERIFY(progression.last().startsWith(QStringLiteral("Conversion terminée : ")));
+        QCOMPARE(lire(base, "PRAGMA integrity_check"), QStringList{"ok"});
+        QCOMPARE(restes(m_dossier.path(), {}).filter(QStringLiteral(".conversion-")), QStringList());
+    }
+
+    // Values of every column type, compared with what Access shows.
+    void valeurs_data()
+    {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QStringList>("attendu");
+        for (const char *v : {"V1997", "V2000"}) {
+            QTest::addRow("tous les types %s", v)
+                << QStringLiteral("test%1.mdb").arg(v)
+                << "SELECT A, B, C, D, E, F, G, H, I, typeof(F), typeof(H) FROM Table1 ORDER BY A"
+                << QStringList{"a|b|0|0|0|0.0|1981-12-12 00:00:00|0|0|real|integer",
+                               "abcdefg|hijklmnop|2|222|333333333|444.555|1974-09-21 00:00:00|3.5|-1|real|real"};
+            QTest::addRow("types déclarés %s", v)
+                << QStringLiteral("test%1.mdb").arg(v) << "SELECT group_concat(type, ',') FROM pragma_table_info('Table1')"
+                << QStringList{"VARCHAR(50),VARCHAR(100),TINYINT,SMALLINT,INTEGER,DOUBLE,DATETIME,CURRENCY,BOOLEAN"};
+            QTest::addRow("mémo, Null, heures, blob %s", v)
+                << QStringLiteral("test2%1.mdb").arg(v)
+                << "SELECT PROJ_NAME, length(PROJ_PROP_AUTHOR), substr(PROJ_PROP_AUTHOR, 1, 8), PROJ_PROP_CATEGORY IS NULL,"
+                   " PROJ_OPT_CURRENCY_SYMBOL, PROJ_LAST_SAVED, PROJ_OPT_DEF_FINISH_TIME, PROJ_OPT_CALC_ACT_COSTS,"
+                   " typeof(RESERVED_BINARY_DATA), length(RESERVED_BINARY_DATA) FROM MSP_PROJECTS"
+                << QStringList{"Project1|348|Jon Iles|1|£|2006-02-03 22:11:00|2006-02-03 17:00:00|-1|blob|22970"};
+            QTest::addRow("colonne supprimée %s", v)
+                << QStringLiteral("delColTest%1.mdb").arg(v) << "SELECT * FROM Table1 ORDER BY id"
+                << QStringList{"0|2|foo|foo2", "3|5|bar|bar2"};
+            QTest::addRow("lignes déplacées %s", v)
+                << QStringLiteral("overflowTest%1.mdb").arg(v)
+                << "SELECT coalesce(data1, '') || '/' || coalesce(data3, '') || '/' || coalesce(data7, '') || '/'"
+                   " || coalesce(data9, '') FROM Table1 ORDER BY 1"
+                << QStringList{"/row3col3//row3col9", "/row5col2//", "/row6col2//", "row1col1///", "row2col1/row2col3//",
+                               "row4col1/row4col2//", "row7col1//row7col7/"};
+            QTest::addRow("lignes supprimées %s", v) << QStringLiteral("delTest%1.mdb").arg(v)
+                                                      << "SELECT * FROM [Table] ORDER BY a" << QStringList{"v|u", "z|y"};
+        }
+        QTest::newRow("décimaux") << "fixedNumericTestV2000.mdb"
+                                  << "SELECT col1, col2, col3, col4, col5, col6, col7, typeof(col6) FROM test"
+                                  << QStringList{"some data|1|0|0|4|-1|1|integer"};
+        QTest::newRow("décimal déclaré") << "fixedNumericTestV2000.mdb"
+                                         << "SELECT type FROM pragma_table_info('test') WHERE name = 'col2'"
+                                         << QStringList{"DECIMAL(18,0)"};
+        QTest::newRow("dates et heures") << "fixedTextTestV2000.mdb"
+                                         << "SELECT i_user_id, c_user_login, d_stamp_ FROM users ORDER BY i_user_id"
+                                         << QStringList{"1|CORE USER|2009-11-05 23:41:28", "2|admin|2009-10-22 03:57:13"};
+        QTest::newRow("numéro de réplication") << "testIndexCodesV1997.mdb"
+                                               << "SELECT count(*) FROM Table13 WHERE data = '{8E39276A-BCA8-4AC4-891E-49911D8438DD}'"
+                                               << QStringList{"1"};
+        QTest::newRow("simple au plus court") << "testIndexCodesV1997.mdb"
+                                              << "SELECT count(*) FROM Table5 WHERE data IN (804983.4, -834573.8)"
+                                              << QStringList{"2"};
+        QTest::newRow("booléens") << "testIndexCodesV1997.mdb" << "SELECT DISTINCT data FROM Table10 ORDER BY data"
+                                  << QStringList{"-1", "0"};
+        QTest::newRow("textes sans casse") << "testV2000.mdb" << "SELECT A FROM Table1 WHERE B = 'HIJKLMNOP'"
+                                           << QStringList{"abcdefg"};
+    }
+    void valeurs()
+    {
+        QFETCH(QString, fichier);
+        QFETCH(QString, sql);
+        QFETCH(QStringList, attendu);
+        const QString base = convertir(fichier);
+        QVERIFY(!base.isEmpty());
+        QCOMPARE(lire(base, sql), attendu);
+    }
+
+    void objetOle()
+    {
+        const QString base = convertir(QStringLiteral("test2V1997.mdb"));
+        QVERIFY(!base.isEmpty());
+        const QByteArray b = blob(base, QStringLiteral("SELECT RESERVED_BINARY_DATA FROM MSP_PROJECTS"));
+        QCOMPARE(QCryptographicHash::hash(b, QCryptographicHash::Sha1).toHex(),
+                 QByteArray("e5b3682c5115b9e8722cd1cfbba68dea0c1330a9"));
+    }
+
+    void index_data()
+    {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QStringList>("attendu");
+        QTest::newRow("clé primaire de texte") << "testV2000.mdb" << "SELECT name FROM pragma_table_info('Table1') WHERE pk"
+                                               << QStringList{"A"};
+        QTest::newRow("clé entière numérotant les lignes")
+            << "testV1997.mdb" << "SELECT sql LIKE '%[a] INTEGER PRIMARY KEY%' FROM sqlite_master WHERE name = 'Table3'"
+            << QStringList{"1"};
+        QTest::newRow("index simple") << "testV2000.mdb"
+                                      << "SELECT name || ':' || [unique] FROM pragma_index_list('Table1') WHERE origin = 'c'"
+                                      << QStringList{"Table1_B:0"};
+        QTest::newRow("index descendant") << "compIndexTestV1997.mdb"
+                                          << "SELECT name || ':' || [desc] FROM pragma_index_xinfo('Table1_CD_AGENTE') WHERE cid >= 0"
+                                          << QStringList{"CD_AGENTE:1"};
+        QTest::newRow("index composé")
+            << "testIndexCodesV1997.mdb"
+            << "SELECT name || ':' || [desc] FROM pragma_index_xinfo('Table12_desc_asc_DataIndex') WHERE cid >= 0"
+            << QStringList{"data1:1", "data2:0"};
+        QTest::newRow("index unique") << "test2V2000.mdb"
+                                      << "SELECT name FROM pragma_index_list('MSP_PROJECTS') WHERE [unique] ORDER BY name"
+                                      << QStringList{"MSP_PROJECTS_I_MSP_PROJECTS", "MSP_PROJECTS_I_PROJ_NAME"};
+    }
+    void index()
+    {
+        QFETCH(QString, fichier);
+        QFETCH(QString, sql);
+        QFETCH(QStringList, attendu);
+        const QString base = convertir(fichier);
+        QVERIFY(!base.isEmpty());
+        QCOMPARE(lire(base, sql), attendu);
+    }
+
+    // An index whose definition libmdb cannot read is named in a warning, the rows all kept.
+    void indexIllisible()
+    {
+        Jet::ResultatConversion r;
+        const QString base = convertir(QStringLiteral("delColTestV2000.mdb"), &r);
+        QVERIFY(!base.isEmpty());
+        QCOMPARE(r.avertissements, QStringList{"Index « id2 » de la table « Table1 » non recréé : sa définition est illisible."});
+    }
+
+    // The saved select query, run on rows added to the converted tables,
+    // returns what the Jet query returns.
+    void requetes_data()
+    {
+        QTest::addColumn<QString>("fichier");
+        QTest::newRow("Jet 3") << "queryTestV1997.mdb";
+        QTest::newRow("Jet 4") << "queryTestV2000.mdb";
+    }
+    void requetes()
+    {
+        QFETCH(QString, fichier);
+        Jet::ResultatConversion r;
+        const QString base = convertir(fichier, &r);
+        QVERIFY(!base.isEmpty());
+        TestSupport::executerSql(base, QStringLiteral(
+            "INSERT INTO Table1 VALUES ('foo', '1a', '1c'), ('buzz', '2a', '2c'), ('other', '3a', '3c'), ('bazz', '4a', '4c');"
+            "INSERT INTO Table3 VALUES ('foo', '3x', '3y'), ('buzz', '3x2', '3y2'), ('other', 'o', 'o');"
+            "INSERT INTO Table2 VALUES ('foo', 'foo', 'a'), ('foo', 'foo', 'doublon'), ('buzz', 'buzz', 'b'),"
+            " ('other', 'other', 'c'), ('bazz', 'bazz', 'd');"));
+        QCOMPARE(lire(base, "SELECT group_concat(name, ',') FROM pragma_table_info('SelectQuery')"),
+                 QStringList{"Table1.col1,Table1.col2,Table1.col3,Table2.col1,Table2.col2,Table3.col3"});
+        // (Table1 LEFT JOIN Table3) INNER JOIN Table2 on two conditions, DISTINCT, filtered, sorted.
+        QCOMPARE(lire(base, "SELECT * FROM SelectQuery"), (QStringList{"buzz|2a|2c|buzz|buzz|3y2", "foo|1a|1c|foo|foo|3y"}));
+        QStringList ignorees;
+        for (const QString &a : std::as_const(r.avertissements))
+            ignorees << a.section(QStringLiteral("»"), 0, 0).section(QStringLiteral("«"), 1).trimmed();
+        ignorees.sort();
+        QCOMPARE(ignorees, (QStringList{"AppendQuery", "CrosstabQuery", "DataDefinitionQuery", "DeleteQuery",
+                                        "MakeTableQuery", "PassthroughQuery", "UnionQuery", "UpdateQuery"}));
+        QVERIFY(r.avertissements.contains(
+            "Requête « UpdateQuery » non convertie : requête Mise à jour : seules les requêtes Sélection deviennent des vues."));
+    }
+
+    // ReqVentes is the journal: if it cannot be translated, nothing is converted.
+    void reqVentesIntraduisible()
+    {
+        sqlite3 *db = nullptr;
+        sqlite3_open(":memory:", &db);
+        sqlite3_exec(db, "CREATE TABLE Ventes (NoVente INTEGER, Total CURRENCY)", nullptr, nullptr, nullptr);
+        jet::BaseJet::Requete autre{"Autre", {{5, "Ventes", "", "", {}}, {6, "", "", "DLookup(1)", 0}}, {}};
+        jet::BaseJet::Requete reqVentes{"ReqVentes", {{5, "Ventes", "", "", {}}, {6, "", "", "Nz([Total], 0)", 0}}, {}};
+        QStringList avertissements;
+        jet::Rapport rapport;
+        rapport.avertissement = [&](const std::string &t) { avertissements << QString::fromStdString(t); };
+        jet::Resume resume;
+        jet::convertirRequetes(db, {autre, reqVentes}, rapport, resume);
+        QCOMPARE(resume.requetesConverties, std::size_t(1));
+        QCOMPARE(avertissements, QStringList{"Requête « Autre » non convertie : fonction DLookup non prise en charge."});
+
+        reqVentes.lignes[1].expression = "DLookup(1)";
+        reqVentes.nom = "REQVENTES";
+        try {
+            jet::convertirRequetes(db, {reqVentes}, rapport, resume);
+            QFAIL("converted");
+        } catch (const jet::ErreurConversion &e) {
+            QCOMPARE(QString::fromUtf8(e.what()),
+                     "la requête « REQVENTES » n'a pas pu être convertie : fonction DLookup non prise en charge");
+        }
+        sqlite3_close(db);
+    }
+
+    // A query reading another is made once the other exists, whatever their order.
+    void requetesEnChaine()
+    {
+        sqlite3 *db = nullptr;
+        sqlite3_open(":memory:", &db);
+        sqlite3_exec(db, "CREATE TABLE Ventes (NoVente INTEGER, Total CURRENCY); INSERT INTO Ventes VALUES (1, 2.5)",
+                     nullptr, nullptr, nullptr);
+        jet::BaseJet::Requete b{"B", {{5, "A", "", "", {}}, {6, "", "", "A.*", 0}}, {}};
+        jet::BaseJet::Requete a{"A", {{5, "Ventes", "", "", {}}, {6, "Montant", "", "[Total] * 2", 0}}, {}};
+        jet::Resume resume;
+        jet::convertirRequetes(db, {b, a}, {}, resume);
+        QCOMPARE(resume.requetesConverties, std::size_t(2));
+        QCOMPARE(resume.requetesIgnorees, std::size_t(0));
+        sqlite3_close(db);
+    }
+
+    // Bad input: a clean run-time error, and nothing left beside the destination.
+    void fichiersRefuses_data()
+    {
+        QTest::addColumn<QString>("source");      // in the test files, or written here
+        QTest::addColumn<QByteArray>("contenu");  // when written here
+        QTest::addColumn<qint64>("tronquer");     // bytes kept, -1: all
+        QTest::addColumn<QString>("raison");
+        QTest::newRow("base SQLite") << "" << QByteArray("SQLite format 3").leftJustified(8192, '\0') << qint64(-1)
+                                     << "ce n'est pas une base Jet 3 ou Jet 4";
+        QTest::newRow("texte") << "" << QByteArray("[Base de donnée]\r\nNom=DACORVANE\r\n") << qint64(-1)
+                               << "ce n'est pas une base Jet 3 ou Jet 4";
+        QTest::newRow("vide") << "" << QByteArray() << qint64(-1) << "ce n'est pas une base Jet 3 ou Jet 4";
+        QTest::newRow("tronqué dans une page") << "testV2000.mdb" << QByteArray() << qint64(10000) << "fichier tronqué";
+        QTest::newRow("tronqué à 10 pages") << "testV2000.mdb" << QByteArray() << qint64(10 * 4096)
+                                            << "catalogue des objets illisible";
+        QTest::newRow("tronqué, données perdues") << "test2V2000.mdb" << QByteArray() << qint64(20 * 4096)
+                                                  << "table « MSP_PROJECTS » incomplète : 0 lignes lues sur 1 annoncées";
+        QTest::newRow("Jet 3 tronqué") << "testV1997.mdb" << QByteArray() << qint64(20 * 2048) << "illisible";
+    }
+    void fichiersRefuses()
+    {
+        QFETCH(QString, source);
+        QFETCH(QByteArray, contenu);
+        QFETCH(qint64, tronquer);
+        QFETCH(QString, raison);
+        QTemporaryDir dossier;
+        const QString chemin = dossier.filePath(QStringLiteral("CLE.MDB"));
+        if (!source.isEmpty()) {
+            QFile f(donnees() + QLatin1Char('/') + source);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            contenu = f.readAll();
+        }
+        if (tronquer >= 0)
+            contenu.truncate(tronquer);
+        QFile f(chemin);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(contenu);
+        f.close();
+        try {
+            Jet::ConvertirBaseJet(chemin, dossier.filePath(QStringLiteral("NEWK7.MDB")));
+            QFAIL("converted");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.number(), Jet::ConversionImpossible);
+            QVERIFY2(e.description().startsWith(QStringLiteral("La base Jet « CLE.MDB » n'a pas pu être convertie : ")),
+                     qPrintable(e.description()));
+            QVERIFY2(e.description().contains(raison), qPrintable(e.description()));
+        }
+        QCOMPARE(restes(dossier.path(), {"CLE.MDB"}), QStringList());
+    }
+
+    // Flipped bits anywhere: either a sound conversion or a clean error, never
+    // a crash of the caller nor a file left behind.
+    void bitsInverses()
+    {
+        QTemporaryDir dossier;
+        QRandomGenerator alea(20240607);
+        const QStringList fichiers{"testV1997.mdb", "test2V2000.mdb", "queryTestV2000.mdb", "overflowTestV1997.mdb"};
+        Jet::LimitesConversion limites;
+        limites.delaiMillisecondes = 10000;
+        int refus = 0;
+        for (int i = 0; i < 40; ++i) {
+            const QString nom = fichiers[i % fichiers.size()];
+            QFile f(donnees() + QLatin1Char('/') + nom);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QByteArray c = f.readAll();
+            const int page = nom.contains(QStringLiteral("V1997")) ? 2048 : 4096;
+            for (int k = 0; k < 1 + i % 8; ++k) {
+                const int p = page + int(alea.bounded(quint32(qMin<qsizetype>(c.size(), 40 * page) - page)));
+                c[p] = char(c[p] ^ (1 << alea.bounded(8)));
+            }
+            const QString source = dossier.filePath(QStringLiteral("CLE.MDB"));
+            QFile s(source);
+            QVERIFY(s.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            s.write(c);
+            s.close();
+            const QString destination = dossier.filePath(QStringLiteral("NEWK7.MDB"));
+            try {
+                Jet::ConvertirBaseJet(source, destination, {}, limites);
+                QCOMPARE(lire(destination, "PRAGMA quick_check"), QStringList{"ok"});
+                QFile::remove(destination);
+            } catch (const RuntimeError &e) {
+                ++refus;
+                QCOMPARE(e.number(), Jet::ConversionImpossible);
+            }
+            QCOMPARE(restes(dossier.path(), {"CLE.MDB"}), QStringList());
+        }
+        qInfo("%d of 40 damaged files refused", refus);
+    }
+
+    // Real files on which libmdb loops for ever: the converter is stopped.
+    void boucleSansFin_data()
+    {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<int>("position");
+        QTest::newRow("propriétés Jet 3") << "overflowTestV1997.mdb" << 0xa4d9;
+        QTest::newRow("propriétés Jet 4") << "test2V2000.mdb" << 0x21ec0;
+    }
+    void boucleSansFin()
+    {
+        QFETCH(QString, fichier);
+        QFETCH(int, position);
+        QTemporaryDir dossier;
+        QFile f(donnees() + QLatin1Char('/') + fichier);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QByteArray c = f.readAll();
+        c[position] = char(c[position] ^ 0x80);
+        const QString source = dossier.filePath(QStringLiteral("CLE.MDB"));
+        QFile s(source);
+        QVERIFY(s.open(QIODevice::WriteOnly));
+        s.write(c);
+        s.close();
+        Jet::LimitesConversion limites;
+        limites.delaiMillisecondes = 1500;
+        try {
+            Jet::ConvertirBaseJet(source, dossier.filePath(QStringLiteral("NEWK7.MDB")), {}, limites);
+            QFAIL("converted");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.number(), Jet::ConversionImpossible);
+            QVERIFY2(e.description().endsWith(QStringLiteral("délai de 1500 ms dépassé, le convertisseur a été arrêté")),
+                     qPrintable(e.description()));
+        }
+        QCOMPARE(restes(dossier.path(), {"CLE.MDB"}), QStringList());
+    }
+
+    // Whatever ends the converter is reported as a clean run-time error.
+    void finsDuConvertisseur_data()
+    {
+        QTest::addColumn<QByteArray>("corps");
+        QTest::addColumn<int>("secondesProcesseur");
+        QTest::addColumn<QString>("raison");
+        QTest::newRow("plantage") << QByteArray("kill -SEGV $$") << 0
+                                  << "le lecteur de fichiers Jet s'est arrêté brutalement (signal 11) : "
+                                     "fichier endommagé ou mémoire insuffisante";
+        QTest::newRow("abandon") << QByteArray("kill -ABRT $$") << 0 << "(signal 6)";
+        QTest::newRow("temps de calcul") << QByteArray("while :; do :; done") << 1
+                                         << "temps de calcul dépassé (1 s), le convertisseur a été arrêté";
+        QTest::newRow("échec sans message") << QByteArray("exit 3") << 0 << "le convertisseur a échoué (code de sortie 3)";
+        QTest::newRow("message d'erreur") << QByteArray("printf 'TABLE\\tVentes\\t5\\nERREUR\\ttable « Ventes » illisible\\n'; exit 1")
+                                          << 0 << "table « Ventes » illisible";
+        QTest::newRow("succès sans base") << QByteArray("printf 'RESUME\\t0\\t0\\t0\\t0\\n'") << 0 << "n'a pas produit de base de données";
+        QTest::newRow("sortie interrompue") << QByteArray("printf 'TABLE\\tVentes'; exit 0") << 0 << "code de sortie 0";
+    }
+    void finsDuConvertisseur()
+    {
+        QFETCH(QByteArray, corps);
+        QFETCH(int, secondesProcesseur);
+        QFETCH(QString, raison);
+        QTemporaryDir dossier;
+        // The fake converter leaves a half-written file where it was told to write.
+        Jet::definirProgrammeConversion(script(dossier, QStringLiteral("faux-convertisseur"),
+                                               "for a; do d=\"$a\"; done; printf partiel > \"$d\"\n" + corps));
+        const QString source = donnees() + QStringLiteral("/testV2000.mdb");
+        Jet::LimitesConversion limites;
+        if (secondesProcesseur)
+            limites.secondesProcesseur = secondesProcesseur;
+        try {
+            Jet::ConvertirBaseJet(source, dossier.filePath(QStringLiteral("NEWK7.MDB")), {}, limites);
+            QFAIL("converted");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.number(), Jet::ConversionImpossible);
+            QVERIFY2(e.description().contains(raison), qPrintable(e.description()));
+        }
+        QCOMPARE(restes(dossier.path(), {"faux-convertisseur"}), QStringList());
+    }
+
+    void memoireLimitee()
+    {
+#ifdef SOUS_ASAN
+        QSKIP("AddressSanitizer needs its address space: no memory limit under it");
+#endif
+        QTemporaryDir dossier;
+        Jet::LimitesConversion limites;
+        limites.memoireOctets = 4 << 20;
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, Jet::ConvertirBaseJet(donnees() + QStringLiteral("/test2V2000.mdb"),
+                                                                     dossier.filePath(QStringLiteral("NEWK7.MDB")),
+                                                                     {}, limites));
+        QCOMPARE(restes(dossier.path(), {}), QStringList());
+    }
+
+    void erreursDAppel()
+    {
+        QTemporaryDir dossier;
+        const QString destination = dossier.filePath(QStringLiteral("NEWK7.MDB"));
+        try {
+            Jet::ConvertirBaseJet(dossier.filePath(QStringLiteral("absente.mdb")), destination);
+            QFAIL("converted");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.number(), int(Erreurs::FichierIntrouvable));
+        }
+
+        QFile existante(destination);
+        QVERIFY(existante.open(QIODevice::WriteOnly));
+        existante.write("à garder");
+        existante.close();
+        try {
+            Jet::ConvertirBaseJet(donnees() + QStringLiteral("/testV2000.mdb"), destination);
+            QFAIL("converted");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.number(), Jet::FichierExistant);
+        }
+        QVERIFY(existante.open(QIODevice::ReadOnly));
+        QCOMPARE(existante.readAll(), QByteArray("à garder"));
+        existante.close();
+
+        Jet::definirProgrammeConversion(dossier.filePath(QStringLiteral("corvane-jet")));
+        try {
+            Jet::ConvertirBaseJet(donnees() + QStringLiteral("/testV2000.mdb"), dossier.filePath(QStringLiteral("b.db")));
+            QFAIL("converted");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.number(), int(Erreurs::FichierIntrouvable));
+            QVERIFY(e.description().startsWith(QStringLiteral("Le convertisseur de bases Jet « ")));
+        }
+    }
+
+    void reconnaissance()
+    {
+        QVERIFY(Jet::EstBaseJet(donnees() + QStringLiteral("/testV1997.mdb")));
+        QVERIFY(Jet::EstBaseJet(donnees() + QStringLiteral("/testV2000.mdb")));
+        const QString base = convertir(QStringLiteral("testV2000.mdb"));
+        QVERIFY(!Jet::EstBaseJet(base));
+        QVERIFY(!Jet::EstBaseJet(m_dossier.filePath(QStringLiteral("absente.mdb"))));
+        QVERIFY(!Jet::EstBaseJet(m_dossier.path()));
+    }
+
+    // The converter run by hand: French lines, the exit status, never a replaced file.
+    void programmeSeul()
+    {
+        QTemporaryDir dossier;
+        const QString destination = dossier.filePath(QStringLiteral("ventes.db"));
+        QProcess p;
+        p.start(Jet::ProgrammeConversion(), {donnees() + QStringLiteral("/testV1997.mdb"), destination});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 (QStringList{"Table « Table1 » : 2 lignes", "Table « Table2 » : 0 ligne", "Table « Table3 » : 0 ligne",
+                              "Table « Table4 » : 0 ligne",
+                              "Conversion terminée : 4 tables, 2 lignes, 0 requête convertie, 0 requête ignorée."}));
+        QCOMPARE(restes(dossier.path(), {}), QStringList{"ventes.db"});
+
+        p.start(Jet::ProgrammeConversion(), {donnees() + QStringLiteral("/testV1997.mdb"), destination});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("existe déjà")));
+
+        p.start(Jet::ProgrammeConversion(), {QStringLiteral("--inconnue")});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConversionJet)
+#include "TestConversionJet.moc"
