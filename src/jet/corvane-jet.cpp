@@ -22,6 +22,7 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -75,30 +76,43 @@ int main(int argc, char **argv)
     if (source.empty() || destination.empty())
         return usage();
 
+    // libmdb prints its own diagnostics, some to standard output: in machine
+    // mode the records keep standard output to themselves and the library
+    // writes to standard error.
+    std::FILE *sortie = stdout;
+    if (machine) {
+        const int canal = ::dup(1);
+        std::FILE *f = canal >= 0 ? ::fdopen(canal, "w") : nullptr;
+        if (f) {
+            ::dup2(2, 1);
+            sortie = f;
+        }
+    }
+
     jet::Rapport rapport;
-    rapport.table = [machine](const std::string &table, std::uint64_t lignes) {
-        ecrire(stdout, machine ? "TABLE\t" + champ(table) + "\t" + std::to_string(lignes)
+    rapport.table = [machine, sortie](const std::string &table, std::uint64_t lignes) {
+        ecrire(sortie, machine ? "TABLE\t" + champ(table) + "\t" + std::to_string(lignes)
                                : jet::ligneTable(table, lignes));
     };
-    rapport.avertissement = [machine](const std::string &texte) {
+    rapport.avertissement = [machine, sortie](const std::string &texte) {
         if (machine)
-            ecrire(stdout, "AVERTISSEMENT\t" + champ(texte));
+            ecrire(sortie, "AVERTISSEMENT\t" + champ(texte));
         else
             ecrire(stderr, "Avertissement : " + texte);
     };
     try {
         const jet::Resume r = jet::convertirFichier(source, destination, sansRenommer, rapport);
         if (machine)
-            ecrire(stdout, "RESUME\t" + std::to_string(r.tables) + "\t" + std::to_string(r.lignes) + "\t"
+            ecrire(sortie, "RESUME\t" + std::to_string(r.tables) + "\t" + std::to_string(r.lignes) + "\t"
                                + std::to_string(r.requetesConverties) + "\t" + std::to_string(r.requetesIgnorees));
         else
-            ecrire(stdout, jet::ligneResume(r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees));
+            ecrire(sortie, jet::ligneResume(r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees));
         return 0;
     } catch (const std::bad_alloc &) {
         const std::string m = "mémoire insuffisante";
-        ecrire(machine ? stdout : stderr, machine ? "ERREUR\t" + m : "Échec de la conversion : " + m);
+        ecrire(machine ? sortie : stderr, machine ? "ERREUR\t" + m : "Échec de la conversion : " + m);
     } catch (const std::exception &e) {
-        ecrire(machine ? stdout : stderr,
+        ecrire(machine ? sortie : stderr,
                machine ? "ERREUR\t" + champ(e.what()) : std::string("Échec de la conversion : ") + e.what());
     }
     return 1;
