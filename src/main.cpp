@@ -1,11 +1,15 @@
 #include "FrmGestion/Application.h"
 #include "FrmGestion/FrmGestion.h"
+#include "commande/ConversionEnLigne.h"
 #include "commande/RapportEnLigne.h"
 
 int main(int argc, char *argv[])
 {
     // A report for a script: no window, no display needed.
     if (const auto sortie = ExecuterRapportEnLigne(argc, argv))
+        return *sortie;
+    // A Jet database converted for an administrator: no window either.
+    if (const auto sortie = ExecuterConversionEnLigne(argc, argv))
         return *sortie;
     Application application(argc, argv);
     if (const auto sortie = application.traiterLigneDeCommande())

@@ -143,8 +143,10 @@ std::string creationTable(const TableJet &t, const IndexJet *primaire)
     return sql + ")";
 }
 
-// Rows into the table; false when a key constraint refused one.
-bool remplir(const Destination &dest, TableJet &t, std::uint64_t &lignes)
+// Rows into the table; false when a key constraint refused one. `dejaFaites`
+// counts the rows of the tables before, for the progress reports.
+bool remplir(const Destination &dest, TableJet &t, std::uint64_t &lignes, std::uint64_t dejaFaites,
+             const Rapport &rapport)
 {
     std::string sql = "INSERT INTO " + identifiant(t.nom()) + " VALUES (";
     for (std::size_t i = 0; i < t.colonnes().size(); ++i)
@@ -179,7 +181,8 @@ bool remplir(const Destination &dest, TableJet &t, std::uint64_t &lignes)
         if (rc != SQLITE_DONE)
             throw ErreurConversion("écriture de la table " + guillemets(t.nom()) + " impossible : "
                                    + sqlite3_errmsg(dest.db()));
-        ++lignes;
+        if (++lignes % 8192 == 0 && rapport.avancement)
+            rapport.avancement(dejaFaites + lignes);
     }
     return true;
 }
@@ -202,7 +205,7 @@ void convertirTable(const Destination &dest, TableJet &t, std::set<std::string> 
 
     dest.executer(creationTable(t, primaire));
     std::uint64_t lignes = 0;
-    if (!remplir(dest, t, lignes)) {
+    if (!remplir(dest, t, lignes, resume.lignes, rapport)) {
         // A key that the rows do not satisfy was not read right: the rows matter more.
         if (rapport.avertissement)
             rapport.avertissement("Clé primaire " + guillemets(primaire ? primaire->nom : std::string())
@@ -211,7 +214,7 @@ void convertirTable(const Destination &dest, TableJet &t, std::set<std::string> 
         dest.executer("DROP TABLE " + identifiant(t.nom()));
         dest.executer(creationTable(t, nullptr));
         primaire = nullptr;
-        if (!remplir(dest, t, lignes))
+        if (!remplir(dest, t, lignes, resume.lignes, rapport))
             throw ErreurConversion("écriture de la table " + guillemets(t.nom()) + " impossible");
     }
     // A definition that announces other than what its pages hold means a damaged file.
@@ -328,8 +331,15 @@ Resume convertir(BaseJet &base, sqlite3 *db, const Rapport &rapport)
     for (const std::string &nom : base.tablesLiees())
         if (rapport.avertissement)
             rapport.avertissement("Table liée " + guillemets(nom) + " ignorée : ses données sont dans une autre base.");
+    const std::vector<std::string> tables = base.tables();
+    if (rapport.debut) {
+        std::uint64_t annoncees = 0;
+        for (const std::string &nom : tables)
+            annoncees += base.ouvrirTable(nom)->lignesAnnoncees();
+        rapport.debut(tables.size(), annoncees);
+    }
     std::set<std::string> nomsIndex;
-    for (const std::string &nom : base.tables()) {
+    for (const std::string &nom : tables) {
         std::unique_ptr<TableJet> t = base.ouvrirTable(nom);
         convertirTable(dest, *t, nomsIndex, rapport, resume);
     }

@@ -24,6 +24,10 @@ public:
 
 struct Rapport
 {
+    // Before the first table: the number of tables and of rows they announce.
+    std::function<void(std::size_t tables, std::uint64_t lignes)> debut;
+    // Now and then: the rows written so far, all tables together.
+    std::function<void(std::uint64_t lignes)> avancement;
     std::function<void(const std::string &table, std::uint64_t lignes)> table;   // after each table
     std::function<void(const std::string &texte)> avertissement;                 // French, one line
 };

@@ -89,7 +89,7 @@ void definirProgrammeConversion(const QString &chemin) { g_programme = chemin; }
 
 ResultatConversion ConvertirBaseJet(const QString &source, const QString &destination,
                                     const std::function<void(const QString &)> &progression,
-                                    const LimitesConversion &limites)
+                                    const LimitesConversion &limites, const std::function<void(double)> &avancement)
 {
     const QString nomSource = QFileInfo(source).fileName();
     if (!QFileInfo(source).isFile())
@@ -110,12 +110,27 @@ ResultatConversion ConvertirBaseJet(const QString &source, const QString &destin
     ResultatConversion r;
     bool resume = false;
     std::optional<QString> erreur;
+    qint64 annoncees = 0;
+    double dernier = -1;
+    const auto avancer = [&](qint64 faites) {
+        const double f = annoncees > 0 ? qBound(0.0, double(faites) / double(annoncees), 1.0) : 0.0;
+        if (avancement && f - dernier >= 0.001) {
+            dernier = f;
+            avancement(f);
+        }
+    };
     const auto ligne = [&](const std::string &l) {
         const QStringList champs = texte(l).split(QLatin1Char('\t'));
         const QString &genre = champs.front();
-        if (genre == QLatin1String("TABLE") && champs.size() == 3) {
+        if (genre == QLatin1String("DEBUT") && champs.size() == 3) {
+            annoncees = champs[2].toLongLong();
+            avancer(0);
+        } else if (genre == QLatin1String("LIGNES") && champs.size() == 2) {
+            avancer(champs[1].toLongLong());
+        } else if (genre == QLatin1String("TABLE") && champs.size() == 3) {
             ++r.tables;
             r.lignes += champs[2].toLongLong();
+            avancer(r.lignes);
             if (progression)
                 progression(texte(jet::ligneTable(champs[1].toStdString(), champs[2].toULongLong())));
         } else if (genre == QLatin1String("AVERTISSEMENT") && champs.size() == 2) {
@@ -146,6 +161,8 @@ ResultatConversion ConvertirBaseJet(const QString &source, const QString &destin
     } else if (fin.genre == jet::FinProcessus::Genre::Sortie && fin.code == 0 && resume) {
         try {
             jet::nommerSansRemplacer(local(temporaire), local(destination));
+            if (avancement && dernier < 1)
+                avancement(1.0);
             return r;
         } catch (const jet::ErreurFichier &e) {
             raison = texte(e.what());

@@ -38,13 +38,15 @@ struct ResultatConversion
 // (which must not exist): the converter writes a file beside it, which takes
 // the name `destination` only once complete and on the disk. `progression`
 // receives the French progress lines (one per table, then the summary) as
-// they come. Throws RuntimeError: 53 when the source or the converter is
+// they come; `avancement` the fraction done, 0 to 1 (rows written against
+// rows announced). Throws RuntimeError: 53 when the source or the converter is
 // missing, 58 when the destination exists, ConversionImpossible (with the
 // reason: unreadable table, crash, limit, time-out...) when the conversion
 // failed; then nothing is left at `destination` nor beside it.
 ResultatConversion ConvertirBaseJet(const QString &source, const QString &destination,
                                     const std::function<void(const QString &)> &progression = {},
-                                    const LimitesConversion &limites = {});
+                                    const LimitesConversion &limites = {},
+                                    const std::function<void(double)> &avancement = {});
 
 // The converter program: corvane-jet beside the running executable, unless
 // another was named (tests).

@@ -10,7 +10,8 @@
 // converter that is killed cannot leave a file at the final name).
 // Exit status: 0 converted, 1 conversion failed (nothing written), 2 usage.
 // With --machine, standard output carries one tab-separated record a line:
-//   TABLE <name> <rows> | AVERTISSEMENT <text> | RESUME <tables> <rows> <views> <skipped> | ERREUR <text>
+//   DEBUT <tables> <rows announced> | LIGNES <rows written so far> | TABLE <name> <rows> |
+//   AVERTISSEMENT <text> | RESUME <tables> <rows> <views> <skipped> | ERREUR <text>
 // Without it, the same in French sentences (errors and warnings on standard error).
 
 #include "jet/ConversionJet.h"
@@ -90,6 +91,12 @@ int main(int argc, char **argv)
     }
 
     jet::Rapport rapport;
+    if (machine) {
+        rapport.debut = [sortie](std::size_t tables, std::uint64_t lignes) {
+            ecrire(sortie, "DEBUT\t" + std::to_string(tables) + "\t" + std::to_string(lignes));
+        };
+        rapport.avancement = [sortie](std::uint64_t lignes) { ecrire(sortie, "LIGNES\t" + std::to_string(lignes)); };
+    }
     rapport.table = [machine, sortie](const std::string &table, std::uint64_t lignes) {
         ecrire(sortie, machine ? "TABLE\t" + champ(table) + "\t" + std::to_string(lignes)
                                : jet::ligneTable(table, lignes));

@@ -1,3 +1,4 @@
+#include "maintenance/CompactageJet.h"
 #include "maintenance/CompactageSqlite.h"
 #include "maintenance/ErreurSysteme.h"
 #include "maintenance/OperationsFichiers.h"
@@ -147,7 +148,11 @@ public:
     void compacter(const QString &chaineSource, const QString &chaineDestination,
                    const Progression &progression) override
     {
-        compacterSqlite(chaineSource, chaineDestination, progression);
+        // A database still in the legacy Jet format is converted by the same step.
+        if (estSourceJet(chaineSource))
+            compacterJet(chaineSource, chaineDestination, progression);
+        else
+            compacterSqlite(chaineSource, chaineDestination, progression);
     }
 };
 

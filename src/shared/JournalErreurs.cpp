@@ -3,6 +3,7 @@
 #include "database/Command.h"
 #include "database/Connection.h"
 #include "database/Recordset.h"
+#include "jet/JournalJet.h"
 #include "shared/Configuration.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
@@ -36,6 +37,8 @@ void EnregistrerErreur(const QString &contexte, const QString &texteErreur)
             g_repMaintenance = RepertoireApplication();
         if (!FichierExiste(g_repMaintenance, QStringLiteral("MAINTEN.MDB")))
             return;
+        // A log still in the legacy Jet format becomes the program's own first.
+        Jet::PreparerJournalJet(g_repMaintenance);
 
         // Declared in this order so that they are released in the reverse one,
         // whatever step fails.

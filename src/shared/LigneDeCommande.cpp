@@ -42,7 +42,7 @@ QString optionSansValeur(const QStringList &arguments)
     if (arguments.size() < 2)
         return QStringLiteral("--dossier");
     const QString dernier = arguments.constLast();
-    for (const char *n : {"rapport", "du", "au", "pdf"})
+    for (const char *n : {"rapport", "du", "au", "pdf", "convertir"})
         if (dernier == QLatin1String("--") + QLatin1String(n) || dernier == QLatin1String("-") + QLatin1String(n))
             return QLatin1String("--") + QLatin1String(n);
     return QStringLiteral("--dossier");
@@ -65,6 +65,10 @@ QString verifierRapport(const OptionsLigneDeCommande &o)
     return {};
 }
 
+const QCommandLineOption optionConvertir(QStringList{QStringLiteral("convertir")},
+                                         QStringLiteral("Convertit une base Jet en une nouvelle base."),
+                                         QStringLiteral("source.mdb"));
+
 const QCommandLineOption optionAide(QStringList{QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("aide")},
                                     QStringLiteral("Affiche cette aide."));
 } // namespace
@@ -78,6 +82,7 @@ OptionsLigneDeCommande AnalyserLigneDeCommande(const QStringList &arguments)
     analyseur.addOption(optionAide);
     for (const QCommandLineOption *o : {&optionRapport, &optionDu, &optionAu, &optionImprimer, &optionPdf})
         analyseur.addOption(*o);
+    analyseur.addOption(optionConvertir);
     options.modeRapport = std::any_of(arguments.begin() + std::min<qsizetype>(1, arguments.size()), arguments.end(),
                                       estOptionRapport);
     if (!analyseur.parse(arguments)) {
@@ -92,8 +97,24 @@ OptionsLigneDeCommande AnalyserLigneDeCommande(const QStringList &arguments)
                                                        : QStringLiteral("L'option %1 demande une valeur.").arg(sansValeur);
         return options;
     }
-    if (!analyseur.positionalArguments().isEmpty()) {
-        options.erreur = QStringLiteral("Argument inattendu : %1").arg(analyseur.positionalArguments().constFirst());
+    // --convertir <source.mdb> <destination>: the destination is the one argument that is no option.
+    QStringList positionnels = analyseur.positionalArguments();
+    if (analyseur.isSet(optionConvertir)) {
+        options.modeConversion = true;
+        options.convertirSource = analyseur.value(optionConvertir);
+        if (options.modeRapport) {
+            options.erreur = QStringLiteral("L'option --convertir ne se combine pas avec --rapport.");
+            return options;
+        }
+        if (positionnels.isEmpty() && !analyseur.isSet(optionAide)) {
+            options.erreur = QStringLiteral("L'option --convertir demande une base Jet et une destination.");
+            return options;
+        }
+        if (!positionnels.isEmpty())
+            options.convertirDestination = positionnels.takeFirst();
+    }
+    if (!positionnels.isEmpty()) {
+        options.erreur = QStringLiteral("Argument inattendu : %1").arg(positionnels.constFirst());
         return options;
     }
     options.aide = analyseur.isSet(optionAide);
@@ -131,6 +152,7 @@ QString TexteAide()
         "\n"
         "       corvane [--dossier <dossier>] --rapport total|journalier|mensuel\n"
         "               --du <date> --au <date> [--imprimer | --pdf <fichier>]\n"
+        "       corvane --convertir <source.mdb> <destination>\n"
         "\n"
         "Ouvre la fenêtre de gestion de l'automate sur la base de données nommée\n"
         "dans velmara.ini (section \"Base de donnée\", clé \"Nom\"; DACORVANE.mdb\n"
@@ -144,6 +166,14 @@ QString TexteAide()
         "MAINTEN.MDB existe, dans son journal. Une période sans vente n'écrit\n"
         "rien et n'imprime rien.\n"
         "\n"
+        "Avec --convertir, convertit sans fenêtre une base Jet (Access 97 à 2003,\n"
+        "par exemple celle d'une clé USB de l'automate) en une nouvelle base au\n"
+        "format de Corvane : toutes les tables et leurs lignes, les clés et les\n"
+        "index, les requêtes Sélection en vues. La destination ne doit pas\n"
+        "exister ; elle n'apparaît qu'une fois la conversion complète. Une ligne\n"
+        "par table et un résumé sont écrits sur la sortie standard, les requêtes\n"
+        "non converties sur la sortie d'erreur.\n"
+        "\n"
         "Options :\n"
         "  --dossier <dossier>  Dossier de l'application, à la place de celui du\n"
         "                       programme.\n"
@@ -155,6 +185,9 @@ QString TexteAide()
         "  --imprimer           Imprime aussi le rapport sur l'imprimante par\n"
         "                       défaut, comme le bouton \"Imprimer\".\n"
         "  --pdf <fichier>      Imprime aussi le rapport dans ce fichier PDF.\n"
+        "  --convertir <source.mdb> <destination>\n"
+        "                       Convertit la base Jet source en la nouvelle base\n"
+        "                       destination.\n"
         "  -h, --help           Affiche cette aide.\n"
         "\n"
         "Code de sortie de la fenêtre :\n"
@@ -168,5 +201,10 @@ QString TexteAide()
         "  2  ligne de commande incorrecte (option, rapport ou date illisible)\n"
         "  3  le rapport a échoué\n"
         "  4  l'impression a échoué\n"
-        "  5  la sortie standard n'a pas pu être écrite\n");
+        "  5  la sortie standard n'a pas pu être écrite\n"
+        "\n"
+        "Code de sortie avec --convertir :\n"
+        "  0  base convertie\n"
+        "  1  la conversion a échoué (rien n'est écrit à la destination)\n"
+        "  2  ligne de commande incorrecte\n");
 }

@@ -19,6 +19,11 @@ struct OptionsLigneDeCommande
     QString au;                // end date, the same
     bool imprimer = false;     // --imprimer: also print on the default printer
     QString pdf;               // --pdf <file>: also print into this PDF file
+
+    // Conversion mode, without a window: --convertir <source.mdb> <destination>.
+    bool modeConversion = false;
+    QString convertirSource;       // a Jet 3 / Jet 4 file
+    QString convertirDestination;  // the new database, which must not exist
 };
 
 // Reads the arguments (the first one is the program's name). Never throws.

@@ -1,0 +1,218 @@
+// A Jet file where the program meets one: the database at start-up (the
+// compaction converts it), the error log (converted before its first record)
+// and "corvane --convertir" for an administrator.
+#include "TestSupport.h"
+#include "jet/ConvertisseurJet.h"
+#include "maintenance/ReparerDatabase.h"
+#include "shared/JournalErreurs.h"
+#include "shared/Plateforme.h"
+
+#include <QProcess>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+QString donnees() { return qEnvironmentVariable("CORVANE_DONNEES_JET"); }
+
+QByteArray contenu(const QString &chemin)
+{
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void ecrire(const QString &chemin, const QByteArray &octets)
+{
+    QFile f(chemin);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(octets);
+}
+
+bool estSqlite(const QString &chemin) { return contenu(chemin).startsWith(QByteArray("SQLite format 3", 16)); }
+
+} // namespace
+
+class TestIntegrationJet : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dossier;
+    std::unique_ptr<TestSupport::BoiteMessageTest> m_boite;
+
+    QString chemin(const QString &nom) const { return m_dossier->filePath(nom); }
+    QByteArray jet(const QString &nom) const { return contenu(donnees() + QLatin1Char('/') + nom); }
+    QStringList fichiers() const { return QDir(m_dossier->path()).entryList(QDir::Files, QDir::Name); }
+    // The log's records, "Contexte|Erreur".
+    QStringList journal() const
+    {
+        QStringList r;
+        const int n = TestSupport::valeurSql(chemin("MAINTEN.MDB"), "SELECT count(*) FROM Erreurs").toInt();
+        for (int i = 0; i < n; ++i)
+            r << TestSupport::valeurSql(chemin("MAINTEN.MDB"),
+                                        QStringLiteral("SELECT Contexte || '|' || Erreur FROM Erreurs ORDER BY NoErreur "
+                                                       "LIMIT 1 OFFSET %1").arg(i));
+        return r;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestSupport::epinglerFrancais();
+        if (donnees().isEmpty() || !QFileInfo::exists(donnees()))
+            QSKIP("the Jet test files are missing (CORVANE_DONNEES_JET)");
+    }
+    void init()
+    {
+        m_dossier = std::make_unique<QTemporaryDir>();
+        Plateforme::definirCheminApplication(m_dossier->path());
+        reinitialiserRepMaintenance();
+        m_boite = std::make_unique<TestSupport::BoiteMessageTest>();
+    }
+    void cleanup()
+    {
+        m_boite.reset();
+        Jet::definirProgrammeConversion({});
+        Plateforme::definirCheminApplication({});
+        reinitialiserRepMaintenance();
+    }
+
+    // The kiosk's Jet database comes out of the start-up compaction in the
+    // program's format; the Jet original is the backup.
+    void compactageConvertit()
+    {
+        const QByteArray original = jet("testV2000.mdb");
+        ecrire(chemin("dacorvane.mdb"), original);
+        TestSupport::creerBase(chemin("MAINTEN.MDB"), TestSupport::schemaMaintenance());
+        Maintenance::ReparerDatabase(m_dossier->path() + QStringLiteral("/DACORVANE.mdb"));
+        QCOMPARE(m_boite->textes, QStringList());
+        QVERIFY(estSqlite(chemin("dacorvane.mdb")));
+        QCOMPARE(TestSupport::valeurSql(chemin("dacorvane.mdb"), "SELECT group_concat(E, ',') FROM Table1"),
+                 QStringLiteral("333333333,0"));
+        QCOMPARE(contenu(chemin("OLDK7.BAK")), original);
+        QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "OLDK7.BAK", "dacorvane.mdb"}));
+        QCOMPARE(journal(), QStringList());
+
+        // The next start compacts the converted database as any other.
+        const QByteArray converti = contenu(chemin("dacorvane.mdb"));
+        Maintenance::ReparerDatabase(chemin("dacorvane.mdb"));
+        QCOMPARE(m_boite->textes, QStringList());
+        QCOMPARE(contenu(chemin("OLDK7.BAK")), converti);
+        QCOMPARE(TestSupport::valeurSql(chemin("dacorvane.mdb"), "SELECT count(*) FROM Table1"), QStringLiteral("2"));
+    }
+
+    // Every query left out is named in the error log, context ReparerDatabase.
+    void requetesIgnoreesJournalisees()
+    {
+        ecrire(chemin("dacorvane.mdb"), jet("queryTestV1997.mdb"));
+        TestSupport::creerBase(chemin("MAINTEN.MDB"), TestSupport::schemaMaintenance());
+        Maintenance::ReparerDatabase(chemin("dacorvane.mdb"));
+        QCOMPARE(m_boite->textes, QStringList());
+        const QStringList lignes = journal();
+        QCOMPARE(lignes.size(), 8);
+        for (const QString &l : lignes)
+            QVERIFY2(l.startsWith(QStringLiteral("ReparerDatabase|Requête « ")), qPrintable(l));
+        QVERIFY(lignes.contains("ReparerDatabase|Requête « UnionQuery » non convertie : requête Union : "
+                                "seules les requêtes Sélection deviennent des vues."));
+        QCOMPARE(TestSupport::valeurSql(chemin("dacorvane.mdb"), "SELECT type FROM sqlite_master WHERE name = 'SelectQuery'"),
+                 QStringLiteral("view"));
+    }
+
+    // A damaged Jet database: the error is shown and logged, nothing moves.
+    void compactageEchoue()
+    {
+        const QByteArray endommage = jet("testV2000.mdb").left(10 * 4096);
+        ecrire(chemin("dacorvane.mdb"), endommage);
+        TestSupport::creerBase(chemin("MAINTEN.MDB"), TestSupport::schemaMaintenance());
+        Maintenance::ReparerDatabase(chemin("dacorvane.mdb"));
+        const QString message = QStringLiteral("N°: 3049 La base Jet « dacorvane.mdb » n'a pas pu être convertie : "
+                                               "catalogue des objets illisible");
+        QCOMPARE(m_boite->textes, QStringList{message});
+        QCOMPARE(journal(), QStringList{"ReparerDatabase|" + message});
+        QCOMPARE(contenu(chemin("dacorvane.mdb")), endommage);
+        QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "dacorvane.mdb"}));
+    }
+
+    // A Jet error log becomes the program's own before its first record.
+    void journalJetConverti()
+    {
+        const QByteArray original = jet("testV1997.mdb");
+        ecrire(chemin("mainten.mdb"), original);
+        EnregistrerErreur(QStringLiteral("TotalVentes"), QStringLiteral("N°: 94 Utilisation incorrecte de Null"));
+        QCOMPARE(fichiers(), (QStringList{"MAINTEN.JET", "mainten.mdb"}));
+        QCOMPARE(contenu(chemin("MAINTEN.JET")), original);
+        QVERIFY(estSqlite(chemin("mainten.mdb")));
+        QCOMPARE(TestSupport::valeurSql(chemin("mainten.mdb"), "SELECT count(*) FROM Table1"), QStringLiteral("2"));
+
+        // (This Jet file has no table "Erreurs": once it has one, records go in.)
+        QFile schema(TestSupport::schemaMaintenance());
+        QVERIFY(schema.open(QIODevice::ReadOnly));
+        TestSupport::executerSql(chemin("mainten.mdb"), QString::fromUtf8(schema.readAll()));
+        EnregistrerErreur(QStringLiteral("TotalVentes"), QStringLiteral("N°: 94 Utilisation incorrecte de Null"));
+        QCOMPARE(TestSupport::valeurSql(chemin("mainten.mdb"), "SELECT Contexte || '|' || Erreur FROM Erreurs"),
+                 QStringLiteral("TotalVentes|N°: 94 Utilisation incorrecte de Null"));
+        QCOMPARE(contenu(chemin("MAINTEN.JET")), original);
+    }
+
+    // A Jet log that cannot be converted: nothing is logged, nothing moves,
+    // and the conversion is not tried again at each error of the run.
+    void journalJetEndommage()
+    {
+        const QByteArray endommage = jet("testV1997.mdb").left(3 * 2048);
+        ecrire(chemin("MAINTEN.MDB"), endommage);
+        const QString compteur = chemin("essais");
+        QTemporaryDir outils;
+        const QString faux = outils.filePath(QStringLiteral("corvane-jet"));
+        ecrire(faux, "#!/bin/sh\necho x >> '" + compteur.toUtf8() + "'\nexit 1\n");
+        QFile(faux).setPermissions(QFile::permissions(faux) | QFileDevice::ExeOwner);
+        Jet::definirProgrammeConversion(faux);
+        for (int i = 0; i < 3; ++i)
+            EnregistrerErreur(QString(), QStringLiteral("N°: 482 Erreur d'imprimante"));
+        QCOMPARE(contenu(compteur), QByteArray("x\n"));
+        QCOMPARE(contenu(chemin("MAINTEN.MDB")), endommage);
+        QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "essais"}));
+    }
+
+    void ligneDeCommande_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("statut");
+        QTest::addColumn<QString>("sortie");
+        QTest::addColumn<QString>("erreurs");
+        const QString source = donnees() + QStringLiteral("/TESTV1997.MDB");   // found whatever the case
+        QTest::newRow("convertie") << QStringList{"--convertir", source, "ventes.db"} << 0
+                                   << "Table « Table1 » : 2 lignes\nTable « Table2 » : 0 ligne\nTable « Table3 » : 0 ligne\n"
+                                      "Table « Table4 » : 0 ligne\n"
+                                      "Conversion terminée : 4 tables, 2 lignes, 0 requête convertie, 0 requête ignorée.\n"
+                                   << "";
+        QTest::newRow("pas une base Jet") << QStringList{"--convertir", "ventes.db", "autre.db"} << 1 << ""
+                                          << "corvane : La base Jet « ventes.db » n'a pas pu être convertie : "
+                                             "ce n'est pas une base Jet 3 ou Jet 4\n";
+        QTest::newRow("sans destination") << QStringList{"--convertir", source} << 2 << ""
+                                          << "corvane : L'option --convertir demande une base Jet et une destination.\n"
+                                             "Essayez « corvane --help » pour plus d'informations.\n";
+        QTest::newRow("avec un rapport") << QStringList{"--convertir", source, "b.db", "--rapport", "total"} << 2 << ""
+                                         << "corvane : L'option --convertir ne se combine pas avec --rapport.\n"
+                                            "corvane : Essayez « corvane --help » pour plus d'informations.\n";
+    }
+    void ligneDeCommande()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, statut);
+        QFETCH(QString, sortie);
+        QFETCH(QString, erreurs);
+        if (QTest::currentDataTag() == QByteArray("pas une base Jet"))
+            TestSupport::creerBase(chemin("ventes.db"), TestSupport::schemaVentes());
+        QProcess p;
+        p.setWorkingDirectory(m_dossier->path());
+        p.start(qEnvironmentVariable("CORVANE_BIN") + QStringLiteral("/corvane"), arguments);
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(QString::fromUtf8(p.readAllStandardError()), erreurs);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), sortie);
+        QCOMPARE(p.exitCode(), statut);
+        if (statut == 0)
+            QCOMPARE(TestSupport::valeurSql(chemin("ventes.db"), "SELECT count(*) FROM Table1"), QStringLiteral("2"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIntegrationJet)
+#include "TestIntegrationJet.moc"
