@@ -128,7 +128,9 @@ std::optional<int> ExecuterRapportEnLigne(int &argc, char **argv)
         return std::nullopt;
     if (!options.erreur.isEmpty()) {
         erreur(options.erreur);
-        erreur(QStringLiteral("Essayez « corvane --help » pour plus d'informations."));
+        const QByteArray conseil = QByteArrayLiteral("Essayez « corvane --help » pour plus d'informations.\n");
+        std::fwrite(conseil.constData(), 1, size_t(conseil.size()), stderr);
+        std::fflush(stderr);
         return LigneIncorrecte;
     }
     if (options.aide) {

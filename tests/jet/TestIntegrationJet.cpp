@@ -192,7 +192,7 @@ private slots:
                                              "Essayez « corvane --help » pour plus d'informations.\n";
         QTest::newRow("avec un rapport") << QStringList{"--convertir", source, "b.db", "--rapport", "total"} << 2 << ""
                                          << "corvane : L'option --convertir ne se combine pas avec --rapport.\n"
-                                            "corvane : Essayez « corvane --help » pour plus d'informations.\n";
+                                            "Essayez « corvane --help » pour plus d'informations.\n";
     }
     void ligneDeCommande()
     {
