@@ -8,6 +8,7 @@
 #include "shared/Plateforme.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -194,6 +195,13 @@ Critere::Critere(const QString &texte, const std::vector<Colonne> &colonnes)
     m_op = op;
     const ValeurLue valeur = lireValeur(t.mid(apresChamp + longueurOp));
     const Colonne &c = colonnes[std::size_t(m_colonne)];
+    const unsigned types = c.typesPresents();
+    const unsigned nombres = types & (bit(Value::Type::Integer) | bit(Value::Type::Double) | bit(Value::Type::Currency));
+    // The sort puts a like's matches in one run only among texts (numbers and
+    // dates sort before them, bytes after), and orders numbers of mixed kinds
+    // as doubles, where ordre() compares them exactly: no run to rely on then.
+    m_bandeSure = m_op == Op::Comme ? (types & ~(bit(Value::Type::Null) | bit(Value::Type::Text))) == 0
+                                    : std::popcount(nombres) <= 1;
 
     if (m_op == Op::Comme) {
         m_classe = 3;
@@ -216,8 +224,6 @@ Critere::Critere(const QString &texte, const std::vector<Colonne> &colonnes)
     }
 
     // The value takes the kind of the field.
-    const unsigned types = c.typesPresents();
-    const bool nombres = types & (bit(Value::Type::Integer) | bit(Value::Type::Double) | bit(Value::Type::Currency));
     const bool textes = types & (bit(Value::Type::Text) | bit(Value::Type::Blob));
     if (c.genre() == Colonne::Genre::Date || (types & bit(Value::Type::Date)))
         m_classe = 2;
@@ -358,6 +364,8 @@ bool Critere::satisfait(const Colonne &c, std::size_t l) const
 
 bool Critere::bande() const
 {
+    if (!m_bandeSure)
+        return false;
     return m_op == Op::Comme ? m_prefixeSeul : m_op != Op::Different;
 }
 

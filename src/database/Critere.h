@@ -24,8 +24,9 @@ public:
 
     // When the record set is sorted first on the criterion's field, the rows
     // that may meet it are one run of positions. bande() tells whether that
-    // holds for this operator; positionBande() says where a cell lies: -1
-    // before the run (in ascending order), 0 inside, 1 after.
+    // holds for this operator on this field's cells; positionBande() says
+    // where a cell lies: -1 before the run (in ascending order), 0 inside,
+    // 1 after.
     bool bande() const;
     int positionBande(const Colonne &c, std::size_t ligne) const;
 
@@ -42,6 +43,7 @@ private:
     std::int64_t m_date = 0;
     std::string m_cle;                // collation key of a text value
     bool m_cleAscii = false;
+    bool m_bandeSure = true;          // the sort orders the field's cells as ordre() does
     // like
     QString m_motif;                  // case-folded pattern
     bool m_prefixeSeul = false;       // "text*" with no other wildcard

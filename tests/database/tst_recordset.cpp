@@ -31,6 +31,9 @@ INSERT INTO Ventes (NoVente, LaDate, Total, TauxTVA, TypePaiement, NbJeton, Clie
 INSERT INTO Parametres (Tarif1, Jeton1, Hopper1, Hopper2, Caisse) VALUES (2.5, 1, 100, 50, 123.45);
 CREATE TABLE Noms (Nom VARCHAR(20));
 INSERT INTO Noms VALUES ('ezz'), ('été'), ('etre'), ('Éa'), ('Ete'), ('Œuvre'), ('oeuvre'), ('zèbre'), (NULL);
+CREATE TABLE Melange (No INTEGER PRIMARY KEY, Vide, Valeur);
+INSERT INTO Melange (No, Valeur) VALUES (1, 'abc'), (2, X'00'), (3, 12345), (4, 9007199254740993),
+ (5, 9007199254740992.0), (6, 1.5), (7, '1x'), (8, NULL), (9, 'été');
 CREATE TABLE Modifications (Quand DATETIME);
 CREATE TRIGGER Parametres_modifies AFTER UPDATE ON Parametres BEGIN
   INSERT INTO Modifications VALUES (datetime('now'));
@@ -373,6 +376,38 @@ void TestRecordset::rechercheTrieeCommeLeParcours()
         parcours.rs.find(critere);
         QCOMPARE(b.rs.absolutePosition(), parcours.rs.absolutePosition());
     }
+}
+
+void TestRecordset::rechercheTypesMelanges_data()
+{
+    // A field holding texts, bytes, whole numbers beyond a double's precision
+    // and doubles: the sort cannot put every match in one run.
+    QTest::addColumn<QString>("tri");
+    QTest::addColumn<QString>("critere");
+    for (const char *tri : {"Valeur", "Valeur DESC"})
+        for (const char *critere : {"Valeur like '*'", "Valeur like '1*'", "Valeur like 'A*'",
+                                    "Valeur = 9007199254740992", "Valeur > 9007199254740992", "Valeur >= 2"})
+            QTest::newRow(qPrintable(QStringLiteral("%1 / %2").arg(QLatin1String(tri), QString::fromUtf8(critere))))
+                << QString::fromUtf8(tri) << QString::fromUtf8(critere);
+}
+
+void TestRecordset::rechercheTypesMelanges()
+{
+    QFETCH(QString, tri);
+    QFETCH(QString, critere);
+    Base b(m_base, QStringLiteral("Melange"));
+    b.rs.setSort(tri);
+    Base parcours(m_base, QStringLiteral("Melange"));
+    parcours.rs.setSort(QStringLiteral("Vide, ") + tri);
+    QCOMPARE(colonne(b.rs, QStringLiteral("No")), colonne(parcours.rs, QStringLiteral("No")));
+    for (const auto sens : {Recordset::adSearchForward, Recordset::adSearchBackward})
+        for (int depart = 0; depart <= b.rs.recordCount(); ++depart) {
+            b.rs.moveTo(depart);
+            b.rs.find(critere, 0, sens);
+            parcours.rs.moveTo(depart);
+            parcours.rs.find(critere, 0, sens);
+            QCOMPARE(b.rs.absolutePosition(), parcours.rs.absolutePosition());
+        }
 }
 
 void TestRecordset::signets()

@@ -20,6 +20,8 @@ private slots:
     void rechercheSautEtArriere();
     void rechercheTrieeCommeLeParcours_data();
     void rechercheTrieeCommeLeParcours();
+    void rechercheTypesMelanges_data();
+    void rechercheTypesMelanges();
     void signets();
     void finDeFichierEtVide();
     void miseAJour();
