@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Fuzzes the conversion of Jet (.mdb) files for a bounded time: builds the
-# libFuzzer targets with clang (tree build-fuzz), runs each for
-# CORVANE_FUZZ_SECONDES seconds (default 60), and fails when one finds a
-# fault in Corvane's own code. Found inputs are left in build-fuzz/artefacts;
-# keep the faulty ones under fuzz/regressions/ (see its README).
+# Fuzzes for a bounded time the conversion of Jet (.mdb) files and the
+# program's own readers of outside text (velmara.ini, Find criteria and Sort
+# texts, dates, the command line): builds the libFuzzer targets with clang
+# (tree build-fuzz), runs each for CORVANE_FUZZ_SECONDES seconds (default 60),
+# and fails when one finds a fault in Corvane's own code. Found inputs are
+# left in build-fuzz/artefacts; keep the faulty ones under fuzz/regressions/
+# (see its README).
 #
 # The reading target runs libmdb in its own process, where the library's own
 # faults on damaged files (endless loops, crashes) are known and expected:
@@ -26,12 +28,13 @@ fi
 echo "== Construction des cibles de fuzzing ($arbre, clang)"
 cmake -S . -B "$arbre" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCORVANE_FUZZ=ON -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCH=OFF >/dev/null
-cmake --build "$arbre" -j "$jobs" --target fuzz_expression fuzz_requete fuzz_valeurs fuzz_lecture corvane-jet
+cmake --build "$arbre" -j "$jobs" --target fuzz_expression fuzz_requete fuzz_valeurs fuzz_lecture corvane-jet \
+  fuzz_configuration fuzz_recordset fuzz_dates fuzz_ligne_de_commande
 mkdir -p "$artefacts"
 echec=0
 
-# Translation and decoding: any fault is Corvane's own.
-for cible in expression requete valeurs; do
+# Translation, decoding and the program's readers: any fault is Corvane's own.
+for cible in expression requete valeurs configuration recordset dates ligne_de_commande; do
   corpus=$arbre/corpus/$cible
   mkdir -p "$corpus"
   graines=("fuzz/corpus/$cible")

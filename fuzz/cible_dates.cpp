@@ -1,0 +1,7 @@
+// libFuzzer entry: see EntreesNoyau.h.
+#include "EntreesNoyau.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *donnees, std::size_t taille)
+{
+    return fuzz::dates(donnees, taille);
+}
