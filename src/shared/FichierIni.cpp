@@ -74,7 +74,10 @@ std::optional<QByteArray> lireFichier(const QString &fichier)
             throw RuntimeError(Erreurs::PermissionRefusee, QStringLiteral("Permission refusée"));
         throw RuntimeError(Erreurs::AccesChemin, QStringLiteral("Erreur d'accès au chemin/fichier"));
     }
-    QByteArray octets = f.read(OctetsLusMax);
+    // Ask for what the file holds, not the whole allowance: a read of 4 MiB
+    // allocates 4 MiB whatever the file's size.
+    const qint64 taille = f.size();
+    QByteArray octets = f.read(taille > 0 && taille < OctetsLusMax ? taille : OctetsLusMax);
     if (f.error() != QFileDevice::NoError)
         throw RuntimeError(Erreurs::EntreeSortie, QStringLiteral("Erreur d'entrée/sortie"));
     if (octets.size() == OctetsLusMax && !f.atEnd()) {

@@ -106,12 +106,14 @@ OptionsLigneDeCommande AnalyserLigneDeCommande(const QStringList &arguments)
             options.erreur = QStringLiteral("L'option --convertir ne se combine pas avec --rapport.");
             return options;
         }
-        if (positionnels.isEmpty() && !analyseur.isSet(optionAide)) {
+        if (!positionnels.isEmpty())
+            options.convertirDestination = positionnels.takeFirst();
+        // An empty name ("") is no file either.
+        if ((options.convertirSource.trimmed().isEmpty() || options.convertirDestination.trimmed().isEmpty())
+            && !analyseur.isSet(optionAide)) {
             options.erreur = QStringLiteral("L'option --convertir demande une base Jet et une destination.");
             return options;
         }
-        if (!positionnels.isEmpty())
-            options.convertirDestination = positionnels.takeFirst();
     }
     if (!positionnels.isEmpty()) {
         options.erreur = QStringLiteral("Argument inattendu : %1").arg(positionnels.constFirst());

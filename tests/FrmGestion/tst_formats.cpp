@@ -80,6 +80,10 @@ void TestFormats::ligneDeCommande_data()
     QTest::newRow("option inconnue") << QStringList{"--rien"} << false << false << "Option inconnue : --rien";
     QTest::newRow("option courte inconnue") << QStringList{"-x"} << false << false << "Option inconnue : -x";
     QTest::newRow("argument en trop") << QStringList{"fichier.mdb"} << false << false << "fichier.mdb";
+    QTest::newRow("conversion d'un nom vide") << QStringList{"--convertir", "", "b.db"} << false << false
+                                              << "--convertir demande une base Jet et une destination";
+    QTest::newRow("conversion vers un nom vide") << QStringList{"--convertir", "a.mdb", ""} << false << false
+                                                 << "--convertir demande une base Jet et une destination";
 }
 
 void TestFormats::ligneDeCommande()
