@@ -44,7 +44,7 @@ for cible in expression requete valeurs configuration recordset dates ligne_de_c
       -print_final_stats=1 -artifact_prefix="$artefacts/$cible-" "$corpus" "${graines[@]}" \
       2>"$arbre/fuzz_$cible.log"; then
     echo "!! fuzz_$cible a trouvé une faute : $(ls "$artefacts"/"$cible"-* 2>/dev/null | tr '\n' ' ')" >&2
-    grep -A30 'ERROR\|SUMMARY\|abort' "$arbre/fuzz_$cible.log" | head -60 >&2 || true
+    grep -B4 -A30 'ERROR\|SUMMARY\|abort' "$arbre/fuzz_$cible.log" | head -70 >&2 || true
     echec=1
   fi
   grep -E '^stat::number_of_executed_units|^Done' "$arbre/fuzz_$cible.log" || true
