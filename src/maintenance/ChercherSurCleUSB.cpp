@@ -1,5 +1,6 @@
 #include "maintenance/ChercherSurCleUSB.h"
 
+#include "jet/EnteteJet.h"
 #include "maintenance/ErreurSysteme.h"
 #include "shared/Chemins.h"
 #include "shared/Configuration.h"
@@ -60,6 +61,21 @@ QString premiereBase(const QString &racine)
     });
 }
 
+// True when the file starts as an SQLite or a Jet database does. A key's file
+// that changed after the listing (emptied, overwritten) must not replace the
+// kiosk's database.
+bool estUneBase(const QString &chemin)
+{
+    QFile f(chemin);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray entete = f.read(100);
+    if (entete.size() == 100 && entete.startsWith(QByteArrayView("SQLite format 3\0", 16)))
+        return true;
+    return jet::versionJet(reinterpret_cast<const std::uint8_t *>(entete.constData()), std::size_t(entete.size()))
+           != jet::VersionJet::Aucune;
+}
+
 void supprimerSansErreur(OperationsFichiers &ops, const QString &chemin)
 {
     try {
@@ -78,6 +94,12 @@ void copierDepuisCle(OperationsFichiers &ops, const QString &source, const QStri
         ops.copier(source, temporaire);
         ops.synchroniserFichier(temporaire);
         const QString destination = resoudreChemin(dossier + nom);
+        if (!estUneBase(temporaire))
+            throw RuntimeError(Erreurs::FormatNonReconnu,
+                               QStringLiteral("Format de base de données non reconnu : le fichier ")
+                                   + guillemets(source)
+                                   + QStringLiteral(" n'est pas une base de données reconnue ; ")
+                                   + guillemets(destination) + QStringLiteral(" n'a pas été remplacé"));
         // The journal of the file being replaced would be played back into
         // the new one at its first opening, damaging it.
         for (const char *suffixe : {"-journal", "-wal", "-shm"}) {

@@ -11,7 +11,10 @@
 #include <exception>
 #include <memory>
 #include <sqlite3.h>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -64,6 +67,29 @@ RuntimeError erreurCompactage(const Connection &connexion, int code, const QStri
     if ((code & 0xff) == SQLITE_NOTADB)
         return pasUneBase(source);
     return connexion.lastError(code);
+}
+
+// The copy could not be created or written (a read-only folder, a full
+// disk): the system's reason, naming the copy, says more than the engine's
+// "unable to open database file". Only the destination is written. SQLite
+// retries a failed creation read-only, so the reason for that one is asked
+// of the system again.
+RuntimeError erreurEcriture(const Connection &source, int code, const QString &destination)
+{
+    const QString operation = QStringLiteral("écriture de la copie compactée ") + guillemets(destination);
+    if ((code & 0xff) == SQLITE_CANTOPEN) {
+        const QByteArray nom = QFile::encodeName(destination);
+        const int fd = ::open(nom.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return erreurSysteme(errno, operation);
+        ::close(fd);
+        ::unlink(nom.constData());
+    } else if ((code & 0xff) == SQLITE_FULL || code == SQLITE_IOERR_WRITE || code == SQLITE_IOERR_FSYNC
+               || code == SQLITE_IOERR_TRUNCATE) {
+        if (const int systeme = sqlite3_system_errno(source.handle()))
+            return erreurSysteme(systeme, operation);
+    }
+    return erreurCompactage(source, code, source.path());
 }
 
 class Instruction
@@ -185,7 +211,7 @@ void compacterSqlite(const QString &chaineSource, const QString &chaineDestinati
         if (suivi.erreur)
             std::rethrow_exception(suivi.erreur);
         if (rc != SQLITE_DONE)
-            throw erreurCompactage(source, sqlite3_extended_errcode(db), cheminSource);
+            throw erreurEcriture(source, sqlite3_extended_errcode(db), destination);
     }
     source.close();
     if (progression)

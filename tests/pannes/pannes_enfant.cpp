@@ -1,0 +1,162 @@
+// One start-up step of the program run in a process of its own, so that the
+// fault tests can take away what a process has: its right to write (a
+// read-only folder, even when the tests run as the superuser), its room on the
+// disk (a file-size limit: writes fail with EFBIG), or hold a lock against it.
+//
+//   pannes_enfant [--taille-max OCTETS] [--sans-droits] [--cle RACINE] ACTION DOSSIER
+//     reparer     the compaction of DOSSIER/dacorvane.mdb
+//     cle         the copy from the removable drive RACINE
+//     demarrage   the window's start-up (Form_Load), then its shut-down
+//     verrou      holds BEGIN EXCLUSIVE on the file DOSSIER until standard input closes
+//
+// Each message box, the result and an unhandled error are written to standard
+// output, one JSON object a line.
+#include "FrmGestion/FrmGestion.h"
+#include "maintenance/ChercherSurCleUSB.h"
+#include "maintenance/ReparerDatabase.h"
+#include "shared/Plateforme.h"
+#include "shared/RuntimeError.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+#include <grp.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+void ecrire(const QJsonObject &objet)
+{
+    std::fputs(QJsonDocument(objet).toJson(QJsonDocument::Compact).constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+class BoiteSortie : public Plateforme::BoiteMessage
+{
+public:
+    void afficher(const QString &texte, const QString &titre) override
+    {
+        ecrire({{QStringLiteral("boite"), titre}, {QStringLiteral("texte"), texte}});
+    }
+};
+
+class UneCle : public Maintenance::SourceLecteurs
+{
+public:
+    explicit UneCle(QString racine) : m_racine(std::move(racine)) {}
+    std::vector<Maintenance::Lecteur> lecteurs() override
+    {
+        if (m_racine.isEmpty())
+            return {};
+        return {Maintenance::Lecteur{m_racine, true, false}};
+    }
+
+private:
+    QString m_racine;
+};
+
+int usage()
+{
+    std::fprintf(stderr, "usage: pannes_enfant [--taille-max N] [--sans-droits] [--cle RACINE] "
+                         "reparer|cle|demarrage|verrou DOSSIER\n");
+    return 2;
+}
+
+// The superuser ignores permissions: the step runs as "nobody" instead.
+bool quitterDroits()
+{
+    if (::geteuid() != 0)
+        return true;
+    const gid_t personne = 65534;
+    return ::setgroups(0, nullptr) == 0 && ::setgid(personne) == 0 && ::setuid(personne) == 0;
+}
+
+int verrouiller(const QString &fichier)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(fichier).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK
+        || sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "verrou impossible: %s\n", sqlite3_errmsg(db));
+        sqlite3_close(db);
+        return 1;
+    }
+    ecrire({{QStringLiteral("verrou"), true}});
+    while (std::fgetc(stdin) != EOF) {
+    }
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    QString racineCle;
+    bool sansDroits = false;
+    while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
+        const QString option = args.takeFirst();
+        if (option == QLatin1String("--taille-max") && !args.isEmpty()) {
+            // Writes beyond the limit fail with EFBIG, as on a full disk.
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlim_t taille = args.takeFirst().toULongLong();
+            const rlimit limite{taille, taille};
+            if (::setrlimit(RLIMIT_FSIZE, &limite) != 0)
+                return 3;
+        } else if (option == QLatin1String("--sans-droits")) {
+            sansDroits = true;
+        } else if (option == QLatin1String("--cle") && !args.isEmpty()) {
+            racineCle = args.takeFirst();
+        } else {
+            return usage();
+        }
+    }
+    if (args.size() != 2)
+        return usage();
+    const QString action = args.at(0), dossier = args.at(1);
+    if (sansDroits && !quitterDroits()) {
+        std::perror("setuid");
+        return 3;
+    }
+    if (action == QLatin1String("verrou"))
+        return verrouiller(dossier);
+
+    QApplication application(argc, argv);
+    const QLocale fr(QLocale::French, QLocale::France);
+    QLocale::setDefault(fr);
+    Plateforme::definirLocaleSysteme(fr);
+    Plateforme::definirCheminApplication(dossier);
+    BoiteSortie boite;
+    Plateforme::definirBoiteMessage(&boite);
+    UneCle cle(racineCle);
+    Maintenance::definirSourceLecteurs(&cle);
+
+    if (action == QLatin1String("reparer")) {
+        Maintenance::ReparerDatabase(dossier + QStringLiteral("/dacorvane.mdb"));
+    } else if (action == QLatin1String("cle")) {
+        ecrire({{QStringLiteral("copie"), Maintenance::ChercherSurCleUSB()}});
+    } else if (action == QLatin1String("demarrage")) {
+        FrmGestion fenetre;
+        try {
+            fenetre.Form_Load();
+            ecrire({{QStringLiteral("ventes"), fenetre.RsVentes.recordCount()}});
+        } catch (const RuntimeError &e) {
+            ecrire({{QStringLiteral("erreur"), e.number()}, {QStringLiteral("description"), e.description()}});
+        }
+        fenetre.Form_Unload();
+    } else {
+        return usage();
+    }
+    Plateforme::definirBoiteMessage(nullptr);
+    return 0;
+}
