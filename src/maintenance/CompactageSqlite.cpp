@@ -69,6 +69,27 @@ RuntimeError erreurCompactage(const Connection &connexion, int code, const QStri
     return connexion.lastError(code);
 }
 
+// The first fault SQLite's quick check finds in the source, "" when none.
+QString defautSource(const Connection &source)
+{
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(source.handle(), "PRAGMA quick_check(1)", -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return {};
+    }
+    const int rc = sqlite3_step(st);
+    QString defaut;
+    if (rc == SQLITE_ROW) {
+        defaut = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        if (defaut == QLatin1String("ok"))
+            defaut.clear();
+    } else if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB) {
+        defaut = QString::fromUtf8(sqlite3_errmsg(source.handle()));
+    }
+    sqlite3_finalize(st);
+    return defaut;
+}
+
 // The copy could not be created or written (a read-only folder, a full
 // disk): the system's reason, naming the copy, says more than the engine's
 // "unable to open database file". Only the destination is written. SQLite
@@ -84,12 +105,48 @@ RuntimeError erreurEcriture(const Connection &source, int code, const QString &d
             return erreurSysteme(errno, operation);
         ::close(fd);
         ::unlink(nom.constData());
-    } else if ((code & 0xff) == SQLITE_FULL || code == SQLITE_IOERR_WRITE || code == SQLITE_IOERR_FSYNC
-               || code == SQLITE_IOERR_TRUNCATE) {
+    } else if (code == SQLITE_IOERR_WRITE || code == SQLITE_IOERR_FSYNC || code == SQLITE_IOERR_TRUNCATE) {
         if (const int systeme = sqlite3_system_errno(source.handle()))
             return erreurSysteme(systeme, operation);
     }
+    // A damaged source can stop the copy with any error, "disk full" among
+    // them: the operator is told the database is damaged.
+    if ((code & 0xff) != SQLITE_CORRUPT) {
+        const QString defaut = defautSource(source);
+        if (!defaut.isEmpty())
+            return RuntimeError(Erreurs::NumeroBaseDeDonnees,
+                                QStringLiteral("La base de données est endommagée. (") + defaut + QLatin1Char(')'));
+    }
     return erreurCompactage(source, code, source.path());
+}
+
+// VACUUM INTO copies the rows of a damaged source as it reads them and can
+// report success over a copy whose tree is out of order: such a copy must
+// not replace the database (nor push the good backup out).
+void verifierCopie(const QString &destination)
+{
+    sqlite3 *db = nullptr;
+    const int ouverture = sqlite3_open_v2(QFile::encodeName(destination).constData(), &db,
+                                          SQLITE_OPEN_READONLY, nullptr);
+    std::unique_ptr<sqlite3, int (*)(sqlite3 *)> garde(db, sqlite3_close);
+    sqlite3_stmt *st = nullptr;
+    QString defaut;
+    if (ouverture != SQLITE_OK
+        || sqlite3_prepare_v2(db, "PRAGMA integrity_check(1)", -1, &st, nullptr) != SQLITE_OK) {
+        defaut = QString::fromUtf8(sqlite3_errmsg(db));
+    } else {
+        if (sqlite3_step(st) == SQLITE_ROW)
+            defaut = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        else
+            defaut = QString::fromUtf8(sqlite3_errmsg(db));
+        if (defaut == QLatin1String("ok"))
+            defaut.clear();
+    }
+    sqlite3_finalize(st);
+    if (!defaut.isEmpty())
+        throw RuntimeError(Erreurs::NumeroBaseDeDonnees,
+                           QStringLiteral("La base de données est endommagée. (copie compactée incohérente : ")
+                               + defaut + QLatin1Char(')'));
 }
 
 class Instruction
@@ -214,6 +271,7 @@ void compacterSqlite(const QString &chaineSource, const QString &chaineDestinati
             throw erreurEcriture(source, sqlite3_extended_errcode(db), destination);
     }
     source.close();
+    verifierCopie(destination);
     if (progression)
         progression(1.0);
 }
