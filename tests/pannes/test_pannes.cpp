@@ -277,6 +277,8 @@ private slots:
 
         const Enfant e = lancer({QStringLiteral("--sans-droits"), QStringLiteral("--cle"), cle(), action, app()});
 
+        if (e.code == 3)
+            QSKIP("the superuser's rights cannot be dropped on this machine (setuid refused)");
         QCOMPARE(e.code, 0);
         QCOMPARE(e.messages.size(), messages.size());
         for (qsizetype i = 0; i < messages.size(); ++i)
