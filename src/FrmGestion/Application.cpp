@@ -1,9 +1,11 @@
 #include "FrmGestion/Application.h"
 
+#include "shared/Installation.h"
 #include "shared/LigneDeCommande.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
+#include <QIcon>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -48,6 +50,10 @@ std::unique_ptr<BoiteMessageFenetre> g_boite;
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("corvane"));
+    // The desktop matches the window with its menu entry (Wayland's app id),
+    // and the installed icon stands in the title bar.
+    setDesktopFileName(QStringLiteral("fr.corvane.Corvane"));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("corvane")));
     installerSignaux();
 }
 
@@ -81,7 +87,8 @@ std::optional<int> Application::traiterLigneDeCommande()
     AppliquerLigneDeCommande(options);
     g_boite = std::make_unique<BoiteMessageFenetre>();
     Plateforme::definirBoiteMessage(g_boite.get());
-    return std::nullopt;
+    return Installation::PreparerDossierApplication(Installation::estInstalle(), !options.dossier.isEmpty(),
+                                                    Plateforme::cheminApplication());
 }
 
 void Application::installerSignaux()

@@ -7,6 +7,7 @@
 #include "shared/RuntimeError.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -82,7 +83,25 @@ QString ProgrammeConversion()
     if (!g_programme.isEmpty())
         return g_programme;
     const QString dossier = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
-    return (dossier.isEmpty() ? QString() : dossier + QLatin1Char('/')) + QStringLiteral("corvane-jet");
+#ifdef CORVANE_JET_RELATIF
+    return TrouverProgrammeConversion(dossier, QStringLiteral(CORVANE_JET_RELATIF));
+#else
+    return TrouverProgrammeConversion(dossier, {});
+#endif
+}
+
+QString TrouverProgrammeConversion(const QString &dossierExecutable, const QString &relatifInstalle)
+{
+    const auto executable = [](const QString &chemin) {
+        const QFileInfo info(chemin);
+        return info.isFile() && info.isExecutable();
+    };
+    const QString nom = QStringLiteral("corvane-jet");
+    const QString voisin = (dossierExecutable.isEmpty() ? QString() : dossierExecutable + QLatin1Char('/')) + nom;
+    if (relatifInstalle.isEmpty() || dossierExecutable.isEmpty() || executable(voisin))
+        return voisin;
+    const QString installe = QDir::cleanPath(dossierExecutable + QLatin1Char('/') + relatifInstalle + QLatin1Char('/') + nom);
+    return executable(installe) ? installe : voisin;
 }
 
 void definirProgrammeConversion(const QString &chemin) { g_programme = chemin; }

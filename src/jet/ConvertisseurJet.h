@@ -48,9 +48,13 @@ ResultatConversion ConvertirBaseJet(const QString &source, const QString &destin
                                     const LimitesConversion &limites = {},
                                     const std::function<void(double)> &avancement = {});
 
-// The converter program: corvane-jet beside the running executable, unless
-// another was named (tests).
+// The converter program: corvane-jet beside the running executable (a build
+// tree), else where the installation puts it (CORVANE_JET_RELATIF from the
+// executable's folder, e.g. ../libexec/corvane), unless another was named (tests).
 QString ProgrammeConversion();
+// The same from a given folder: the first of the two places that holds an
+// executable corvane-jet, else the first place (for the error to name).
+QString TrouverProgrammeConversion(const QString &dossierExecutable, const QString &relatifInstalle);
 void definirProgrammeConversion(const QString &chemin);   // "" restores the default
 
 } // namespace Jet

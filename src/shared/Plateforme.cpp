@@ -1,6 +1,9 @@
 #include "shared/Plateforme.h"
 
+#include "shared/Installation.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QTextStream>
 #include <optional>
 
@@ -31,7 +34,9 @@ QString cheminApplication()
     if (!g_cheminApplication.isEmpty())
         return g_cheminApplication;
     if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
+        return Installation::dossierApplicationParDefaut(Installation::estInstalle(),
+                                                         QCoreApplication::applicationDirPath(),
+                                                         qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
     return {};
 }
 

@@ -9,7 +9,8 @@
 // command-line runs can send it to standard error).
 namespace Plateforme {
 
-// App.Path: the executable's folder unless the command line named another.
+// App.Path: the executable's folder (the user's data folder once installed:
+// see Installation.h) unless the command line named another.
 QString cheminApplication();
 void definirCheminApplication(const QString &dossier);
 

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// The installed program (`cmake --install`, the .deb) keeps the kiosk's files
+// in the user's data folder: its executable's folder, /usr/bin, is no place
+// for them. A build run from its own tree keeps the executable's folder.
+namespace Installation {
+
+// True in the installed build (CMake option CORVANE_INSTALLE).
+bool estInstalle();
+
+// The application folder when the command line names none: the executable's
+// folder from a build tree; once installed, $XDG_DATA_HOME/Corvane, or
+// <home>/.local/share/Corvane when XDG_DATA_HOME is unset, empty or relative
+// (the XDG base directory rules).
+QString dossierApplicationParDefaut(bool installe, const QString &dossierExecutable, const QString &xdgDataHome,
+                                    const QString &home);
+
+// Before the window of the installed program opens on its default folder
+// (`dossierNomme` false): creates the folder; when it holds neither
+// velmara.ini nor the default database (dacorvane.mdb, names without regard
+// to case), says where to put them in the current message box and returns
+// the exit status 1, as for a missing database. Nothing when the window can
+// start (always so from a build tree or with --dossier).
+std::optional<int> PreparerDossierApplication(bool installe, bool dossierNomme, const QString &dossier);
+
+// The French message of a first start on an empty folder.
+QString MessageDossierVide(const QString &dossier);
+
+} // namespace Installation

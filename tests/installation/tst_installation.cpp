@@ -1,0 +1,215 @@
+// The installed program: where its folder lies, its first start on an empty
+// folder, where it finds its converter, and what `cmake --install` lays out.
+#include "TestSupport.h"
+#include "jet/ConvertisseurJet.h"
+#include "shared/Installation.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+void creerFichier(const QString &chemin, bool executable = false)
+{
+    QVERIFY(QDir().mkpath(QFileInfo(chemin).path()));
+    QFile f(chemin);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(chemin));
+    f.write("#!/bin/sh\n");
+    f.close();
+    if (executable)
+        QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser));
+}
+
+// Runs a program to its end; its exit status, or -1 when it did not end normally.
+int executer(const QString &programme, const QStringList &arguments, QByteArray *erreurs = nullptr)
+{
+    QProcess p;
+    p.start(programme, arguments);
+    if (!p.waitForFinished(300000) || p.exitStatus() != QProcess::NormalExit) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    const QByteArray e = p.readAllStandardError();
+    if (erreurs)
+        *erreurs = e;
+    else if (p.exitCode() != 0)
+        qWarning("%s", e.constData());
+    return p.exitCode();
+}
+
+} // namespace
+
+class TestInstallation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestSupport::epinglerFrancais(); }
+
+    void dossierParDefaut_data()
+    {
+        QTest::addColumn<bool>("installe");
+        QTest::addColumn<QString>("xdg");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("arbre de construction") << false << "/home/op/donnees" << "/opt/corvane/build/bin";
+        QTest::newRow("installé, XDG_DATA_HOME") << true << "/home/op/données/" << "/home/op/données/Corvane";
+        QTest::newRow("installé, sans XDG_DATA_HOME") << true << "" << "/home/op/.local/share/Corvane";
+        // A relative XDG_DATA_HOME is invalid and ignored.
+        QTest::newRow("installé, XDG_DATA_HOME relatif") << true << "donnees" << "/home/op/.local/share/Corvane";
+    }
+    void dossierParDefaut()
+    {
+        QFETCH(bool, installe);
+        QFETCH(QString, xdg);
+        QFETCH(QString, attendu);
+        QCOMPARE(Installation::dossierApplicationParDefaut(installe, "/opt/corvane/build/bin", xdg, "/home/op"),
+                 attendu);
+    }
+
+    void premierDemarrage_data()
+    {
+        QTest::addColumn<bool>("installe");
+        QTest::addColumn<bool>("nomme");
+        QTest::addColumn<QString>("dossier");   // under the temporary folder
+        QTest::addColumn<QStringList>("fichiers");
+        QTest::addColumn<int>("sortie");        // -1: the window opens
+        QTest::addColumn<QString>("message");   // a part of the message, "" none
+        const QString vide = QStringLiteral("ne contient ni configuration ni base de données");
+        QTest::newRow("arbre, dossier vide") << false << false << "bin" << QStringList{} << -1 << "";
+        QTest::newRow("installé, --dossier vide") << true << true << "kiosque" << QStringList{} << -1 << "";
+        QTest::newRow("installé, premier démarrage") << true << false << "share/Corvane" << QStringList{} << 1 << vide;
+        QTest::newRow("installé, velmara.ini") << true << false << "Corvane" << QStringList{"velmara.ini"} << -1 << "";
+        QTest::newRow("installé, base par défaut") << true << false << "Corvane" << QStringList{"DACORVANE.MDB"} << -1
+                                                   << "";
+        QTest::newRow("installé, journal et sauvegarde seuls")
+            << true << false << "Corvane" << QStringList{"MAINTEN.MDB", "OLDK7.BAK", "sous/velmara.ini"} << 1 << vide;
+        QTest::newRow("installé, dossier impossible") << true << false << "fichier/Corvane" << QStringList{} << 1
+                                                      << "Impossible de créer le dossier";
+    }
+    void premierDemarrage()
+    {
+        QFETCH(bool, installe);
+        QFETCH(bool, nomme);
+        QFETCH(QString, dossier);
+        QFETCH(QStringList, fichiers);
+        QFETCH(int, sortie);
+        QFETCH(QString, message);
+        QTemporaryDir racine;
+        creerFichier(racine.filePath("fichier"));   // a file where a folder is wanted
+        const QString chemin = racine.filePath(dossier);
+        for (const QString &f : fichiers)
+            creerFichier(chemin + '/' + f);
+        TestSupport::BoiteMessageTest boite;
+
+        const std::optional<int> obtenu = Installation::PreparerDossierApplication(installe, nomme, chemin);
+
+        QCOMPARE(obtenu.value_or(-1), sortie);
+        QCOMPARE(boite.textes.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QVERIFY2(boite.textes[0].contains(message), qPrintable(boite.textes[0]));
+            QVERIFY(boite.textes[0].contains(chemin));
+            QCOMPARE(boite.titres[0], QStringLiteral("Corvane"));
+        }
+        // Only the installed program on its default folder creates it.
+        QCOMPARE(QFileInfo(chemin).isDir(), (installe && !nomme && !dossier.startsWith("fichier")) || !fichiers.isEmpty());
+    }
+
+    void messageDossierVide()
+    {
+        const QString m = Installation::MessageDossierVide("/home/op/.local/share/Corvane");
+        for (const char *partie : {"/home/op/.local/share/Corvane", "velmara.ini", "DACORVANE.mdb", "--dossier"})
+            QVERIFY2(m.contains(QString::fromUtf8(partie)), partie);
+    }
+
+    void programmeConversion_data()
+    {
+        QTest::addColumn<QStringList>("executables");   // under the prefix
+        QTest::addColumn<QStringList>("autres");        // not executable
+        QTest::addColumn<QString>("relatif");
+        QTest::addColumn<QString>("attendu");
+        const QString bin = QStringLiteral("bin/corvane-jet");
+        const QString libexec = QStringLiteral("libexec/corvane/corvane-jet");
+        const QString relatif = QStringLiteral("../libexec/corvane");
+        QTest::newRow("arbre de construction") << QStringList{bin} << QStringList{} << relatif << bin;
+        QTest::newRow("installé") << QStringList{libexec} << QStringList{} << relatif << libexec;
+        QTest::newRow("les deux : le voisin") << QStringList{bin, libexec} << QStringList{} << relatif << bin;
+        QTest::newRow("voisin non exécutable") << QStringList{libexec} << QStringList{bin} << relatif << libexec;
+        QTest::newRow("installé non exécutable") << QStringList{} << QStringList{libexec} << relatif << bin;
+        QTest::newRow("aucun : le voisin est nommé") << QStringList{} << QStringList{} << relatif << bin;
+        QTest::newRow("sans emplacement installé") << QStringList{libexec} << QStringList{} << "" << bin;
+    }
+    void programmeConversion()
+    {
+        QFETCH(QStringList, executables);
+        QFETCH(QStringList, autres);
+        QFETCH(QString, relatif);
+        QFETCH(QString, attendu);
+        QTemporaryDir prefixe;
+        QVERIFY(QDir().mkpath(prefixe.filePath("bin")));
+        for (const QString &f : executables)
+            creerFichier(prefixe.filePath(f), true);
+        for (const QString &f : autres)
+            creerFichier(prefixe.filePath(f));
+        QCOMPARE(Jet::TrouverProgrammeConversion(prefixe.filePath("bin"), relatif), prefixe.filePath(attendu));
+    }
+
+    // `cmake --install` into a prefix: the desktop program's files, and the
+    // installed corvane finding the installed converter.
+    void installation_data()
+    {
+        QTest::addColumn<QString>("fichier");
+        for (const char *f : {"bin/corvane", "bin/corvane-demo", "share/corvane/corvane.sql",
+                              "share/corvane/maintenance.sql", "share/applications/fr.corvane.Corvane.desktop",
+                              "share/metainfo/fr.corvane.Corvane.metainfo.xml",
+                              "share/icons/hicolor/scalable/apps/corvane.svg",
+                              "share/icons/hicolor/16x16/apps/corvane.png",
+                              "share/icons/hicolor/256x256/apps/corvane.png", "share/man/man1/corvane.1.gz"})
+            QTest::newRow(f) << QString::fromUtf8(f);
+#ifdef CORVANE_JET_CONSTRUIT
+        QTest::newRow("convertisseur") << QStringLiteral(CORVANE_JET_INSTALLE);
+#endif
+    }
+    void installation()
+    {
+        QFETCH(QString, fichier);
+        QVERIFY2(QFileInfo(prefixe() + '/' + fichier).isFile(), qPrintable(fichier));
+    }
+
+    void installation_convertisseurTrouve()
+    {
+#ifndef CORVANE_JET_CONSTRUIT
+        QSKIP("built without the Jet converter");
+#else
+        const QString donnees = qEnvironmentVariable("CORVANE_DONNEES_JET");
+        if (donnees.isEmpty())
+            QSKIP("the Jet test files are missing (CORVANE_DONNEES_JET)");
+        QTemporaryDir dossier;
+        const QString destination = dossier.filePath("converti.mdb");
+        QByteArray erreurs;
+        const int sortie = executer(prefixe() + "/bin/corvane",
+                                    {"--convertir", donnees + "/testV2000.mdb", destination}, &erreurs);
+        QVERIFY2(sortie == 0, erreurs.constData());
+        QVERIFY(QFileInfo(destination).isFile());
+#endif
+    }
+
+private:
+    QString prefixe()
+    {
+        if (!m_prefixe) {
+            m_prefixe = std::make_unique<QTemporaryDir>();
+            const int sortie = executer(QStringLiteral(CORVANE_CMAKE),
+                                        {"--install", QStringLiteral(CORVANE_ARBRE), "--prefix", m_prefixe->path()});
+            if (sortie != 0)
+                qFatal("cmake --install a échoué (%d)", sortie);
+        }
+        return m_prefixe->path();
+    }
+    std::unique_ptr<QTemporaryDir> m_prefixe;
+};
+
+QTEST_MAIN(TestInstallation)
+#include "tst_installation.moc"
