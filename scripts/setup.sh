@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what Corvane needs on Debian 12: compiler and build tools, Qt 6,
 # SQLite, the tools the tests use (Xvfb, ImageMagick, Poppler, mdbtools),
-# Clang's sanitizer runtime, and the French locale the tests pin.
+# Clang's sanitizer runtime, the Debian packaging tools (dpkg-shlibdeps,
+# file, desktop-file-validate, appstreamcli), and the French locale the tests pin.
 # Runs as root, or through sudo otherwise.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ paquets=(
   locales
   mdbtools mdbtools-dev
   clang libclang-rt-14-dev
+  dpkg-dev file desktop-file-utils appstream
 )
 
 if [ "$(id -u)" -eq 0 ]; then
