@@ -11,6 +11,7 @@
 //
 // Without a folder, a demo folder of N sales (default 100,000) is written
 // into a temporary folder with corvane-demo (found beside this program).
+#include "DossierDemo.h"
 #include "FrmGestion/DataGrid.h"
 #include "FrmGestion/DataSource.h"
 #include "FrmGestion/FrmGestion.h"
@@ -30,7 +31,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -491,15 +491,8 @@ int main(int argc, char *argv[])
     QTemporaryDir temporaire;
     if (dossier.isEmpty()) {
         dossier = temporaire.path();
-        const QString demo = QCoreApplication::applicationDirPath() + QStringLiteral("/corvane-demo");
-        QElapsedTimer t;
-        t.start();
-        const int code = QProcess::execute(demo, {dossier, QStringLiteral("--ventes"), QString::number(ventes)});
-        if (code != 0) {
-            QTextStream(stderr) << "corvane-demo a échoué (" << code << ")" << Qt::endl;
+        if (!ecrireDossierDemo(dossier, ventes, sortie))
             return 1;
-        }
-        sortie << "Dossier de démonstration de " << ventes << " ventes écrit en " << t.elapsed() << " ms" << Qt::endl;
     }
     Plateforme::definirCheminApplication(dossier);
     QTemporaryDir pdf;

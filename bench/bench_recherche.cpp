@@ -6,13 +6,13 @@
 //
 // Without a folder, a demo kiosk folder of N sales (default 1,000,000) is
 // written into a temporary folder with corvane-demo (found beside this program).
+#include "DossierDemo.h"
 #include "FrmGestion/FrmGestion.h"
 #include "shared/Plateforme.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -109,15 +109,8 @@ int main(int argc, char *argv[])
     QTemporaryDir temporaire;
     if (dossier.isEmpty()) {
         dossier = temporaire.path();
-        const QString demo = QCoreApplication::applicationDirPath() + QStringLiteral("/corvane-demo");
-        QElapsedTimer t;
-        t.start();
-        const int code = QProcess::execute(demo, {dossier, QStringLiteral("--ventes"), QString::number(ventes)});
-        if (code != 0) {
-            QTextStream(stderr) << "corvane-demo a échoué (" << code << ")" << Qt::endl;
+        if (!ecrireDossierDemo(dossier, ventes, sortie))
             return 1;
-        }
-        sortie << "Dossier de démonstration de " << ventes << " ventes écrit en " << t.elapsed() << " ms" << Qt::endl;
     }
     Plateforme::definirCheminApplication(dossier);
 
