@@ -84,7 +84,7 @@ demarrer() {
 
 echo "== Fenêtre sur un dossier de démonstration, fermée par SIGTERM"
 /usr/bin/corvane-demo "$travail/demo" >/dev/null
-demarrer 5 0 --dossier "$travail/demo"
+demarrer 5 143 --dossier "$travail/demo"
 if grep -vE "$bruit" "$travail/erreurs" | grep -q .; then
   echo "!! messages sur la sortie d'erreur :" >&2
   cat "$travail/erreurs" >&2
@@ -97,12 +97,12 @@ echo "== Premier démarrage : dossier de l'utilisateur vide"
 export HOME="$travail/maison"
 unset XDG_DATA_HOME
 mkdir -p "$HOME"
-# The message box waits for the operator; SIGTERM closes it: exit status 1.
-demarrer 3 1
+# The message box waits for the operator; SIGTERM closes it and ends the program.
+demarrer 3 143
 if grep -q "Erreur d.exécution" "$travail/erreurs"; then cat "$travail/erreurs" >&2; exit 1; fi
 [ -d "$HOME/.local/share/Corvane" ] || { echo "!! ~/.local/share/Corvane n'a pas été créé" >&2; exit 1; }
 echo "== Démarrage sur ~/.local/share/Corvane garni"
 cp -r "$travail/demo/." "$HOME/.local/share/Corvane/"
-demarrer 5 0
+demarrer 5 143
 
 echo "== Paquet installé et démarré : $(basename "$deb")"

@@ -16,5 +16,5 @@ int main(int argc, char *argv[])
         return *sortie;
     FrmGestion fenetre;
     fenetre.show();
-    return application.exec();
+    return application.executer();
 }

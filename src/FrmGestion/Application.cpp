@@ -1,5 +1,6 @@
 #include "FrmGestion/Application.h"
 
+#include "database/Surveillance.h"
 #include "shared/Installation.h"
 #include "shared/LigneDeCommande.h"
 #include "shared/Plateforme.h"
@@ -7,19 +8,26 @@
 
 #include <QIcon>
 #include <QMessageBox>
-#include <QSocketNotifier>
 #include <QTextStream>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
-int g_tube[2] = {-1, -1};   // self-pipe: the signal handler writes, the event loop reads
+// The signal handler writes the signal's number here; a thread reads it.
+int g_tube[2] = {-1, -1};
+std::atomic<int> g_signal{0};       // the first signal received, 0 while none
+std::thread g_veilleur;
+bool g_fenetrePrete = false;        // the window's start-up is done
+QMessageBox *g_boiteOuverte = nullptr;
 
 extern "C" void surSignal(int numero)
 {
@@ -29,23 +37,51 @@ extern "C" void surSignal(int numero)
     errno = sauve;
 }
 
-// The window's message box: OK only, no icon, the given title.
+// Interrupts the statements at once (the main thread may be inside one and
+// never reach its event loop), then lets the main thread end the program.
+void veiller()
+{
+    char octet = 0;
+    for (;;) {
+        const ssize_t n = ::read(g_tube[0], &octet, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;   // the write end closed: the application is going away
+        int aucun = 0;
+        g_signal.compare_exchange_strong(aucun, int(octet));
+        Surveillance::interrompreTout();
+        QMetaObject::invokeMethod(qApp, [] { static_cast<Application *>(qApp)->signalRecu(); },
+                                  Qt::QueuedConnection);
+    }
+}
+
+} // namespace
+
+// The window's message box: OK only, no icon, the given title. A signal
+// closes it and ends the program there.
 class BoiteMessageFenetre : public Plateforme::BoiteMessage
 {
 public:
     void afficher(const QString &texte, const QString &titre) override
     {
+        if (g_signal)
+            Application::terminerSurSignal();
         QString lignes = texte;
         lignes.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         lignes.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         QMessageBox boite(QMessageBox::NoIcon, titre, lignes, QMessageBox::Ok, QApplication::activeWindow());
+        QMessageBox *const englobante = std::exchange(g_boiteOuverte, &boite);
         boite.exec();
+        g_boiteOuverte = englobante;
+        if (g_signal)
+            Application::terminerSurSignal();
     }
 };
 
+namespace {
 std::unique_ptr<BoiteMessageFenetre> g_boite;
-
-} // namespace
+}
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -66,8 +102,10 @@ Application::~Application()
     if (g_tube[0] >= 0) {
         std::signal(SIGTERM, SIG_DFL);
         std::signal(SIGINT, SIG_DFL);
-        ::close(g_tube[0]);
         ::close(g_tube[1]);
+        if (g_veilleur.joinable())
+            g_veilleur.join();
+        ::close(g_tube[0]);
         g_tube[0] = g_tube[1] = -1;
     }
 }
@@ -91,14 +129,25 @@ std::optional<int> Application::traiterLigneDeCommande()
                                                     Plateforme::cheminApplication());
 }
 
+int Application::executer()
+{
+    g_fenetrePrete = true;
+    if (g_signal)
+        fermerSurSignal();   // received during the start-up, before any event loop
+    else
+        exec();
+    // The window's shut-down ended the event loop.
+    return g_signal ? 128 + g_signal : 0;
+}
+
 void Application::installerSignaux()
 {
-    if (::pipe2(g_tube, O_CLOEXEC | O_NONBLOCK) != 0) {
+    // The handler never blocks on a full pipe; the thread waits on it.
+    if (::pipe2(g_tube, O_CLOEXEC) != 0 || ::fcntl(g_tube[1], F_SETFL, O_NONBLOCK) != 0) {
         g_tube[0] = g_tube[1] = -1;
         return;
     }
-    m_notificateur = new QSocketNotifier(g_tube[0], QSocketNotifier::Read, this);
-    connect(m_notificateur, &QSocketNotifier::activated, this, &Application::signalRecu);
+    g_veilleur = std::thread(veiller);
     struct sigaction action = {};
     action.sa_handler = surSignal;
     sigemptyset(&action.sa_mask);
@@ -109,11 +158,27 @@ void Application::installerSignaux()
 
 void Application::signalRecu()
 {
-    char octets[16];
-    while (::read(g_tube[0], octets, sizeof octets) > 0) {
-    }
-    // Closing the windows runs their shut-down, which ends the program.
+    if (g_boiteOuverte)
+        g_boiteOuverte->done(QMessageBox::Ok);   // its afficher() ends the program
+    else if (g_fenetrePrete)
+        fermerSurSignal();
+    // Otherwise the start-up is inside a statement, now interrupted: its
+    // error path ends the program.
+}
+
+void Application::fermerSurSignal()
+{
+    // The shut-down's write-back must run: statements are allowed again.
+    Surveillance::reprendre();
     closeAllWindows();
+}
+
+void Application::terminerSurSignal()
+{
+    if (g_fenetrePrete)
+        fermerSurSignal();
+    std::fflush(nullptr);
+    std::_Exit(128 + g_signal);
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)
@@ -150,6 +215,9 @@ void Application::SignalerErreurExecution(const RuntimeError &erreur)
 
 void Application::terminerSurErreur(const RuntimeError &erreur)
 {
+    // An error caused by a signal's interruption: the signal ends the program.
+    if (g_signal)
+        terminerSurSignal();
     // The program ends at once, as the platform ends it after its message:
     // no further event, no shut-down, nothing logged.
     SignalerErreurExecution(erreur);

@@ -61,8 +61,9 @@ void FrmGestion::Form_Load()
 
     // 6-7.
     CheminBase = dossier + QLatin1Char('/') + CheminBase;
-    ChaineConnexion = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + CheminBase
-                      + QStringLiteral(";Jet OLEDB:Database Password=");
+    // A path holding a ';' (or a quote first) is quoted, so that it reads back whole.
+    ChaineConnexion = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=")
+                      + Connection::quoteValue(CheminBase) + QStringLiteral(";Jet OLEDB:Database Password=");
 
     // 8. Compaction while no connection is open (errors reported there).
     ReparerDatabase();

@@ -46,9 +46,7 @@ void ouvrirBase(Connection &connexion)
     const QString cheminBase = dossier + QLatin1Char('/')
         + LireIniString(cheminIni, QStringLiteral("Base de donnée"), QStringLiteral("Nom"), QStringLiteral("dacorvane"))
         + QStringLiteral(".mdb");
-    connexion.open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + cheminBase
-                       + QStringLiteral(";Jet OLEDB:Database Password="),
-                   QString(), QString());
+    connexion.openPath(cheminBase);
 }
 
 bool ecrireLignes(const QStringList &lignes)

@@ -1,16 +1,54 @@
 #include "database/Connection.h"
 
 #include "database/FonctionsJet.h"
+#include "database/ReglagesSqlite.h"
+#include "database/Surveillance.h"
 #include "shared/Chemins.h"
 #include "shared/RuntimeError.h"
 
 #include <QFileInfo>
+#include <chrono>
+#include <cstring>
 #include <utility>
 #include <sqlite3.h>
 
 namespace {
 
 constexpr int delaiVerrouMs = 2000;
+constexpr int pasProgression = 1000;   // engine steps between two checks
+
+using Horloge = std::chrono::steady_clock;
+
+// The bounds on the statements of one connection (see Surveillance.h).
+struct Bornes
+{
+    Horloge::time_point debut = Horloge::now();   // of the last statement started
+    bool depasse = false;                          // the last one ran out of time
+    std::function<bool()> suivi;
+};
+
+// Each statement (not each trigger it fires) restarts the clock.
+int surTrace(unsigned type, void *contexte, void *, void *texte)
+{
+    if (type == SQLITE_TRACE_STMT && std::strncmp(static_cast<const char *>(texte), "--", 2) != 0) {
+        auto *b = static_cast<Bornes *>(contexte);
+        b->debut = Horloge::now();
+        b->depasse = false;
+    }
+    return 0;
+}
+
+int surProgression(void *contexte)
+{
+    auto *b = static_cast<Bornes *>(contexte);
+    if (Surveillance::interrompu())
+        return 1;
+    if (Horloge::now() - b->debut > Surveillance::delaiRequete()) {
+        b->depasse = true;
+        return 1;
+    }
+    return b->suivi && b->suivi() ? 1 : 0;
+}
 
 [[noreturn]] void connexionFermee()
 {
@@ -40,6 +78,7 @@ QString texteFrancais(int code, const QString &message)
     case SQLITE_CANTOPEN: return QStringLiteral("Impossible d'ouvrir la base de données.");
     case SQLITE_PERM: return QStringLiteral("Permission refusée sur la base de données.");
     case SQLITE_CONSTRAINT: return QStringLiteral("La modification enfreint une contrainte de la base de données.");
+    case SQLITE_INTERRUPT: return QStringLiteral("L'opération sur la base de données a été interrompue.");
     default: break;
     }
     if (message.startsWith(QLatin1String("no such table")))
@@ -58,36 +97,77 @@ struct Connection::Private
     sqlite3 *db = nullptr;
     QString chemin;
     EtatFonctions fonctions;
+    Bornes bornes;
 };
 
 Connection::Connection() : d(std::make_unique<Private>()) {}
 
 Connection::~Connection() { close(); }
 
+QHash<QString, QString> Connection::parts(const QString &connectionString)
+{
+    // "key=value" parts separated by ';'; keys case-blind, blanks around
+    // trimmed. A quoted value ends at its closing quote (doubled inside).
+    const QString &t = connectionString;
+    QHash<QString, QString> parties;
+    qsizetype i = 0;
+    while (i < t.size()) {
+        const qsizetype egal = t.indexOf(QLatin1Char('='), i);
+        qsizetype fin = t.indexOf(QLatin1Char(';'), i);
+        if (egal < 0 || (fin >= 0 && fin < egal)) {
+            i = fin < 0 ? t.size() : fin + 1;
+            continue;
+        }
+        const QString cle = t.mid(i, egal - i).trimmed().toLower();
+        i = egal + 1;
+        while (i < t.size() && t.at(i).isSpace())
+            ++i;
+        QString valeur;
+        if (i < t.size() && (t.at(i) == QLatin1Char('"') || t.at(i) == QLatin1Char('\''))) {
+            const QChar guillemet = t.at(i++);
+            for (; i < t.size(); ++i) {
+                if (t.at(i) == guillemet && (i + 1 >= t.size() || t.at(i + 1) != guillemet))
+                    break;
+                valeur += t.at(i);
+                if (t.at(i) == guillemet)
+                    ++i;
+            }
+            fin = t.indexOf(QLatin1Char(';'), i);
+        } else {
+            valeur = t.mid(i, (fin < 0 ? t.size() : fin) - i).trimmed();
+        }
+        parties.insert(cle, valeur);
+        i = fin < 0 ? t.size() : fin + 1;
+    }
+    return parties;
+}
+
 QString Connection::dataSource(const QString &connectionString)
 {
-    // "key=value" parts separated by ';'; keys case-blind, blanks around trimmed.
-    for (const QString &partie : connectionString.split(QLatin1Char(';'))) {
-        const qsizetype egal = partie.indexOf(QLatin1Char('='));
-        if (egal < 0)
-            continue;
-        if (partie.left(egal).trimmed().compare(QLatin1String("Data Source"), Qt::CaseInsensitive) != 0)
-            continue;
-        QString valeur = partie.mid(egal + 1).trimmed();
-        if (valeur.size() >= 2 && (valeur.startsWith(QLatin1Char('"')) || valeur.startsWith(QLatin1Char('\'')))
-            && valeur.endsWith(valeur.at(0)))
-            valeur = valeur.mid(1, valeur.size() - 2);
-        return valeur;
-    }
-    return {};
+    return parts(connectionString).value(QStringLiteral("data source"));
+}
+
+QString Connection::quoteValue(const QString &value)
+{
+    const bool aCiter = value.contains(QLatin1Char(';')) || value.startsWith(QLatin1Char('"'))
+                        || value.startsWith(QLatin1Char('\'')) || value != value.trimmed();
+    if (!aCiter)
+        return value;
+    QString cite = value;
+    cite.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + cite + QLatin1Char('"');
 }
 
 void Connection::open(const QString &connectionString, const QString &, const QString &)
 {
+    openPath(dataSource(connectionString));
+}
+
+void Connection::openPath(const QString &path)
+{
     if (d->db)
         throw RuntimeError(3705, QStringLiteral("L'opération n'est pas autorisée si l'objet est ouvert."));
-    const QString source = dataSource(connectionString);
-    const QString chemin = source.isEmpty() ? source : resoudreChemin(source);
+    const QString chemin = path.isEmpty() ? path : resoudreChemin(path);
     const QFileInfo info(chemin);
     if (chemin.isEmpty() || !info.exists())
         throw RuntimeError(Erreurs::FichierBaseIntrouvable, QStringLiteral("Fichier '%1' introuvable.").arg(chemin));
@@ -104,10 +184,16 @@ void Connection::open(const QString &connectionString, const QString &, const QS
         close();
         throw e;
     }
+    Surveillance::inscrire(db);
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, delaiVerrouMs);
+    d->bornes = Bornes{};
+    sqlite3_trace_v2(db, SQLITE_TRACE_STMT, surTrace, &d->bornes);
+    sqlite3_progress_handler(db, pasProgression, surProgression, &d->bornes);
     // The file header is read by the first statement: a foreign file fails here.
-    const int lecture = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    int lecture = appliquerReglagesSqlite(db);
+    if (lecture == SQLITE_OK)
+        lecture = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     if (lecture != SQLITE_OK) {
         const RuntimeError e = (lecture & 0xff) == SQLITE_NOTADB ? pasUneBase(chemin) : lastError(lecture);
         close();
@@ -119,6 +205,7 @@ void Connection::open(const QString &connectionString, const QString &, const QS
 void Connection::close()
 {
     if (d->db) {
+        Surveillance::desinscrire(d->db);
         sqlite3_close_v2(d->db);
         d->db = nullptr;
     }
@@ -134,6 +221,8 @@ sqlite3 *Connection::handle() const
 }
 
 const QString &Connection::path() const { return d->chemin; }
+
+void Connection::setProgressCheck(std::function<bool()> check) { d->bornes.suivi = std::move(check); }
 
 void Connection::execute(const QString &sql)
 {
@@ -153,8 +242,11 @@ RuntimeError Connection::lastError(int resultCode) const
         if (message == f.description)
             return RuntimeError(f.numero, f.description);
     }
-    return RuntimeError(Erreurs::NumeroBaseDeDonnees,
-                        texteFrancais(resultCode, message) + QStringLiteral(" (") + message + QLatin1Char(')'));
+    const QString texte = (resultCode & 0xff) == SQLITE_INTERRUPT && d->bornes.depasse
+        ? QStringLiteral("La requête a dépassé le délai de %1 secondes et a été interrompue.")
+              .arg(Surveillance::delaiRequete().count() / 1000)
+        : texteFrancais(resultCode, message);
+    return RuntimeError(Erreurs::NumeroBaseDeDonnees, texte + QStringLiteral(" (") + message + QLatin1Char(')'));
 }
 
 // ---- Transaction ----

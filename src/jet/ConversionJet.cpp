@@ -1,5 +1,6 @@
 #include "jet/ConversionJet.h"
 
+#include "database/ReglagesSqlite.h"
 #include "jet/FichiersDurables.h"
 #include "jet/LecteurJet.h"
 #include "jet/RequeteJet.h"
@@ -326,7 +327,7 @@ void convertirRequetes(sqlite3 *db, std::vector<BaseJet::Requete> requetes, cons
 Resume convertir(BaseJet &base, sqlite3 *db, const Rapport &rapport)
 {
     const Destination dest(db);
-    dest.executer("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
+    dest.executer("PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF; BEGIN");
     Resume resume;
     for (const std::string &nom : base.tablesLiees())
         if (rapport.avertissement)
@@ -358,8 +359,10 @@ Resume convertirFichier(const std::string &source, const std::string &destinatio
     {
         BaseJet base(source);
         sqlite3 *db = nullptr;
-        const int rc = sqlite3_open_v2(fichier.chemin().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        int rc = sqlite3_open_v2(fichier.chemin().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
         const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> garde(db, sqlite3_close);
+        if (rc == SQLITE_OK)
+            rc = appliquerReglagesSqlite(db);
         if (rc != SQLITE_OK)
             throw ErreurConversion("création de la nouvelle base impossible : " + std::string(sqlite3_errmsg(db)));
         resume = convertir(base, db, rapport);

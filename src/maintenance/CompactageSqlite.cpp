@@ -1,6 +1,7 @@
 #include "maintenance/CompactageSqlite.h"
 
 #include "database/Connection.h"
+#include "database/ReglagesSqlite.h"
 #include "maintenance/ErreurSysteme.h"
 #include "shared/RuntimeError.h"
 
@@ -20,23 +21,9 @@ namespace {
 
 const QString Fournisseur = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=");
 
-// "key=value;key=value": keys without regard to case, values trimmed (the
-// destination text carries a blank before its second semicolon).
-QHash<QString, QString> analyserChaine(const QString &chaine)
-{
-    QHash<QString, QString> parties;
-    for (const QString &partie : chaine.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const qsizetype egal = partie.indexOf(QLatin1Char('='));
-        if (egal < 0)
-            continue;
-        parties.insert(partie.left(egal).trimmed().toLower(), partie.mid(egal + 1).trimmed());
-    }
-    return parties;
-}
-
 QString cheminDestination(const QString &chaineDestination)
 {
-    const QHash<QString, QString> parties = analyserChaine(chaineDestination);
+    const QHash<QString, QString> parties = Connection::parts(chaineDestination);
     const QString fournisseur = parties.value(QStringLiteral("provider"));
     if (!fournisseur.isEmpty()
         && fournisseur.compare(QLatin1String("Microsoft.Jet.OLEDB.4.0"), Qt::CaseInsensitive) != 0)
@@ -131,7 +118,7 @@ void verifierCopie(const QString &destination)
     std::unique_ptr<sqlite3, int (*)(sqlite3 *)> garde(db, sqlite3_close);
     sqlite3_stmt *st = nullptr;
     QString defaut;
-    if (ouverture != SQLITE_OK
+    if (ouverture != SQLITE_OK || appliquerReglagesSqlite(db) != SQLITE_OK
         || sqlite3_prepare_v2(db, "PRAGMA integrity_check(1)", -1, &st, nullptr) != SQLITE_OK) {
         defaut = QString::fromUtf8(sqlite3_errmsg(db));
     } else {
@@ -206,28 +193,29 @@ int rappelProgression(void *contexte)
     return 0;
 }
 
+// Through the connection's own check, which keeps its time limit and interruption.
 class GardeProgression
 {
 public:
-    GardeProgression(sqlite3 *db, Suivi *suivi) : m_db(db)
+    GardeProgression(Connection &connexion, Suivi *suivi) : m_connexion(connexion)
     {
-        sqlite3_progress_handler(db, 1000, rappelProgression, suivi);
+        connexion.setProgressCheck([suivi] { return rappelProgression(suivi) != 0; });
     }
-    ~GardeProgression() { sqlite3_progress_handler(m_db, 0, nullptr, nullptr); }
+    ~GardeProgression() { m_connexion.setProgressCheck({}); }
     GardeProgression(const GardeProgression &) = delete;
     GardeProgression &operator=(const GardeProgression &) = delete;
 
 private:
-    sqlite3 *m_db;
+    Connection &m_connexion;
 };
 
 } // namespace
 
-QString chaineSourceCompactage(const QString &cheminBase) { return Fournisseur + cheminBase; }
+QString chaineSourceCompactage(const QString &cheminBase) { return Fournisseur + Connection::quoteValue(cheminBase); }
 
 QString chaineDestinationCompactage(const QString &cheminCopie)
 {
-    return Fournisseur + cheminCopie + QStringLiteral(" ;Jet OLEDB:Engine Type=5");
+    return Fournisseur + Connection::quoteValue(cheminCopie) + QStringLiteral(" ;Jet OLEDB:Engine Type=5");
 }
 
 void compacterSqlite(const QString &chaineSource, const QString &chaineDestination,
@@ -262,7 +250,7 @@ void compacterSqlite(const QString &chaineSource, const QString &chaineDestinati
         sqlite3_bind_text(vacuum.get(), 1, cible.constData(), int(cible.size()), SQLITE_TRANSIENT);
         std::unique_ptr<GardeProgression> garde;
         if (progression)
-            garde = std::make_unique<GardeProgression>(db, &suivi);
+            garde = std::make_unique<GardeProgression>(source, &suivi);
         const int rc = sqlite3_step(vacuum.get());
         garde.reset();
         if (suivi.erreur)

@@ -43,9 +43,7 @@ void EnregistrerErreur(const QString &contexte, const QString &texteErreur)
         // Declared in this order so that they are released in the reverse one,
         // whatever step fails.
         Connection connexion;
-        connexion.open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + g_repMaintenance
-                           + QStringLiteral("MAINTEN.MDB") + QStringLiteral(";Jet OLEDB:Database Password="),
-                       QString(), QString());
+        connexion.openPath(g_repMaintenance + QStringLiteral("MAINTEN.MDB"));
         Command commande;
         commande.setActiveConnection(&connexion);
         commande.setCommandText(QStringLiteral("Erreurs"));

@@ -8,6 +8,7 @@
 #include "FrmGestion/DataGrid.h"
 #include "FrmGestion/FrmGestion.h"
 #include "FrmGestion/LiaisonChamp.h"
+#include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
+#include <csignal>
 
 namespace {
 
@@ -222,45 +224,98 @@ void TestDemarrage::messageErreurExecution()
     QCOMPARE(boite.textes, QStringList{Application::MessageErreurExecution(erreur)});
 }
 
-void TestDemarrage::programmeBaseManquante()
+void TestDemarrage::programmeSignal_data()
 {
-    Kiosque k{QString()};
-    QProcess programme;
-    programme.setProcessEnvironment(environnementProgramme());
-    programme.start(cheminProgramme(), {QStringLiteral("--dossier"), k.dossier.path()});
-    QVERIFY2(programme.waitForStarted(), qPrintable(programme.errorString()));
-
-    // The message goes to standard error, then waits in its box for the
-    // operator; SIGTERM closes the box, and the program ends with status 1.
-    QByteArray erreurs;
-    while (!erreurs.contains("Fichier introuvable") && programme.state() == QProcess::Running) {
-        programme.waitForReadyRead(1000);
-        erreurs += programme.readAllStandardError();
-    }
-    QVERIFY2(erreurs.contains("Erreur d'exécution '53':\n\nFichier introuvable"), erreurs.constData());
-    programme.terminate();
-    QVERIFY(programme.waitForFinished(60000));
-    QCOMPARE(programme.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(programme.exitCode(), 1);
-    QCOMPARE(k.nombreErreursJournalisees(), 0);
+    QTest::addColumn<QString>("cas");       // the kiosk folder
+    QTest::addColumn<QByteArray>("delai");  // CORVANE_DELAI_REQUETE, "" for the program's own
+    QTest::addColumn<QString>("attente");   // before the signal: "ouverte" (the database held open),
+                                            // "journal" (an error logged), else a text on standard error
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("messageFinal"); // the unhandled-error message on standard error
+    QTest::newRow("fenêtre") << "normal" << QByteArray() << "ouverte" << SIGTERM << false;
+    QTest::newRow("fenêtre, SIGINT") << "normal" << QByteArray() << "ouverte" << SIGINT << false;
+    QTest::newRow("boîte de l'erreur non traitée") << "sans base" << QByteArray()
+                                                   << "Erreur d'exécution '53':\n\nFichier introuvable" << SIGTERM
+                                                   << true;
+    QTest::newRow("boîte du compactage") << "NEWK7 dossier" << QByteArray() << "journal" << SIGTERM << false;
+    QTest::newRow("journal sans fin") << "vue sans fin" << QByteArray() << "ouverte" << SIGTERM << false;
+    QTest::newRow("journal sans fin, délai") << "vue sans fin" << QByteArray("1")
+                                             << "La requête a dépassé le délai de 1 secondes" << SIGINT << true;
 }
 
-void TestDemarrage::programmeSigterm()
+void TestDemarrage::programmeSignal()
 {
-    Kiosque k;
+    QFETCH(QString, cas);
+    QFETCH(QByteArray, delai);
+    QFETCH(QString, attente);
+    QFETCH(int, signal);
+    QFETCH(bool, messageFinal);
+    const QString sansFin = QStringLiteral(
+        "DROP VIEW ReqVentes; CREATE VIEW ReqVentes AS WITH RECURSIVE r(n) AS "
+        "(SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT n AS NoVente, n AS [Date] FROM r WHERE n < 0;");
+    Kiosque k(cas == QLatin1String("sans base") ? QString() : QStringLiteral("dacorvane.mdb"),
+              QString::fromUtf8(Fixture::sqlDonnees) + (cas == QLatin1String("vue sans fin") ? sansFin : QString()));
+    if (cas == QLatin1String("NEWK7 dossier"))
+        QVERIFY(QDir(k.dossier.path()).mkdir(QStringLiteral("NEWK7.MDB")));
     QProcess programme;
-    programme.setProcessEnvironment(environnementProgramme());
-    programme.setProcessChannelMode(QProcess::ForwardedChannels);
+    QProcessEnvironment env = environnementProgramme();
+    if (!delai.isEmpty())
+        env.insert(QStringLiteral("CORVANE_DELAI_REQUETE"), QString::fromLatin1(delai));
+    programme.setProcessEnvironment(env);
     programme.start(cheminProgramme(), {QStringLiteral("--dossier"), k.dossier.path()});
     QVERIFY2(programme.waitForStarted(), qPrintable(programme.errorString()));
-    for (int i = 0; i < 600 && !tientOuvert(programme.processId(), QStringLiteral("dacorvane.mdb")); ++i)
-        QVERIFY(!programme.waitForFinished(100));
-    QVERIFY(tientOuvert(programme.processId(), QStringLiteral("dacorvane.mdb")));
-    // SIGTERM closes the window through its shut-down: a normal end.
-    programme.terminate();
-    QVERIFY(programme.waitForFinished(60000));
+
+    QByteArray erreurs;
+    const auto pret = [&] {
+        erreurs += programme.readAllStandardError();
+        if (attente == QLatin1String("ouverte"))
+            return tientOuvert(programme.processId(), QStringLiteral("dacorvane.mdb"));
+        if (attente == QLatin1String("journal"))
+            return k.nombreErreursJournalisees() > 0;
+        return erreurs.contains(attente.toUtf8());
+    };
+    for (int i = 0; i < 600 && !pret(); ++i)
+        QVERIFY2(!programme.waitForFinished(100), erreurs.constData());
+    QVERIFY2(pret(), erreurs.constData());
+    QTest::qWait(300);   // into the statement, the box or the window's loop
+    QVERIFY(programme.state() == QProcess::Running);
+    ::kill(pid_t(programme.processId()), signal);
+    QVERIFY2(programme.waitForFinished(20000), "the signal did not end the program");
+    erreurs += programme.readAllStandardError();
     QCOMPARE(programme.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(programme.exitCode(), 0);
+    QCOMPARE(programme.exitCode(), 128 + signal);
+    QCOMPARE(erreurs.contains("Erreur d'exécution"), messageFinal);
+    // Nothing left half-written: no copy of the compaction, the database whole.
+    QCOMPARE(QFileInfo(k.dossier.filePath(QStringLiteral("NEWK7.MDB"))).isDir(), cas == QLatin1String("NEWK7 dossier"));
+    QCOMPARE(QFileInfo::exists(k.dossier.filePath(QStringLiteral("NEWK7.MDB"))), cas == QLatin1String("NEWK7 dossier"));
+    if (!k.base.isEmpty())
+        QCOMPARE(k.valeurSql(QStringLiteral("SELECT count(*) FROM Ventes")), QStringLiteral("4"));
+}
+
+void TestDemarrage::dossierQuelconque_data()
+{
+    QTest::addColumn<QString>("nom");
+    QTest::newRow("point-virgule et égal") << "semi;Data Source=x;k=v";
+    QTest::newRow("guillemets et blancs") << "\"a\" l'b c ";
+    QTest::newRow("non ASCII") << "Évry café ☕";
+}
+
+void TestDemarrage::dossierQuelconque()
+{
+    QFETCH(QString, nom);
+    Kiosque k;
+    const QDir racine(k.dossier.path());
+    QVERIFY(racine.mkdir(nom));
+    const QString dossier = racine.filePath(nom);
+    for (const QString &fichier : {QStringLiteral("dacorvane.mdb"), QStringLiteral("MAINTEN.MDB")})
+        QVERIFY(QFile::rename(racine.filePath(fichier), dossier + QLatin1Char('/') + fichier));
+    Plateforme::definirCheminApplication(dossier);
+    FrmGestion f;
+    f.Form_Load();
+    QCOMPARE(f.Connexion.path(), dossier + QStringLiteral("/dacorvane.mdb"));
+    QCOMPARE(f.RsVentes.recordCount(), 4);
+    // The compaction found it too: the previous file is the backup.
+    QVERIFY(QFile::exists(dossier + QStringLiteral("/OLDK7.BAK")));
 }
 
 void TestDemarrage::finEcritParametres()

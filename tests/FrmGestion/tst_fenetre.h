@@ -29,8 +29,10 @@ private slots:
     void erreurDemarrage_data();
     void erreurDemarrage();
     void messageErreurExecution();
-    void programmeBaseManquante();
-    void programmeSigterm();
+    void programmeSignal_data();
+    void programmeSignal();
+    void dossierQuelconque_data();
+    void dossierQuelconque();
     void finEcritParametres();
     void finParametresVide();
 };

@@ -5,10 +5,13 @@
 #include "TestSupport.h"
 #include "database/Connection.h"
 #include "database/Statement.h"
+#include "database/Surveillance.h"
 #include "shared/RuntimeError.h"
 
 #include <QFile>
 #include <QtTest>
+#include <sqlite3.h>
+#include <thread>
 
 namespace {
 
@@ -62,9 +65,14 @@ QString premiereValeur(Connection &c, const QString &sql)
 void TestConnexion::initTestCase()
 {
     TestSupport::epinglerFrancais();
+    // Read once by the program: a statement may run 2 s here.
+    qputenv("CORVANE_DELAI_REQUETE", "2");
     QVERIFY(m_dossier.isValid());
     m_base = m_dossier.filePath(QStringLiteral("dacorvane.mdb"));
-    TestSupport::creerBase(m_base, TestSupport::schemaVentes(), QString::fromUtf8(ventesPeriode));
+    TestSupport::creerBase(m_base, TestSupport::schemaVentes(),
+                           QString::fromUtf8(ventesPeriode)
+                               + QStringLiteral("CREATE VIEW VueHT AS SELECT ccur(Total/TauxTVA) AS HT, "
+                                                "CDate('01/12/2026') AS Jour FROM Ventes WHERE NoVente = 2;"));
 }
 
 void TestConnexion::sourceDeDonnees_data()
@@ -76,6 +84,9 @@ void TestConnexion::sourceDeDonnees_data()
     QTest::newRow("seule") << prefixe + "/k/a.mdb" << "/k/a.mdb";
     QTest::newRow("casse et blancs") << "provider=x; data source = /k/a b.mdb ;" << "/k/a b.mdb";
     QTest::newRow("entre guillemets") << "Data Source=\"/k/a b.mdb\"" << "/k/a b.mdb";
+    QTest::newRow("cité, point-virgule") << "Data Source=\"/k/a;b.mdb\" ;Jet OLEDB:Engine Type=5" << "/k/a;b.mdb";
+    QTest::newRow("cité, guillemet doublé") << "Data Source=\"/k/a\"\"b.mdb\";x=y" << "/k/a\"b.mdb";
+    QTest::newRow("apostrophes") << "Data Source = '/k/l''a;b.mdb';x=y" << "/k/l'a;b.mdb";
     QTest::newRow("absente") << "Provider=Microsoft.Jet.OLEDB.4.0" << "";
 }
 
@@ -84,6 +95,101 @@ void TestConnexion::sourceDeDonnees()
     QFETCH(QString, chaine);
     QFETCH(QString, attendu);
     QCOMPARE(Connection::dataSource(chaine), attendu);
+}
+
+void TestConnexion::cheminCite_data()
+{
+    QTest::addColumn<QString>("chemin");
+    QTest::newRow("ordinaire") << "/k/DACORVANE.mdb";
+    QTest::newRow("point-virgule et égal") << "/k/semi;Data Source=/x;y=z/a.mdb";
+    QTest::newRow("guillemets") << "/k/\"a\" l'b/\"c\"";
+    QTest::newRow("guillemet en tête") << "\"/k/a.mdb";
+    QTest::newRow("apostrophe en tête") << "'k/a.mdb";
+    QTest::newRow("blancs aux bouts") << " /k/a b.mdb ";
+    QTest::newRow("non ASCII") << "/k/Évry café ☕/a.mdb";
+}
+
+void TestConnexion::cheminCite()
+{
+    // Whatever a path holds, it reads back whole from the texts the program builds.
+    QFETCH(QString, chemin);
+    const QString cite = Connection::quoteValue(chemin);
+    QCOMPARE(Connection::dataSource(prefixe + cite + QStringLiteral(";Jet OLEDB:Database Password=")), chemin);
+    QCOMPARE(Connection::dataSource(prefixe + cite + QStringLiteral(" ;Jet OLEDB:Engine Type=5")), chemin);
+    QCOMPARE(Connection::parts(prefixe + cite + QStringLiteral(";Jet OLEDB:Engine Type=5"))
+                 .value(QStringLiteral("jet oledb:engine type")),
+             QStringLiteral("5"));
+}
+
+void TestConnexion::reglages_data()
+{
+    QTest::addColumn<QString>("avant");     // run first on the connection
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("attendu");   // first value, or "#" for an error
+    QTest::newRow("schéma non fiable") << "" << "PRAGMA trusted_schema" << "0";
+    QTest::newRow("cellules vérifiées") << "" << "PRAGMA cell_size_check" << "1";
+    QTest::newRow("fichier non projeté") << "" << "PRAGMA mmap_size" << "0";
+    QTest::newRow("vue aux fonctions Jet") << "" << "SELECT HT || ' ' || Jour FROM VueHT" << "10.0 2026-12-01 00:00:00";
+    QTest::newRow("littéral entre guillemets") << "" << "SELECT \"texte\"" << "texte";
+    QTest::newRow("défensif: schéma intouchable") << "PRAGMA writable_schema=ON"
+                                                  << "DELETE FROM sqlite_master WHERE name = 'VueHT'" << "#";
+    QTest::newRow("défensif: journal gardé") << "PRAGMA journal_mode=OFF" << "PRAGMA journal_mode" << "delete";
+}
+
+void TestConnexion::reglages()
+{
+    QFETCH(QString, avant);
+    QFETCH(QString, sql);
+    QFETCH(QString, attendu);
+    Connection c;
+    c.open(prefixe + m_base);
+    if (!avant.isEmpty())
+        c.execute(avant);
+    QString obtenu;
+    try {
+        obtenu = premiereValeur(c, sql);
+    } catch (const RuntimeError &) {
+        obtenu = QStringLiteral("#");
+    }
+    QCOMPARE(obtenu, attendu);
+    int defensif = 0;
+    QCOMPARE(sqlite3_db_config(c.handle(), SQLITE_DBCONFIG_DEFENSIVE, -1, &defensif), SQLITE_OK);
+    QCOMPARE(defensif, 1);
+}
+
+void TestConnexion::instructionBornee_data()
+{
+    QTest::addColumn<bool>("signal");    // interrupted from another thread, else past the limit
+    QTest::addColumn<QString>("extrait");
+    QTest::newRow("délai dépassé") << false << "La requête a dépassé le délai de 2 secondes";
+    QTest::newRow("signal") << true << "L'opération sur la base de données a été interrompue.";
+}
+
+void TestConnexion::instructionBornee()
+{
+    QFETCH(bool, signal);
+    QFETCH(QString, extrait);
+    Connection c;
+    c.open(prefixe + m_base);
+    std::thread veilleur;
+    if (signal)
+        veilleur = std::thread([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            Surveillance::interrompreTout();
+        });
+    try {
+        premiereValeur(c, QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) "
+                                         "SELECT count(*) FROM r"));
+        QFAIL("a never-ending statement ended");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.number(), Erreurs::NumeroBaseDeDonnees);
+        QVERIFY2(e.description().startsWith(extrait), qPrintable(e.description()));
+    }
+    if (veilleur.joinable())
+        veilleur.join();
+    // The connection works again (once the interruption is lifted).
+    Surveillance::reprendre();
+    QCOMPARE(premiereValeur(c, QStringLiteral("SELECT count(*) FROM Ventes")), QStringLiteral("7"));
 }
 
 void TestConnexion::ouvertureRefusee_data()

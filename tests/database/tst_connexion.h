@@ -10,6 +10,12 @@ private slots:
     void initTestCase();
     void sourceDeDonnees_data();
     void sourceDeDonnees();
+    void cheminCite_data();
+    void cheminCite();
+    void reglages_data();
+    void reglages();
+    void instructionBornee_data();
+    void instructionBornee();
     void ouvertureRefusee_data();
     void ouvertureRefusee();
     void nomSansCasse();

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "TestSupport.h"
+#include "database/Connection.h"
 
+#include <QDir>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -11,12 +13,13 @@
 // application folder.
 struct DossierKiosque
 {
-    QTemporaryDir dossier;
+    // A path may hold any character: every report test runs on such a folder.
+    QTemporaryDir dossier{QDir::tempPath() + QStringLiteral("/kiosque; Data Source=x \"é\" l'a-XXXXXX")};
     QString base() const { return dossier.filePath(QStringLiteral("dacorvane.mdb")); }
     QString maintenance() const { return dossier.filePath(QStringLiteral("MAINTEN.MDB")); }
     QString chaineConnexion() const
     {
-        return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + base()
+        return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Connection::quoteValue(base())
             + QStringLiteral(";Jet OLEDB:Database Password=");
     }
     // Sales as "YYYY-MM-DD HH:MM:SS|Total|TauxTVA|TypePaiement", NULL for a Null field.

@@ -1,6 +1,7 @@
 #include "BaseDemo.h"
 
 #include "Erreur.h"
+#include "database/ReglagesSqlite.h"
 
 #include <QFile>
 #include <sqlite3.h>
@@ -23,9 +24,9 @@ BaseDemo::BaseDemo(const QString &chemin, const QString &schema)
     const int rc = sqlite3_open_v2(QFile::encodeName(chemin).constData(), &base,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     m_base.reset(base);
-    if (rc != SQLITE_OK)
+    if (rc != SQLITE_OK || appliquerReglagesSqlite(base) != SQLITE_OK)
         echec(QStringLiteral("Impossible de créer"));
-    executer("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE;"
+    executer("PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE;"
              "PRAGMA cache_size=-65536; PRAGMA temp_store=MEMORY; BEGIN;");
     char *message = nullptr;
     if (sqlite3_exec(m_base.get(), sql.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
