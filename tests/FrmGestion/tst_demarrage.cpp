@@ -229,7 +229,8 @@ void TestDemarrage::programmeSignal_data()
     QTest::addColumn<QString>("cas");       // the kiosk folder
     QTest::addColumn<QByteArray>("delai");  // CORVANE_DELAI_REQUETE, "" for the program's own
     QTest::addColumn<QString>("attente");   // before the signal: "ouverte" (the database held open),
-                                            // "journal" (an error logged), else a text on standard error
+                                            // "journal" (an error logged), "copie" (the compaction's
+                                            // copy begun), else a text on standard error
     QTest::addColumn<int>("signal");
     QTest::addColumn<bool>("messageFinal"); // the unhandled-error message on standard error
     QTest::newRow("fenêtre") << "normal" << QByteArray() << "ouverte" << SIGTERM << false;
@@ -238,6 +239,7 @@ void TestDemarrage::programmeSignal_data()
                                                    << "Erreur d'exécution '53':\n\nFichier introuvable" << SIGTERM
                                                    << true;
     QTest::newRow("boîte du compactage") << "NEWK7 dossier" << QByteArray() << "journal" << SIGTERM << false;
+    QTest::newRow("pendant le compactage") << "grosse base" << QByteArray() << "copie" << SIGTERM << false;
     QTest::newRow("journal sans fin") << "vue sans fin" << QByteArray() << "ouverte" << SIGTERM << false;
     QTest::newRow("journal sans fin, délai") << "vue sans fin" << QByteArray("1")
                                              << "La requête a dépassé le délai de 1 secondes" << SIGINT << true;
@@ -253,10 +255,17 @@ void TestDemarrage::programmeSignal()
     const QString sansFin = QStringLiteral(
         "DROP VIEW ReqVentes; CREATE VIEW ReqVentes AS WITH RECURSIVE r(n) AS "
         "(SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT n AS NoVente, n AS [Date] FROM r WHERE n < 0;");
+    // 150 MB to copy: the signal comes while the compaction writes.
+    const QString lest = QStringLiteral(
+        "CREATE TABLE Lest (x BLOB); WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r "
+        "WHERE n < 150000) INSERT INTO Lest SELECT randomblob(1000) FROM r;");
     Kiosque k(cas == QLatin1String("sans base") ? QString() : QStringLiteral("dacorvane.mdb"),
-              QString::fromUtf8(Fixture::sqlDonnees) + (cas == QLatin1String("vue sans fin") ? sansFin : QString()));
+              QString::fromUtf8(Fixture::sqlDonnees) + (cas == QLatin1String("vue sans fin") ? sansFin : QString())
+                  + (cas == QLatin1String("grosse base") ? lest : QString()));
     if (cas == QLatin1String("NEWK7 dossier"))
         QVERIFY(QDir(k.dossier.path()).mkdir(QStringLiteral("NEWK7.MDB")));
+    const QString journal = k.dossier.filePath(QStringLiteral("MAINTEN.MDB"));
+    const QDateTime journalAvant = QFileInfo(journal).lastModified();
     QProcess programme;
     QProcessEnvironment env = environnementProgramme();
     if (!delai.isEmpty())
@@ -270,14 +279,18 @@ void TestDemarrage::programmeSignal()
         erreurs += programme.readAllStandardError();
         if (attente == QLatin1String("ouverte"))
             return tientOuvert(programme.processId(), QStringLiteral("dacorvane.mdb"));
-        if (attente == QLatin1String("journal"))
-            return k.nombreErreursJournalisees() > 0;
+        if (attente == QLatin1String("journal"))   // written, then closed: the box is next
+            return QFileInfo(journal).lastModified() != journalAvant
+                && !tientOuvert(programme.processId(), QStringLiteral("MAINTEN.MDB"));
+        if (attente == QLatin1String("copie"))
+            return QFileInfo::exists(k.dossier.filePath(QStringLiteral("NEWK7.MDB")));
         return erreurs.contains(attente.toUtf8());
     };
-    for (int i = 0; i < 600 && !pret(); ++i)
-        QVERIFY2(!programme.waitForFinished(100), erreurs.constData());
+    for (int i = 0; i < 6000 && !pret(); ++i)
+        QVERIFY2(!programme.waitForFinished(10), erreurs.constData());
     QVERIFY2(pret(), erreurs.constData());
-    QTest::qWait(300);   // into the statement, the box or the window's loop
+    if (attente != QLatin1String("copie"))
+        QTest::qWait(300);   // into the statement, the box or the window's loop
     QVERIFY(programme.state() == QProcess::Running);
     ::kill(pid_t(programme.processId()), signal);
     QVERIFY2(programme.waitForFinished(20000), "the signal did not end the program");
@@ -290,6 +303,9 @@ void TestDemarrage::programmeSignal()
     QCOMPARE(QFileInfo::exists(k.dossier.filePath(QStringLiteral("NEWK7.MDB"))), cas == QLatin1String("NEWK7 dossier"));
     if (!k.base.isEmpty())
         QCOMPARE(k.valeurSql(QStringLiteral("SELECT count(*) FROM Ventes")), QStringLiteral("4"));
+    // The compaction, stopped half-way, replaced nothing.
+    if (attente == QLatin1String("copie"))
+        QVERIFY(!QFileInfo::exists(k.dossier.filePath(QStringLiteral("OLDK7.BAK"))));
 }
 
 void TestDemarrage::dossierQuelconque_data()
