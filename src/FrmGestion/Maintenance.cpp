@@ -3,7 +3,9 @@
 
 #include "FrmGestion/DialogueCompactage.h"
 #include "maintenance/ChercherSurCleUSB.h"
+#include "maintenance/Occupation.h"
 #include "maintenance/ReparerDatabase.h"
+#include "shared/Plateforme.h"
 
 void FrmGestion::ReparerDatabase()
 {
@@ -13,4 +15,11 @@ void FrmGestion::ReparerDatabase()
     Maintenance::ReparerDatabase(CheminBase, options);
 }
 
-bool FrmGestion::ChercherSurCleUSB() { return Maintenance::ChercherSurCleUSB(); }
+bool FrmGestion::ChercherSurCleUSB()
+{
+    // The first step of the start-up: from here to its end the window holds
+    // its folder shared, so that another Corvane starting there never
+    // compacts or replaces the database under it.
+    Maintenance::partagerDossier(Plateforme::cheminApplication());
+    return Maintenance::ChercherSurCleUSB();
+}

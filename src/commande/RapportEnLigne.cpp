@@ -2,6 +2,7 @@
 
 #include "database/Connection.h"
 #include "impression/ImprimanteQt.h"
+#include "maintenance/Occupation.h"
 #include "rapports/Impression.h"
 #include "rapports/ListeRapport.h"
 #include "rapports/Rapports.h"
@@ -42,6 +43,8 @@ std::optional<QDate> lireDate(const QString &texte)
 void ouvrirBase(Connection &connexion)
 {
     const QString dossier = Plateforme::cheminApplication();
+    // Shared: a window starting meanwhile does not compact under the report.
+    Maintenance::partagerDossier(dossier);
     const QString cheminIni = dossier + QStringLiteral("/velmara.ini");
     const QString cheminBase = dossier + QLatin1Char('/')
         + LireIniString(cheminIni, QStringLiteral("Base de donnée"), QStringLiteral("Nom"), QStringLiteral("dacorvane"))

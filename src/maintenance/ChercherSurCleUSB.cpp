@@ -1,26 +1,35 @@
 #include "maintenance/ChercherSurCleUSB.h"
 
 #include "jet/EnteteJet.h"
+#include "maintenance/AttributsFichier.h"
 #include "maintenance/ErreurSysteme.h"
+#include "maintenance/Occupation.h"
+#include "maintenance/VerificationCle.h"
 #include "shared/Chemins.h"
 #include "shared/Configuration.h"
+#include "shared/FichierIni.h"
 #include "shared/JournalErreurs.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <utility>
 
 namespace Maintenance {
 
 namespace {
+
+// The files SQLite keeps beside a database.
+constexpr const char *Journaux[] = {"-journal", "-wal", "-shm"};
 
 bool entreeExiste(const QString &chemin)
 {
@@ -85,34 +94,139 @@ void supprimerSansErreur(OperationsFichiers &ops, const QString &chemin)
     }
 }
 
-void copierDepuisCle(OperationsFichiers &ops, const QString &source, const QString &nom)
+// The configured database's file name, read without the reader's message
+// box (the start-up reads it again and shows its error there).
+QString nomBaseConfiguree(const QString &application)
 {
-    const QString application = Plateforme::cheminApplication();
-    const QString dossier = NormaliserRepertoire(application);
+    QString stem = QStringLiteral("dacorvane");
+    try {
+        stem = FichierIni::lireProfilPrive(QStringLiteral("Base de donnée"), QStringLiteral("Nom"), stem,
+                                           application + QStringLiteral("/velmara.ini"))
+                   .trimmed();
+    } catch (const RuntimeError &) {
+    }
+    return stem + QStringLiteral(".mdb");
+}
+
+// Whether two regular files hold the same bytes.
+bool memesOctets(const QString &a, const QString &b)
+{
+    QFile fa(a), fb(b);
+    if (!fa.exists() || !fb.exists() || fa.size() != fb.size() || !fa.open(QIODevice::ReadOnly)
+        || !fb.open(QIODevice::ReadOnly))
+        return false;
+    constexpr qint64 Bloc = 1 << 20;
+    while (!fa.atEnd()) {
+        const QByteArray x = fa.read(Bloc);
+        if (x.isEmpty() || x != fb.read(Bloc))
+            return false;
+    }
+    return fb.atEnd();
+}
+
+// What this start has copied from keys so far.
+struct Copies
+{
+    QString application;
+    QString nomBase;                      // the configured database's file name
+    std::optional<AccesExclusif> acces;   // the folder, exclusive from the first copy on
+    bool baseSauvee = false;              // the configured database is in "OLDCLE.BAK"
+    bool autreSauve = false;              // another file is
+
+    void prendreDossier(OperationsFichiers &ops)
+    {
+        if (acces)
+            return;
+        acces.emplace(application, QStringLiteral("aucun fichier de la clé n'a été copié"));
+        // Leftovers of a start interrupted during a copy.
+        for (const QString &nom : {NomCopieCle, NomConversionCle, NomSauvegardeCleTemporaire}) {
+            if (FichierExiste(application, nom))
+                ops.supprimer(resoudreChemin(NormaliserRepertoire(application) + nom));
+        }
+    }
+};
+
+// The file in place keeps a second name, which then replaces "OLDCLE.BAK":
+// the configured database always, another file only when no file of this
+// start is kept there (a second key must not push out the first one's).
+void sauvegarder(OperationsFichiers &ops, Copies &copies, const QString &destination, bool estLaBase)
+{
+    if (!entreeExiste(destination) || copies.baseSauvee || (!estLaBase && copies.autreSauve))
+        return;
+    const QString dossier = NormaliserRepertoire(copies.application);
+    const QString temporaire = resoudreChemin(dossier + NomSauvegardeCleTemporaire);
+    try {
+        if (!ops.lier(destination, temporaire)) {
+            ops.copier(destination, temporaire);
+            const QString note = garderAttributs(destination, temporaire);
+            if (!note.isEmpty())
+                EnregistrerErreur(QString(), note);
+            ops.synchroniserFichier(temporaire);
+        }
+        ops.synchroniserDossier(copies.application);
+        const QString sauvegarde = resoudreChemin(dossier + NomSauvegardeCle);
+        // A journal goes with its database: an old backup's would damage the
+        // new one, the replaced file's holds what the file needs to be whole.
+        for (const char *suffixe : Journaux)
+            supprimerSansErreur(ops, sauvegarde + QLatin1String(suffixe));
+        ops.renommer(temporaire, sauvegarde);
+        for (const char *suffixe : Journaux) {
+            if (entreeExiste(destination + QLatin1String(suffixe)))
+                ops.renommer(destination + QLatin1String(suffixe), sauvegarde + QLatin1String(suffixe));
+        }
+        ops.synchroniserDossier(copies.application);
+    } catch (...) {
+        supprimerSansErreur(ops, temporaire);
+        throw;
+    }
+    (estLaBase ? copies.baseSauvee : copies.autreSauve) = true;
+}
+
+// Copies the key's file unless the file in place holds the same bytes; true when copied.
+bool copierDepuisCle(OperationsFichiers &ops, Copies &copies, const QString &source, const QString &nom)
+{
+    const QString dossier = NormaliserRepertoire(copies.application);
+    const QString destination = resoudreChemin(dossier + nom);
+    const bool estLaBase = nom.compare(copies.nomBase, Qt::CaseInsensitive) == 0;
+    if (memesOctets(source, destination))
+        return false;
+    const QString nonRemplace = guillemets(destination) + QStringLiteral(" n'a pas été remplacé");
+    if (QFileInfo(destination).isSymLink())
+        throw RuntimeError(Erreurs::AccesChemin,
+                           guillemets(destination) + QStringLiteral(" est un lien symbolique : il n'a pas été "
+                                                                    "remplacé par le fichier de la clé"));
+    copies.prendreDossier(ops);
     const QString temporaire = resoudreChemin(dossier + NomCopieCle);
     try {
         ops.copier(source, temporaire);
         ops.synchroniserFichier(temporaire);
-        const QString destination = resoudreChemin(dossier + nom);
         if (!estUneBase(temporaire))
             throw RuntimeError(Erreurs::FormatNonReconnu,
                                QStringLiteral("Format de base de données non reconnu : le fichier ")
                                    + guillemets(source)
-                                   + QStringLiteral(" n'est pas une base de données reconnue ; ")
-                                   + guillemets(destination) + QStringLiteral(" n'a pas été remplacé"));
+                                   + QStringLiteral(" n'est pas une base de données reconnue ; ") + nonRemplace);
+        verifierFichierCle(temporaire, source, estLaBase, resoudreChemin(dossier + NomConversionCle));
+        if (entreeExiste(destination)) {
+            const QString note = garderAttributs(destination, temporaire);
+            if (!note.isEmpty())
+                EnregistrerErreur(QString(), note);
+        }
+        verifierNonOuvert(destination, nonRemplace);
+        sauvegarder(ops, copies, destination, estLaBase);
         // The journal of the file being replaced would be played back into
         // the new one at its first opening, damaging it.
-        for (const char *suffixe : {"-journal", "-wal", "-shm"}) {
+        for (const char *suffixe : Journaux) {
             const QString journal = destination + QLatin1String(suffixe);
             if (entreeExiste(journal))
                 ops.supprimer(journal);
         }
         ops.renommer(temporaire, destination);
-        ops.synchroniserDossier(application);
+        ops.synchroniserDossier(copies.application);
     } catch (...) {
         supprimerSansErreur(ops, temporaire);
         throw;
     }
+    return true;
 }
 
 } // namespace
@@ -122,10 +236,19 @@ bool ChercherSurCleUSB(SourceLecteurs &source, OperationsFichiers *operations)
     OperationsFichiers &ops = operations ? *operations : operationsSysteme();
     bool resultat = false;
     try {
-        // Leftover of a start interrupted during a copy.
-        const QString application = Plateforme::cheminApplication();
-        if (FichierExiste(application, NomCopieCle))
-            ops.supprimer(resoudreChemin(NormaliserRepertoire(application) + NomCopieCle));
+        Copies copies;
+        copies.application = Plateforme::cheminApplication();
+        copies.nomBase = nomBaseConfiguree(copies.application);
+        // A leftover of an interrupted copy is removed once the folder is this
+        // start's alone (another instance may be writing its own).
+        if (FichierExiste(copies.application, NomCopieCle) || FichierExiste(copies.application, NomConversionCle)) {
+            try {
+                copies.prendreDossier(ops);
+            } catch (const RuntimeError &e) {
+                if (e.number() != FichierDejaUtilise)
+                    throw;
+            }
+        }
 
         for (const Lecteur &lecteur : source.lecteurs()) {
             if (!lecteur.amovible || lecteur.disquette)
@@ -137,8 +260,8 @@ bool ChercherSurCleUSB(SourceLecteurs &source, OperationsFichiers *operations)
                                    QStringLiteral("Aucune base de données (fichier *.mdb) à la racine "
                                                   "du lecteur amovible ")
                                        + guillemets(lecteur.racine));
-            copierDepuisCle(ops, racine + nom, nom);
-            resultat = true;
+            if (copierDepuisCle(ops, copies, racine + nom, nom))
+                resultat = true;
         }
     } catch (const RuntimeError &e) {
         TraiterErreur(QString(), e);

@@ -96,6 +96,9 @@ RuntimeError erreurEcriture(const Connection &source, int code, const QString &d
         if (const int systeme = sqlite3_system_errno(source.handle()))
             return erreurSysteme(systeme, operation);
     }
+    // The engine's message, taken before the check below replaces it.
+    const RuntimeError moteur = (code & 0xff) == SQLITE_FULL ? erreurSysteme(ENOSPC, operation)
+                                                             : erreurCompactage(source, code, source.path());
     // A damaged source can stop the copy with any error, "disk full" among
     // them: the operator is told the database is damaged.
     if ((code & 0xff) != SQLITE_CORRUPT) {
@@ -104,7 +107,7 @@ RuntimeError erreurEcriture(const Connection &source, int code, const QString &d
             return RuntimeError(Erreurs::NumeroBaseDeDonnees,
                                 QStringLiteral("La base de données est endommagée. (") + defaut + QLatin1Char(')'));
     }
-    return erreurCompactage(source, code, source.path());
+    return moteur;
 }
 
 // VACUUM INTO copies the rows of a damaged source as it reads them and can

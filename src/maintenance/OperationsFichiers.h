@@ -22,7 +22,8 @@ public:
     virtual void renommer(const QString &de, const QString &vers) = 0;
     // Gives the file `existant` the second name `nouveau` (which must not
     // exist). Returns false, changing nothing, when the file system cannot
-    // hold two names for one file (the caller then copies instead).
+    // hold two names for one file, or the names lie on two file systems (the
+    // caller then copies instead).
     virtual bool lier(const QString &existant, const QString &nouveau) = 0;
     // Copies a regular file (a symbolic link is refused, never followed) to
     // `destination`, created or emptied first; keeps the source's modification

@@ -84,8 +84,9 @@ public:
         if (::link(nomSysteme(existant).constData(), nomSysteme(nouveau).constData()) == 0)
             return true;
         const int e = errno;
-        // File systems without hard links (FAT, exFAT) answer EPERM or EOPNOTSUPP.
-        if (e == EPERM || e == EOPNOTSUPP || e == EMLINK)
+        // File systems without hard links (FAT, exFAT) answer EPERM or
+        // EOPNOTSUPP; two file systems, EXDEV.
+        if (e == EPERM || e == EOPNOTSUPP || e == EMLINK || e == EXDEV)
             return false;
         throw erreurSysteme(e, QStringLiteral("lien de ") + guillemets(existant)
                                    + QStringLiteral(" vers ") + guillemets(nouveau));

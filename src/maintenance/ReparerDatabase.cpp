@@ -1,7 +1,9 @@
 #include "maintenance/ReparerDatabase.h"
 
+#include "maintenance/AttributsFichier.h"
 #include "maintenance/CompactageSqlite.h"
 #include "maintenance/ErreurSysteme.h"
+#include "maintenance/Occupation.h"
 #include "shared/Chemins.h"
 #include "shared/Configuration.h"
 #include "shared/JournalErreurs.h"
@@ -10,6 +12,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <sys/stat.h>
 
 namespace Maintenance {
@@ -34,6 +37,12 @@ bool memeNom(const QString &a, const QString &b)
            && dossier == QFileInfo(fb.path()).canonicalFilePath();
 }
 
+void noterAttributs(const QString &note)
+{
+    if (!note.isEmpty())
+        EnregistrerErreur(Contexte, note);
+}
+
 void supprimerSiPresent(OperationsFichiers &ops, const QString &dossierApplication, const QString &nom)
 {
     if (FichierExiste(dossierApplication, nom))
@@ -51,35 +60,72 @@ void supprimerSansErreur(OperationsFichiers &ops, const QString &chemin)
     }
 }
 
+// The file the configured name stands for: a database reached through a
+// symbolic link is compacted where it lies, and the link is kept.
+QString fichierReel(const QString &base)
+{
+    const QFileInfo info(base);
+    if (!info.isSymLink())
+        return base;
+    const QString cible = info.canonicalFilePath();
+    return cible.isEmpty() ? base : cible;
+}
+
+RuntimeError nomReserve(const QString &nom, const QString &usage)
+{
+    return RuntimeError(Erreurs::ArgumentsIncorrects,
+                        QStringLiteral("Le nom ") + guillemets(nom) + QStringLiteral(" est réservé ") + usage
+                            + QStringLiteral(" : la base de données n'a pas été compactée"));
+}
+
+// A configuration naming one of the maintenance files would have the database
+// deleted as a leftover, or the error log compacted in its place.
+void refuserNomsReserves(const QString &base, const QString &reelle, const QString &dossier, const QString &ici)
+{
+    for (const QString &chemin : {base, reelle}) {
+        for (const QString &nom : {NomCopieCompactee, NomSauvegarde, NomSauvegardeTemporaire}) {
+            if (memeNom(chemin, dossier + nom) || memeNom(chemin, ici + nom))
+                throw nomReserve(QFileInfo(chemin).fileName(), QStringLiteral("au compactage"));
+        }
+        if (memeNom(chemin, dossier + NomJournal))
+            throw nomReserve(QFileInfo(chemin).fileName(), QStringLiteral("au journal des erreurs"));
+    }
+}
+
 void reparer(const QString &cheminBase, OperationsFichiers &ops, const Progression &progression)
 {
     const QString application = Plateforme::cheminApplication();
     const QString dossier = NormaliserRepertoire(application);
     const QString journalCopie = NomCopieCompactee + QStringLiteral("-journal");
-
-    // A configuration naming one of the maintenance files would have the
-    // database deleted as a leftover: refuse before touching anything.
     const QString base = resoudreChemin(cheminBase);
-    for (const QString &nom : {NomCopieCompactee, NomSauvegarde, NomSauvegardeTemporaire}) {
-        if (memeNom(base, dossier + nom))
-            throw RuntimeError(Erreurs::ArgumentsIncorrects,
-                               QStringLiteral("Le nom ") + guillemets(QFileInfo(base).fileName())
-                                   + QStringLiteral(" est réservé au compactage : la base de données "
-                                                    "n'a pas été compactée"));
-    }
+    const QString reelle = fichierReel(base);
+    // The copy is written beside the database, so that it takes its place by
+    // a rename even where the database lies on another file system.
+    const QString dossierBase = QFileInfo(reelle).absolutePath();
+    const bool ailleurs = QFileInfo(dossierBase).canonicalFilePath() != QFileInfo(application).canonicalFilePath();
+    const QString ici = ailleurs ? NormaliserRepertoire(dossierBase) : dossier;
+    refuserNomsReserves(base, reelle, dossier, ici);
+
+    const QString consequence = QStringLiteral("la base de données n'a pas été compactée");
+    const AccesExclusif acces(application, consequence);
+    verifierNonOuvert(reelle, consequence);
 
     // Leftovers of a start that did not finish.
     supprimerSiPresent(ops, application, NomSauvegardeTemporaire);
-    supprimerSiPresent(ops, application, NomCopieCompactee);
-    supprimerSiPresent(ops, application, journalCopie);
+    for (const QString &d : ailleurs ? QStringList{application, dossierBase} : QStringList{application}) {
+        supprimerSiPresent(ops, d, NomCopieCompactee);
+        supprimerSiPresent(ops, d, journalCopie);
+    }
 
-    const QString nouveau = resoudreChemin(dossier + NomCopieCompactee);
+    const QString nouveau = resoudreChemin(ici + NomCopieCompactee);
     try {
-        ops.compacter(chaineSourceCompactage(cheminBase), chaineDestinationCompactage(nouveau),
-                      progression);
+        ops.compacter(chaineSourceCompactage(reelle), chaineDestinationCompactage(nouveau), progression);
+        noterAttributs(garderAttributs(reelle, nouveau));
         ops.synchroniserFichier(nouveau);
+        // Another program may have opened the database during the compaction.
+        verifierNonOuvert(reelle, consequence);
     } catch (...) {
-        supprimerSansErreur(ops, resoudreChemin(dossier + journalCopie));
+        supprimerSansErreur(ops, resoudreChemin(ici + journalCopie));
         supprimerSansErreur(ops, nouveau);
         throw;
     }
@@ -88,8 +134,9 @@ void reparer(const QString &cheminBase, OperationsFichiers &ops, const Progressi
     // step; the database never leaves its own name.
     const QString temporaire = resoudreChemin(dossier + NomSauvegardeTemporaire);
     try {
-        if (!ops.lier(base, temporaire)) {
-            ops.copier(base, temporaire);
+        if (!ops.lier(reelle, temporaire)) {
+            ops.copier(reelle, temporaire);
+            noterAttributs(garderAttributs(reelle, temporaire));
             ops.synchroniserFichier(temporaire);
         }
         ops.synchroniserDossier(application);
@@ -105,8 +152,14 @@ void reparer(const QString &cheminBase, OperationsFichiers &ops, const Progressi
     if (entreeExiste(temporaire))
         ops.supprimer(temporaire);
 
-    ops.renommer(nouveau, base);
-    ops.synchroniserDossier(application);
+    try {
+        verifierNonOuvert(reelle, consequence);
+    } catch (...) {
+        supprimerSansErreur(ops, nouveau);
+        throw;
+    }
+    ops.renommer(nouveau, reelle);
+    ops.synchroniserDossier(ailleurs ? dossierBase : application);
 }
 
 } // namespace

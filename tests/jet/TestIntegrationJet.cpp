@@ -3,6 +3,7 @@
 // and "corvane --convertir" for an administrator.
 #include "TestSupport.h"
 #include "jet/ConvertisseurJet.h"
+#include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/ReparerDatabase.h"
 #include "shared/JournalErreurs.h"
 #include "shared/Plateforme.h"
@@ -129,6 +130,45 @@ private slots:
         QCOMPARE(m_boite->textes, QStringList{message});
         QCOMPARE(journal(), QStringList{"ReparerDatabase|" + message});
         QCOMPARE(contenu(chemin("dacorvane.mdb")), endommage);
+        QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "dacorvane.mdb"}));
+    }
+
+    // A key's Jet file is converted, in the converter's process, before it
+    // replaces anything; under the database's name it must be a sales database.
+    void cleJet_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<int>("taille");      // the key's file cut there; 0 whole
+        QTest::addColumn<QString>("erreur");  // part of the one message; "" copied
+        QTest::newRow("sous un autre nom") << "archives.mdb" << 0 << "";
+        QTest::newRow("sous le nom de la base") << "DACORVANE.MDB" << 0 << "(la table « Parametres » manque)";
+        QTest::newRow("tronquée") << "archives.mdb" << 10 * 4096 << "n'a pas pu être lu (";
+    }
+    void cleJet()
+    {
+        QFETCH(QString, nom);
+        QFETCH(int, taille);
+        QFETCH(QString, erreur);
+        QTemporaryDir cle;
+        const QByteArray octets = taille ? jet("testV2000.mdb").left(taille) : jet("testV2000.mdb");
+        ecrire(cle.filePath(nom), octets);
+        TestSupport::creerBase(chemin("MAINTEN.MDB"), TestSupport::schemaMaintenance());
+        TestSupport::creerBase(chemin("dacorvane.mdb"), TestSupport::schemaVentes());
+        const QByteArray locale = contenu(chemin("dacorvane.mdb"));
+        struct : Maintenance::SourceLecteurs {
+            QString racine;
+            std::vector<Maintenance::Lecteur> lecteurs() override { return {{racine, true, false}}; }
+        } lecteurs;
+        lecteurs.racine = cle.path();
+        QCOMPARE(Maintenance::ChercherSurCleUSB(lecteurs), erreur.isEmpty());
+        QCOMPARE(contenu(chemin("dacorvane.mdb")), locale);
+        if (erreur.isEmpty()) {
+            QCOMPARE(m_boite->textes, QStringList());
+            QCOMPARE(contenu(chemin(nom)), octets);
+            return;
+        }
+        QCOMPARE(m_boite->textes.size(), 1);
+        QVERIFY2(m_boite->textes.at(0).contains(erreur), qPrintable(m_boite->textes.at(0)));
         QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "dacorvane.mdb"}));
     }
 

@@ -88,6 +88,12 @@ quint64 inode(const QString &chemin)
     return ::stat(QFile::encodeName(chemin).constData(), &st) == 0 ? quint64(st.st_ino) : 0;
 }
 
+int mode(const QString &chemin)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(chemin).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
 QString etat(const QString &chemin, const QString &courante)
 {
     if (!existe(chemin))

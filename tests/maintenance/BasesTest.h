@@ -25,5 +25,6 @@ QString etat(const QString &chemin, const QString &courante = QStringLiteral("co
 
 bool existe(const QString &chemin);   // an entry of that exact name
 quint64 inode(const QString &chemin);
+int mode(const QString &chemin);      // the permission bits (a link: of the file it names)
 
 } // namespace BasesTest

@@ -81,6 +81,17 @@ private:
         return r;
     }
 
+    // The marker of the database kept in OLDCLE.BAK, "journal" for an error log, or "absent".
+    QString sauvegarde() const
+    {
+        const QString chemin = app(QStringLiteral("OLDCLE.BAK"));
+        if (!existe(chemin))
+            return QStringLiteral("absent");
+        return TestSupport::valeurSql(chemin, QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE name = "
+                                                             "'Telecollectes'")) == QLatin1String("1")
+                   ? marqueur(chemin) : QStringLiteral("journal");
+    }
+
 private slots:
     void initTestCase() { TestSupport::epinglerFrancais(); }
 
@@ -109,35 +120,47 @@ private slots:
         QTest::addColumn<QStringList>("apres");        // files of the application folder
         QTest::addColumn<QString>("base");             // marker of dacorvane.mdb afterwards
         QTest::addColumn<QString>("erreur");           // start of the logged error ("" none)
+        QTest::addColumn<QString>("garde");            // what OLDCLE.BAK holds
 
         const QStringList locaux = {"MAINTEN.MDB", "dacorvane.mdb"};
-        QTest::newRow("aucun lecteur") << QStringList() << false << locaux << "locale" << "";
+        const QStringList sauves = {"MAINTEN.MDB", "OLDCLE.BAK", "dacorvane.mdb"};
+        QTest::newRow("aucun lecteur") << QStringList() << false << locaux << "locale" << "" << "absent";
         QTest::newRow("disquette, jamais lue") << QStringList{"disquette:d:x.mdb", "absente:d:"} << false
-                                               << locaux << "locale" << "";
-        QTest::newRow("même nom que la base") << QStringList{"cle:a:DACORVANE.MDB"} << true << locaux
-                                              << "cle/DACORVANE.MDB" << "";
+                                               << locaux << "locale" << "" << "absent";
+        QTest::newRow("même nom que la base") << QStringList{"cle:a:DACORVANE.MDB"} << true << sauves
+                                              << "cle/DACORVANE.MDB" << "" << "locale";
         QTest::newRow("autre nom") << QStringList{"cle:a:Ventes2026.mdb"} << true
-                                   << QStringList{"MAINTEN.MDB", "Ventes2026.mdb", "dacorvane.mdb"} << "locale" << "";
+                                   << QStringList{"MAINTEN.MDB", "Ventes2026.mdb", "dacorvane.mdb"} << "locale" << ""
+                                   << "absent";
         QTest::newRow("deux fichiers, le premier par nom") << QStringList{"cle:a:b.mdb,A.MDB"} << true
-                                   << QStringList{"A.MDB", "MAINTEN.MDB", "dacorvane.mdb"} << "locale" << "";
-        QTest::newRow("MAINTEN.MDB") << QStringList{"cle:a:MAINTEN.MDB"} << true << locaux << "locale" << "";
+                                   << QStringList{"A.MDB", "MAINTEN.MDB", "dacorvane.mdb"} << "locale" << ""
+                                   << "absent";
+        QTest::newRow("MAINTEN.MDB") << QStringList{"cle:a:MAINTEN.MDB"} << true << sauves << "locale" << ""
+                                     << "journal";
         QTest::newRow("sous-dossier seulement") << QStringList{"cle:a:archives/dacorvane.mdb"} << false
                                    << locaux << "locale"
-                                   << "|N°: 53 Aucune base de données (fichier *.mdb) à la racine du lecteur amovible « ";
-        QTest::newRow("disque fixe") << QStringList{"fixe:f:dacorvane.mdb"} << false << locaux << "locale" << "";
+                                   << "|N°: 53 Aucune base de données (fichier *.mdb) à la racine du lecteur amovible « "
+                                   << "absent";
+        QTest::newRow("disque fixe") << QStringList{"fixe:f:dacorvane.mdb"} << false << locaux << "locale" << ""
+                                     << "absent";
         QTest::newRow("clé sans base, les suivantes sautées")
-            << QStringList{"cle1:a:dacorvane.mdb", "cle2:a:", "cle3:a:dacorvane.mdb"} << true << locaux
-            << "cle1/dacorvane.mdb" << "|N°: 53 Aucune base";
+            << QStringList{"cle1:a:dacorvane.mdb", "cle2:a:", "cle3:a:dacorvane.mdb"} << true << sauves
+            << "cle1/dacorvane.mdb" << "|N°: 53 Aucune base" << "locale";
         QTest::newRow("lecteur illisible, les suivants sautés")
             << QStringList{"absente:a:", "cle:a:dacorvane.mdb"} << false << locaux << "locale"
-            << "|N°: 53 Fichier introuvable (lecture du lecteur amovible « ";
-        QTest::newRow("deux clés, la dernière remplace")
-            << QStringList{"cle1:a:dacorvane.mdb", "cle2:a:DaCorvane.MDB"} << true << locaux
-            << "cle2/DaCorvane.MDB" << "";
+            << "|N°: 53 Fichier introuvable (lecture du lecteur amovible « " << "absent";
+        QTest::newRow("deux clés, la dernière remplace, la base d'avant gardée")
+            << QStringList{"cle1:a:dacorvane.mdb", "cle2:a:DaCorvane.MDB"} << true << sauves
+            << "cle2/DaCorvane.MDB" << "" << "locale";
+        QTest::newRow("le journal puis la base, la base gardée")
+            << QStringList{"cle1:a:MAINTEN.MDB", "cle2:a:dacorvane.mdb"} << true << sauves
+            << "cle2/dacorvane.mdb" << "" << "locale";
         QTest::newRow("fichier caché") << QStringList{"cle:a:.dacorvane.mdb,z.mdb"} << true
-                                       << QStringList{"MAINTEN.MDB", "dacorvane.mdb", "z.mdb"} << "locale" << "";
+                                       << QStringList{"MAINTEN.MDB", "dacorvane.mdb", "z.mdb"} << "locale" << ""
+                                       << "absent";
         QTest::newRow("dossier nommé .mdb") << QStringList{"cle:a:a.mdb/b.txt,c.mdb"} << true
-                                            << QStringList{"MAINTEN.MDB", "c.mdb", "dacorvane.mdb"} << "locale" << "";
+                                            << QStringList{"MAINTEN.MDB", "c.mdb", "dacorvane.mdb"} << "locale" << ""
+                                            << "absent";
     }
 
     void lecteurs()
@@ -161,7 +184,9 @@ private slots:
         QTEST(fichiers(app()), "apres");
         QTEST(marqueur(app(QStringLiteral("dacorvane.mdb"))), "base");
         QFETCH(QString, erreur);
-        const QStringList erreurs = QTest::currentDataTag() == QLatin1String("MAINTEN.MDB")
+        QFETCH(QString, garde);
+        // A key's MAINTEN.MDB replaced the log.
+        const QStringList erreurs = cles.join(QLatin1Char(',')).contains(QLatin1String("MAINTEN"))
                                         ? QStringList() : erreursJournal();
         if (erreur.isEmpty()) {
             QCOMPARE(erreurs, QStringList());
@@ -173,6 +198,70 @@ private slots:
         }
         if (QTest::currentDataTag() == QLatin1String("MAINTEN.MDB"))
             QCOMPARE(marqueur(app(QStringLiteral("MAINTEN.MDB"))), QStringLiteral("cle/MAINTEN.MDB"));
+        QCOMPARE(sauvegarde(), garde);
+    }
+
+    // A key's file replaces nothing before it is checked; under the database's
+    // name it must hold what the start-up opens. A key's file holding the same
+    // bytes as the file in place copies nothing.
+    void verificationDeLaCle_data()
+    {
+        QTest::addColumn<QString>("nom");      // the key's file
+        QTest::addColumn<QString>("defaut");   // SQL run on a sales database, or journal, tronquer, identique
+        QTest::addColumn<QString>("erreur");   // part of the one message; "" copied; "-" nothing copied nor said
+        QTest::newRow("journal d'erreurs sous le nom de la base")
+            << "DACORVANE.MDB" << "journal" << "n'est pas une base de ventes (la table « Parametres » manque)";
+        QTest::newRow("journal d'erreurs sous un autre nom") << "erreurs.mdb" << "journal" << "";
+        QTest::newRow("tronquée, en-tête intact") << "DACORVANE.MDB" << "tronquer" << " de la clé est endommagé (";
+        QTest::newRow("journal des ventes sans ticket")
+            << "DACORVANE.MDB"
+            << "DROP VIEW ReqVentes; CREATE VIEW ReqVentes AS SELECT NoVente, LaDate AS [Date], Total AS Montant, "
+               "TypePaiement AS [Type paiement], Client, NbJeton AS [Nb Jeton], Paye AS [Payé], Rendu FROM Ventes"
+            << "(la colonne « Ticket » de « ReqVentes » manque)";
+        QTest::newRow("télécollectes sans LaDate") << "DACORVANE.MDB"
+                                                   << "ALTER TABLE Telecollectes RENAME COLUMN LaDate TO Jour"
+                                                   << "(la colonne « LaDate » de « Telecollectes » manque)";
+        QTest::newRow("identique à la base en place") << "DACORVANE.MDB" << "identique" << "-";
+    }
+
+    void verificationDeLaCle()
+    {
+        QFETCH(QString, nom);
+        QFETCH(QString, defaut);
+        QFETCH(QString, erreur);
+        QDir().mkpath(lecteur(QStringLiteral("cle")));
+        const QString fichier = lecteur(QStringLiteral("cle/")) + nom;
+        if (defaut == QLatin1String("journal")) {
+            creerMaintenance(fichier);
+        } else if (defaut == QLatin1String("identique")) {
+            QVERIFY(QFile::copy(app(QStringLiteral("dacorvane.mdb")), fichier));
+        } else {
+            creer(fichier, QStringLiteral("clé"), 2000);
+            if (defaut == QLatin1String("tronquer"))
+                QVERIFY(QFile::resize(fichier, QFileInfo(fichier).size() / 2));
+            else
+                TestSupport::executerSql(fichier, defaut);
+        }
+        m_lecteurs.liste.push_back({lecteur(QStringLiteral("cle")), true, false});
+        const quint64 avant = inode(app(QStringLiteral("dacorvane.mdb")));
+
+        QCOMPARE(ChercherSurCleUSB(m_lecteurs), erreur.isEmpty());
+
+        if (erreur.isEmpty()) {
+            QCOMPARE(m_boite->textes, QStringList());
+            QVERIFY(fichiers(app()).contains(nom));
+            return;
+        }
+        QCOMPARE(inode(app(QStringLiteral("dacorvane.mdb"))), avant);
+        QCOMPARE(fichiers(app()), QStringList({"MAINTEN.MDB", "dacorvane.mdb"}));
+        if (erreur == QLatin1String("-")) {
+            QCOMPARE(m_boite->textes, QStringList());
+            return;
+        }
+        QCOMPARE(m_boite->textes.size(), 1);
+        QVERIFY2(m_boite->textes.at(0).startsWith(QStringLiteral("N°: 3049 Le fichier « ") + fichier)
+                     && m_boite->textes.at(0).contains(erreur),
+                 qPrintable(m_boite->textes.at(0)));
     }
 
     // The drive is named in the description of a key without a database.
@@ -210,32 +299,37 @@ private slots:
     // The copy never leaves a half database at its destination.
     void copieInterrompue_data()
     {
+        using O = OperationsDefaillantes::Op;
         QTest::addColumn<int>("op");
         QTest::addColumn<int>("rang");
-        QTest::addColumn<int>("numero");
-        QTest::newRow("clé retirée pendant la copie") << int(OperationsDefaillantes::Op::Copier) << 1 << 57;
-        QTest::newRow("fsync de la copie") << int(OperationsDefaillantes::Op::SynchroniserFichier) << 1 << 57;
-        QTest::newRow("remplacement") << int(OperationsDefaillantes::Op::Renommer) << 1 << 57;
-        QTest::newRow("fsync du remplacement") << int(OperationsDefaillantes::Op::SynchroniserDossier) << 1 << 57;
+        QTest::addColumn<bool>("sauvee");      // the local database is in OLDCLE.BAK
+        QTest::addColumn<bool>("remplacee");   // the key's file took its place
+        QTest::newRow("clé retirée pendant la copie") << int(O::Copier) << 1 << false << false;
+        QTest::newRow("fsync de la copie") << int(O::SynchroniserFichier) << 1 << false << false;
+        QTest::newRow("second nom de la base") << int(O::SynchroniserDossier) << 1 << false << false;
+        QTest::newRow("sauvegarde") << int(O::Renommer) << 1 << false << false;
+        QTest::newRow("remplacement") << int(O::Renommer) << 2 << true << false;
+        QTest::newRow("fsync du remplacement") << int(O::SynchroniserDossier) << 3 << true << true;
     }
 
     void copieInterrompue()
     {
         QFETCH(int, op);
         QFETCH(int, rang);
-        QFETCH(int, numero);
+        QFETCH(bool, sauvee);
+        QFETCH(bool, remplacee);
         ajouterLecteur(QStringLiteral("cle"), true, false, {QStringLiteral("dacorvane.mdb")});
         const quint64 avant = inode(app(QStringLiteral("dacorvane.mdb")));
         OperationsDefaillantes ops;
         ops.echouer(OperationsDefaillantes::Op(op), rang);
-        const bool remplacee = op == int(OperationsDefaillantes::Op::SynchroniserDossier);
         QCOMPARE(ChercherSurCleUSB(m_lecteurs, &ops), false);
         QCOMPARE(marqueur(app(QStringLiteral("dacorvane.mdb"))),
                  remplacee ? QStringLiteral("cle/dacorvane.mdb") : QStringLiteral("locale"));
         QCOMPARE(inode(app(QStringLiteral("dacorvane.mdb"))) == avant, !remplacee);
-        QCOMPARE(fichiers(app()), QStringList({"MAINTEN.MDB", "dacorvane.mdb"}));
+        QCOMPARE(sauvegarde(), sauvee ? QStringLiteral("locale") : QStringLiteral("absent"));
+        QCOMPARE(fichiers(app()).size(), sauvee ? 3 : 2);
         QCOMPARE(erreursJournal().size(), 1);
-        QVERIFY(erreursJournal().at(0).startsWith(QStringLiteral("|N°: %1 ").arg(numero)));
+        QVERIFY(erreursJournal().at(0).startsWith(QStringLiteral("|N°: 57 ")));
         QCOMPARE(ops.fichiersOuverts, QStringList());
     }
 
@@ -289,7 +383,11 @@ private slots:
         QVERIFY(ChercherSurCleUSB(m_lecteurs));
         QCOMPARE(TestSupport::valeurSql(locale, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
         QCOMPARE(TestSupport::valeurSql(locale, tickets), attendus);
-        QCOMPARE(fichiers(app()), QStringList({"MAINTEN.MDB", "dacorvane.mdb"}));
+        // The journal went with the replaced database, which it keeps whole.
+        QCOMPARE(fichiers(app()), QStringList({"MAINTEN.MDB", "OLDCLE.BAK", "OLDCLE.BAK-journal", "dacorvane.mdb"}));
+        QCOMPARE(TestSupport::valeurSql(app(QStringLiteral("OLDCLE.BAK")), QStringLiteral("PRAGMA integrity_check")),
+                 QStringLiteral("ok"));
+        QCOMPARE(sauvegarde(), QStringLiteral("locale"));
     }
 
     // The machine's reader, on a /proc and /sys tree built in a temporary folder.

@@ -2,6 +2,7 @@
 #include "OperationsDefaillantes.h"
 #include "TestSupport.h"
 
+#include "maintenance/CompactageSqlite.h"
 #include "maintenance/ReparerDatabase.h"
 #include "shared/JournalErreurs.h"
 #include "shared/Plateforme.h"
@@ -13,6 +14,7 @@
 #include <QtTest>
 #include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace BasesTest;
@@ -273,16 +275,98 @@ private slots:
         QTest::newRow("NEWK7") << QStringLiteral("NEWK7.mdb");
         QTest::newRow("OLDK7.BAK") << QStringLiteral("OLDK7.BAK");
         QTest::newRow("OLDK7.TMP") << QStringLiteral("oldk7.tmp");
+        QTest::newRow("MAINTEN, le journal des erreurs") << QStringLiteral("MAINTEN.MDB");
     }
 
     void nomReserve()
     {
         QFETCH(QString, nom);
-        creer(chemin(nom), QStringLiteral("courante"));
-        ReparerDatabase(chemin(nom.toUpper()));
+        const bool journal = nom == QLatin1String("MAINTEN.MDB");
+        if (!journal)
+            creer(chemin(nom), QStringLiteral("courante"));
+        ReparerDatabase(chemin(nom.toLower()));
         verifierUneErreur(Erreurs::ArgumentsIncorrects);
-        QCOMPARE(etat(chemin(nom)), QStringLiteral("originale"));
-        QCOMPARE(fichiers().size(), 2);
+        if (!journal)
+            QCOMPARE(etat(chemin(nom)), QStringLiteral("originale"));
+        QCOMPARE(fichiers().size(), journal ? 1 : 2);
+    }
+
+    // The compacted database keeps the old file's permission bits, and its
+    // owner where the process may set them (the superuser).
+    void attributsGardes_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("proprietaire");   // -1: the process's own
+        QTest::newRow("0600") << 0600 << -1;
+        QTest::newRow("0440") << 0440 << -1;
+        QTest::newRow("0640, à un autre utilisateur") << 0640 << 65534;
+    }
+
+    void attributsGardes()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, proprietaire);
+        if (proprietaire >= 0 && ::geteuid() != 0)
+            QSKIP("only the superuser gives a file to another user");
+        creer(base(), QStringLiteral("courante"));
+        if (proprietaire >= 0)
+            QCOMPARE(::chown(QFile::encodeName(base()).constData(), uid_t(proprietaire), gid_t(proprietaire)), 0);
+        QCOMPARE(::chmod(QFile::encodeName(base()).constData(), mode_t(mode)), 0);
+        ReparerDatabase(base());
+        verifierAucuneErreur();
+        QCOMPARE(etat(base()), QStringLiteral("compactée"));
+        QCOMPARE(BasesTest::mode(base()), mode);
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(base()).constData(), &st), 0);
+        QCOMPARE(int(st.st_uid), proprietaire >= 0 ? proprietaire : int(::geteuid()));
+    }
+
+    // A database out of the application folder: reached by a symbolic link
+    // (kept, the file it names compacted where it lies), or named with a path,
+    // on another file system (/dev/shm) too. The copy is written beside it,
+    // the backup is in the application folder, nothing is left behind.
+    void baseAilleurs_data()
+    {
+        QTest::addColumn<QString>("racine");   // where the database lies; "" a temporary folder
+        QTest::addColumn<bool>("lien");
+        QTest::newRow("lien symbolique") << QString() << true;
+        QTest::newRow("lien vers un autre système de fichiers") << QStringLiteral("/dev/shm") << true;
+        QTest::newRow("nom avec un chemin, autre système de fichiers") << QStringLiteral("/dev/shm") << false;
+    }
+
+    void baseAilleurs()
+    {
+        QFETCH(QString, racine);
+        QFETCH(bool, lien);
+        if (!racine.isEmpty() && !QFileInfo(racine).isWritable())
+            QSKIP("no other file system to write to");
+        QTemporaryDir ailleurs(racine.isEmpty() ? QDir::tempPath() + QStringLiteral("/ailleurs")
+                                                : racine + QStringLiteral("/corvane"));
+        const QString vraie = ailleurs.filePath(QStringLiteral("kiosque.mdb"));
+        creer(vraie, QStringLiteral("courante"));
+        if (lien)
+            QVERIFY(QFile::link(vraie, base()));
+        ReparerDatabase(lien ? base() : vraie);
+        verifierAucuneErreur();
+        QCOMPARE(QFileInfo(base()).isSymLink(), lien);
+        QCOMPARE(etat(vraie), QStringLiteral("compactée"));
+        QCOMPARE(mode(vraie), 0600);
+        QCOMPARE(etat(sauvegarde()), QStringLiteral("originale"));
+        QCOMPARE(QDir(ailleurs.path()).entryList(QDir::Files), QStringList{QStringLiteral("kiosque.mdb")});
+        QVERIFY(!existe(copie()));
+    }
+
+    // A full disk under the copy says so, and only so.
+    void disquePlein()
+    {
+        creer(base(), QStringLiteral("courante"));
+        try {
+            compacterSqlite(chaineSourceCompactage(base()), chaineDestinationCompactage(QStringLiteral("/dev/full")), {});
+            QFAIL("compacted onto a full device");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.number(), int(Erreurs::DisqueSature));
+            QCOMPARE(e.description(), QStringLiteral("Disque plein (écriture de la copie compactée « /dev/full »)"));
+        }
     }
 
     // A crash after the backup took the database's second name, before the

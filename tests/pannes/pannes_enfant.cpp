@@ -8,6 +8,8 @@
 //     cle         the copy from the removable drive RACINE
 //     demarrage   the window's start-up (Form_Load), then its shut-down
 //     verrou      holds BEGIN EXCLUSIVE on the file DOSSIER until standard input closes
+//     tenir       the window's start-up, then holds the folder until standard input closes
+//     sqlite3     the sqlite3 shell on the file DOSSIER (after dropping the rights)
 //
 // Each message box, the result and an unhandled error are written to standard
 // output, one JSON object a line.
@@ -64,7 +66,7 @@ private:
 int usage()
 {
     std::fprintf(stderr, "usage: pannes_enfant [--taille-max N] [--sans-droits] [--cle RACINE] "
-                         "reparer|cle|demarrage|verrou DOSSIER\n");
+                         "reparer|cle|demarrage|verrou|tenir|sqlite3 DOSSIER\n");
     return 2;
 }
 
@@ -130,6 +132,13 @@ int main(int argc, char **argv)
     }
     if (action == QLatin1String("verrou"))
         return verrouiller(dossier);
+    if (action == QLatin1String("sqlite3")) {
+        const QByteArray fichier = QFile::encodeName(dossier);
+        // Interactive: each answer is flushed with the next prompt.
+        ::execlp("sqlite3", "sqlite3", "-interactive", fichier.constData(), static_cast<char *>(nullptr));
+        std::perror("sqlite3");
+        return 3;
+    }
 
     QApplication application(argc, argv);
     const QLocale fr(QLocale::French, QLocale::France);
@@ -152,6 +161,13 @@ int main(int argc, char **argv)
             ecrire({{QStringLiteral("ventes"), fenetre.RsVentes.recordCount()}});
         } catch (const RuntimeError &e) {
             ecrire({{QStringLiteral("erreur"), e.number()}, {QStringLiteral("description"), e.description()}});
+        }
+        fenetre.Form_Unload();
+    } else if (action == QLatin1String("tenir")) {
+        FrmGestion fenetre;
+        fenetre.Form_Load();
+        ecrire({{QStringLiteral("ventes"), fenetre.RsVentes.recordCount()}});
+        while (std::fgetc(stdin) != EOF) {
         }
         fenetre.Form_Unload();
     } else {

@@ -8,6 +8,7 @@
 
 #include "FrmGestion/FrmGestion.h"
 #include "maintenance/ChercherSurCleUSB.h"
+#include "maintenance/Occupation.h"
 #include "maintenance/ReparerDatabase.h"
 #include "shared/JournalErreurs.h"
 #include "shared/Plateforme.h"
@@ -22,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <map>
+#include <signal.h>
 #include <memory>
 #include <unistd.h>
 
@@ -124,22 +126,34 @@ Enfant lancer(const QStringList &arguments)
     return e;
 }
 
-// Another program holding an exclusive lock on a database until it is told to let go.
-class Verrou
+// Another process that holds the folder or a database (a lock, a window, a
+// shell) until it is told to let go; ready once its output shows `marque`.
+class Detenteur
 {
 public:
-    explicit Verrou(const QString &fichier)
+    Detenteur(const QStringList &arguments, const QByteArray &marque, const QByteArray &commande = {})
     {
         m_p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_p.start(programmeEnfant(), {QStringLiteral("verrou"), fichier});
-        m_p.waitForReadyRead(60000);
-        m_tenu = m_p.readLine().contains("\"verrou\":true");
+        m_p.start(programmeEnfant(), arguments);
+        m_p.write(commande);
+        QByteArray sortie;
+        while (!sortie.contains(marque) && m_p.waitForReadyRead(60000))
+            sortie += m_p.readAll();
+        m_tenu = sortie.contains(marque);
     }
-    ~Verrou() { relacher(); }
+    ~Detenteur() { relacher(); }
     bool tenu() const { return m_tenu && m_p.state() == QProcess::Running; }
+    int code() { return m_p.state() == QProcess::Running ? -1 : m_p.exitCode(); }
+    void ecrire(const QByteArray &commande) { m_p.write(commande); }
     void relacher()
     {
         m_p.closeWriteChannel();
+        if (!m_p.waitForFinished(60000))
+            m_p.kill();
+    }
+    void tuer()
+    {
+        ::kill(pid_t(m_p.processId()), SIGKILL);
         m_p.waitForFinished(60000);
     }
 
@@ -306,9 +320,10 @@ private slots:
         QFETCH(QStringList, verrouilles);
         QFETCH(int, journalisees);
         const QByteArray base = lire(app(Base));
-        std::vector<std::unique_ptr<Verrou>> verrous;
+        std::vector<std::unique_ptr<Detenteur>> verrous;
         for (const QString &nom : verrouilles) {
-            verrous.push_back(std::make_unique<Verrou>(app(nom)));
+            verrous.push_back(std::make_unique<Detenteur>(QStringList{QStringLiteral("verrou"), app(nom)},
+                                                          "\"verrou\":true"));
             QVERIFY(verrous.back()->tenu());
         }
 
@@ -325,6 +340,86 @@ private slots:
         QCOMPARE(lire(app(Base)), base);
         QVERIFY(!existe(app(QStringLiteral("NEWK7.MDB"))));
         verifierIntactes();
+    }
+
+    // Another Corvane on the folder, or a shell with the database open: neither
+    // the compaction nor the key's copy replaces anything, the message says who
+    // holds it, and the shell's next write lands in the database. A holder
+    // killed lets go of the folder. As the superuser and as an ordinary user.
+    void baseOccupee_data()
+    {
+        QTest::addColumn<bool>("ordinaire");
+        QTest::addColumn<QString>("detenteur");   // tenir: a window; sqlite3: the shell; tue: a window killed
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("message");     // what the one message says after the file; "" none
+        const QString corvane = QStringLiteral(" : déjà utilisé par un autre Corvane ; ");
+        const QString shell = QStringLiteral(" : déjà utilisé par un autre programme (sqlite3, processus ");
+        for (const bool ordinaire : {false, true}) {
+            const char *qui = ordinaire ? ", utilisateur ordinaire" : "";
+            QTest::addRow("autre Corvane, compactage%s", qui)
+                << ordinaire << "tenir" << "reparer" << corvane + "la base de données n'a pas été compactée";
+            QTest::addRow("autre Corvane, clé%s", qui)
+                << ordinaire << "tenir" << "cle" << corvane + "aucun fichier de la clé n'a été copié";
+            QTest::addRow("sqlite3, compactage%s", qui) << ordinaire << "sqlite3" << "reparer" << shell;
+            QTest::addRow("sqlite3, clé%s", qui) << ordinaire << "sqlite3" << "cle" << shell;
+            QTest::addRow("Corvane tué%s", qui) << ordinaire << "tue" << "reparer" << QString();
+        }
+    }
+
+    void baseOccupee()
+    {
+        QFETCH(bool, ordinaire);
+        QFETCH(QString, detenteur);
+        QFETCH(QString, action);
+        QFETCH(QString, message);
+        creer(cle(Base), QStringLiteral("clé"), 100);
+        QFile::setPermissions(m_tmp->path(), QFileDevice::Permissions(0x7755));
+        ouvrirATous(cle());
+        QStringList droits;
+        if (ordinaire) {
+            droits << QStringLiteral("--sans-droits");
+            for (const QString &nom : QDir(app()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotDot))
+                if (::geteuid() == 0 && ::chown(QFile::encodeName(app(nom)).constData(), 65534, 65534) != 0)
+                    QFAIL("chown");
+        }
+        const bool shell = detenteur == QLatin1String("sqlite3");
+        Detenteur d(droits + (shell ? QStringList{QStringLiteral("sqlite3"), app(Base)}
+                                    : QStringList{QStringLiteral("tenir"), app()}),
+                    shell ? "pret" : "\"ventes\"", shell ? "SELECT 'pret';\n" : "");
+        if (d.code() == 3)
+            QSKIP("the superuser's rights cannot be dropped on this machine (setuid refused)");
+        QVERIFY(d.tenu());
+        if (detenteur == QLatin1String("tue"))
+            d.tuer();
+        auto avant = empreintes(app());
+
+        const Enfant e = lancer(droits + QStringList{QStringLiteral("--cle"), cle(), action, app()});
+
+        QCOMPARE(e.code, 0);
+        QCOMPARE(nombreVentes(app(Base)), ventesRestantes(Ventes));
+        QVERIFY(!existe(app(QStringLiteral("NEWK7.MDB"))));
+        if (message.isEmpty()) {
+            QCOMPARE(e.messages, QStringList());
+            QCOMPARE(etat(app(Base)), QStringLiteral("compactée"));
+            return;
+        }
+        QCOMPARE(e.messages.size(), 1);
+        QVERIFY2(e.messages.at(0).startsWith(QStringLiteral("N°: 3045 Impossible d'utiliser « "))
+                     && e.messages.at(0).contains(message),
+                 qPrintable(e.messages.at(0)));
+        const QString contexte = action == QLatin1String("reparer") ? QStringLiteral("ReparerDatabase") : QString();
+        QCOMPARE(erreursJournal().value(0), contexte + QLatin1Char('|') + e.messages.at(0));
+        auto apres = empreintes(app());
+        apres.erase(Journal);
+        avant.erase(Journal);
+        QVERIFY(apres == avant);
+        if (shell) {
+            d.ecrire("INSERT INTO Telecollectes VALUES (77, '2026-02-02 00:00:00', 'écrite');\n");
+            d.relacher();
+            QCOMPARE(TestSupport::valeurSql(app(Base), QStringLiteral("SELECT Ticket FROM Telecollectes "
+                                                                      "WHERE NoTelecollecte = 77")),
+                     QStringLiteral("écrite"));
+        }
     }
 
     // The disk fills while the compaction writes its copy, or while the key's
