@@ -8,7 +8,6 @@
 
 #include "FrmGestion/FrmGestion.h"
 #include "maintenance/ChercherSurCleUSB.h"
-#include "maintenance/Occupation.h"
 #include "maintenance/ReparerDatabase.h"
 #include "shared/JournalErreurs.h"
 #include "shared/Plateforme.h"
@@ -24,6 +23,7 @@
 #include <QtTest>
 #include <map>
 #include <signal.h>
+#include <sys/stat.h>
 #include <memory>
 #include <unistd.h>
 
@@ -305,7 +305,7 @@ private slots:
     }
 
     // Another program holds the database or the log: the compaction gives up
-    // after the engine's busy timeout, the log write too (the message is
+    // at once, the log write after the engine's busy timeout (the message is
     // still shown), and neither waits for the other program to let go.
     void verrouAutreProgramme_data()
     {
@@ -332,8 +332,8 @@ private slots:
         for (const auto &v : verrous)
             QVERIFY(v->tenu());   // given up while the other program still holds its lock
         QCOMPARE(m_boite->textes.size(), 1);
-        QVERIFY2(m_boite->textes.at(0).startsWith(
-                     QStringLiteral("N°: -2147467259 La base de données est verrouillée par un autre programme.")),
+        QVERIFY2(m_boite->textes.at(0).startsWith(QStringLiteral("N°: 3045 Impossible d'utiliser « ") + app(Base)
+                                                  + QStringLiteral(" » : déjà utilisé par un autre programme (")),
                  qPrintable(m_boite->textes.at(0)));
         verrous.clear();
         QCOMPARE(erreursJournal().size(), journalisees);
@@ -420,6 +420,32 @@ private slots:
                                                                       "WHERE NoTelecollecte = 77")),
                      QStringLiteral("écrite"));
         }
+    }
+
+    // An ordinary user compacts a database of the superuser's (in a folder it
+    // may write): the copy cannot keep the owner, and the log says so.
+    void proprietaireNonGarde()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only the superuser can give the database an owner the compaction cannot keep");
+        QFile::setPermissions(m_tmp->path(), QFileDevice::Permissions(0x7755));
+        ouvrirATous(app());
+        QVERIFY(::chmod(QFile::encodeName(app()).constData(), 0777) == 0
+                && ::chmod(QFile::encodeName(app(Journal)).constData(), 0666) == 0);
+
+        const Enfant e = lancer({QStringLiteral("--sans-droits"), QStringLiteral("reparer"), app()});
+
+        if (e.code == 3)
+            QSKIP("the superuser's rights cannot be dropped on this machine (setuid refused)");
+        QCOMPARE(e.messages, QStringList());
+        QCOMPARE(etat(app(Base)), QStringLiteral("compactée"));
+        QCOMPARE(BasesTest::mode(app(Base)), 0644);
+        const QStringList notes = erreursJournal();
+        QVERIFY(!notes.isEmpty());
+        for (const QString &note : notes)
+            QVERIFY2(note.startsWith(QStringLiteral("ReparerDatabase|Le propriétaire du fichier (uid 0, gid 0) n'a pas "
+                                                    "été gardé : Permission refusée (attributs de « ")),
+                     qPrintable(note));
     }
 
     // The disk fills while the compaction writes its copy, or while the key's
