@@ -12,8 +12,11 @@
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
 #include <QStringList>
 #include <algorithm>
 #include <cerrno>
@@ -124,10 +127,48 @@ bool memesOctets(const QString &a, const QString &b)
     return fb.atEnd();
 }
 
+// "size:sha256" of a file, "" when it cannot be read.
+QByteArray empreinte(const QString &chemin)
+{
+    QFile f(chemin);
+    QCryptographicHash hachage(QCryptographicHash::Sha256);
+    if (!f.open(QIODevice::ReadOnly) || !hachage.addData(&f))
+        return {};
+    return QByteArray::number(f.size()) + ':' + hachage.result().toHex();
+}
+
+// The fingerprints of CLEUSB.EMP, one "NAME<TAB>size:sha256" a line, by upper-cased name.
+QHash<QString, QByteArray> lireEmpreintes(const QString &application)
+{
+    QHash<QString, QByteArray> r;
+    QFile f(resoudreChemin(NormaliserRepertoire(application) + NomEmpreintesCle));
+    if (!f.open(QIODevice::ReadOnly))
+        return r;
+    for (const QByteArray &ligne : f.read(1 << 20).split('\n')) {
+        const qsizetype tab = ligne.indexOf('\t');
+        if (tab > 0)
+            r.insert(QString::fromUtf8(ligne.left(tab)).toUpper(), ligne.mid(tab + 1));
+    }
+    return r;
+}
+
+// Written beside and renamed. A lost file only costs one more copy at the
+// next start, so a failure here is not reported.
+void ecrireEmpreintes(const QString &application, const QHash<QString, QByteArray> &empreintes)
+{
+    QSaveFile f(resoudreChemin(NormaliserRepertoire(application) + NomEmpreintesCle));
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    for (auto it = empreintes.cbegin(); it != empreintes.cend(); ++it)
+        f.write(it.key().toUtf8() + '\t' + it.value() + '\n');
+    f.commit();
+}
+
 // What this start has copied from keys so far.
 struct Copies
 {
     QString application;
+    QHash<QString, QByteArray> empreintes;   // CLEUSB.EMP
     QString nomBase;                      // the configured database's file name
     std::optional<AccesExclusif> acces;   // the folder, exclusive from the first copy on
     bool baseSauvee = false;              // the configured database is in "OLDCLE.BAK"
@@ -190,6 +231,9 @@ bool copierDepuisCle(OperationsFichiers &ops, Copies &copies, const QString &sou
     const bool estLaBase = nom.compare(copies.nomBase, Qt::CaseInsensitive) == 0;
     if (memesOctets(source, destination))
         return false;
+    const QByteArray deja = copies.empreintes.value(nom.toUpper());
+    if (!deja.isEmpty() && entreeExiste(destination) && empreinte(source) == deja)
+        return false;
     const QString nonRemplace = guillemets(destination) + QStringLiteral(" n'a pas été remplacé");
     if (QFileInfo(destination).isSymLink())
         throw RuntimeError(Erreurs::AccesChemin,
@@ -220,8 +264,11 @@ bool copierDepuisCle(OperationsFichiers &ops, Copies &copies, const QString &sou
             if (entreeExiste(journal))
                 ops.supprimer(journal);
         }
+        const QByteArray copiee = empreinte(temporaire);
         ops.renommer(temporaire, destination);
         ops.synchroniserDossier(copies.application);
+        copies.empreintes.insert(nom.toUpper(), copiee);
+        ecrireEmpreintes(copies.application, copies.empreintes);
     } catch (...) {
         supprimerSansErreur(ops, temporaire);
         throw;
@@ -239,6 +286,7 @@ bool ChercherSurCleUSB(SourceLecteurs &source, OperationsFichiers *operations)
         Copies copies;
         copies.application = Plateforme::cheminApplication();
         copies.nomBase = nomBaseConfiguree(copies.application);
+        copies.empreintes = lireEmpreintes(copies.application);
         // A leftover of an interrupted copy is removed once the folder is this
         // start's alone (another instance may be writing its own).
         if (FichierExiste(copies.application, NomCopieCle) || FichierExiste(copies.application, NomConversionCle)) {

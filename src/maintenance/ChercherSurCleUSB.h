@@ -14,6 +14,10 @@ inline const QString NomCopieCle = QStringLiteral("CLEUSB.TMP");
 // counterpart), and its second name while it takes that place.
 inline const QString NomSauvegardeCle = QStringLiteral("OLDCLE.BAK");
 inline const QString NomSauvegardeCleTemporaire = QStringLiteral("OLDCLE.TMP");
+// The key's files copied so far, by name (size and SHA-256 of each copy): the
+// compaction changes the copied database's bytes, and a key left plugged in
+// must not replace it again at every start.
+inline const QString NomEmpreintesCle = QStringLiteral("CLEUSB.EMP");
 
 // Visits every removable drive in mount-point order (floppy drives skipped
 // without being read) and copies the first "*.mdb" of its root folder (names
@@ -21,7 +25,8 @@ inline const QString NomSauvegardeCleTemporaire = QStringLiteral("OLDCLE.TMP");
 // no hidden dot-file) into the application folder under the same name,
 // replacing a file of that name (whose case on disk is kept). A later drive's
 // file replaces an earlier copy. A key's file that holds the same bytes as the
-// file in place copies nothing. Otherwise it is copied beside, fsync'd and
+// file in place, or as the copy an earlier start made of it under that name
+// (CLEUSB.EMP; the file in place still there), copies nothing. Otherwise it is copied beside, fsync'd and
 // checked (VerificationCle.h: a database that opens and passes its check;
 // the configured database's name must hold what the start-up opens) before
 // it replaces anything, the application folder held exclusive (Occupation.h)

@@ -4,6 +4,7 @@
 
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/Lecteurs.h"
+#include "maintenance/ReparerDatabase.h"
 #include "shared/JournalErreurs.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
@@ -38,9 +39,11 @@ void ecrire(const QString &chemin, const QByteArray &octets)
     f.write(octets);
 }
 
+// The files of a folder, the fingerprints of the key's copies aside.
 QStringList fichiers(const QString &dossier)
 {
     QStringList noms = QDir(dossier).entryList(QDir::Files | QDir::Hidden, QDir::NoSort);
+    noms.removeOne(QStringLiteral("CLEUSB.EMP"));
     noms.sort();
     return noms;
 }
@@ -262,6 +265,25 @@ private slots:
         QVERIFY2(m_boite->textes.at(0).startsWith(QStringLiteral("N°: 3049 Le fichier « ") + fichier)
                      && m_boite->textes.at(0).contains(erreur),
                  qPrintable(m_boite->textes.at(0)));
+    }
+
+    // A key left plugged in: its database, compacted since the copy, is not
+    // replaced again, and the database from before the key stays kept.
+    void cleLaisseeBranchee()
+    {
+        ajouterLecteur(QStringLiteral("cle"), true, false, {QStringLiteral("dacorvane.mdb")});
+        QVERIFY(ChercherSurCleUSB(m_lecteurs));
+        Maintenance::ReparerDatabase(app(QStringLiteral("dacorvane.mdb")));
+        const quint64 compactee = inode(app(QStringLiteral("dacorvane.mdb")));
+        QVERIFY(!ChercherSurCleUSB(m_lecteurs));
+        QCOMPARE(inode(app(QStringLiteral("dacorvane.mdb"))), compactee);
+        QCOMPARE(sauvegarde(), QStringLiteral("locale"));
+        QCOMPARE(m_boite->textes, QStringList());
+        // Another file on the key is copied.
+        QFile::remove(lecteur(QStringLiteral("cle/dacorvane.mdb")));
+        creer(lecteur(QStringLiteral("cle/dacorvane.mdb")), QStringLiteral("cle2"), 40);
+        QVERIFY(ChercherSurCleUSB(m_lecteurs));
+        QCOMPARE(marqueur(app(QStringLiteral("dacorvane.mdb"))), QStringLiteral("cle2"));
     }
 
     // The drive is named in the description of a key without a database.
