@@ -1,9 +1,10 @@
-// Failing machines at start-up: a folder the program may not write, a log or
-// a database locked by another process, a full disk, a damaged database, a
-// configuration of binary garbage, a key whose file goes away. Each ends with
+// Failing machines at start-up: a folder the program may not write, a full
+// disk, a damaged database, a configuration of binary garbage, a key whose
+// file goes away (others holding the folder: test_occupation). Each ends with
 // a French message through the step's own trap, and loses nothing: the
 // database and its backup are checked byte for byte and by opening them.
 #include "BasesTest.h"
+#include "DossierPannes.h"
 #include "TestSupport.h"
 
 #include "FrmGestion/FrmGestion.h"
@@ -13,41 +14,17 @@
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <map>
-#include <signal.h>
-#include <sys/stat.h>
 #include <memory>
 #include <unistd.h>
 
 using namespace BasesTest;
+using namespace Pannes;
 
 namespace {
-
-const QString Base = QStringLiteral("dacorvane.mdb");
-const QString Sauvegarde = QStringLiteral("OLDK7.BAK");
-const QString Journal = QStringLiteral("MAINTEN.MDB");
-constexpr int Ventes = 2000;
-
-void ecrire(const QString &chemin, const QByteArray &octets)
-{
-    QFile f(chemin);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(octets) != octets.size())
-        qFatal("cannot write %s", qPrintable(chemin));
-}
-
-QByteArray lire(const QString &chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QByteArray octetsAuHasard(qsizetype n, quint32 graine)
 {
@@ -73,94 +50,6 @@ void creerSansHasard(const QString &chemin)
                        "DELETE FROM Ventes WHERE NoVente > %1 - %1 / 4; COMMIT;")
             .arg(Ventes));
 }
-
-// Every file of a folder with the digest of its bytes.
-std::map<QString, QByteArray> empreintes(const QString &dossier)
-{
-    std::map<QString, QByteArray> r;
-    for (const QString &nom : QDir(dossier).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        r[nom] = QCryptographicHash::hash(lire(QDir(dossier).filePath(nom)), QCryptographicHash::Sha256);
-    return r;
-}
-
-QStringList noms(const std::map<QString, QByteArray> &e)
-{
-    QStringList r;
-    for (const auto &[nom, _] : e)
-        r << nom;
-    return r;
-}
-
-// What the child process wrote: its message boxes and its result.
-struct Enfant
-{
-    QStringList messages;
-    QJsonObject resultat;
-    int code = -1;
-};
-
-QString programmeEnfant()
-{
-    return QStringLiteral(PANNES_ENFANT);
-}
-
-Enfant lancer(const QStringList &arguments)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p.start(programmeEnfant(), arguments);
-    Enfant e;
-    if (!p.waitForFinished(300000)) {
-        p.kill();
-        p.waitForFinished();
-        return e;
-    }
-    for (const QByteArray &ligne : p.readAllStandardOutput().split('\n')) {
-        const QJsonObject o = QJsonDocument::fromJson(ligne).object();
-        if (o.contains(QLatin1String("boite")))
-            e.messages << o.value(QLatin1String("texte")).toString();
-        else if (!o.isEmpty())
-            e.resultat = o;
-    }
-    e.code = p.exitCode();
-    return e;
-}
-
-// Another process that holds the folder or a database (a lock, a window, a
-// shell) until it is told to let go; ready once its output shows `marque`.
-class Detenteur
-{
-public:
-    Detenteur(const QStringList &arguments, const QByteArray &marque, const QByteArray &commande = {})
-    {
-        m_p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_p.start(programmeEnfant(), arguments);
-        m_p.write(commande);
-        QByteArray sortie;
-        while (!sortie.contains(marque) && m_p.waitForReadyRead(60000))
-            sortie += m_p.readAll();
-        m_tenu = sortie.contains(marque);
-    }
-    ~Detenteur() { relacher(); }
-    bool tenu() const { return m_tenu && m_p.state() == QProcess::Running; }
-    int code() { return m_p.state() == QProcess::Running ? -1 : m_p.exitCode(); }
-    void ecrire(const QByteArray &commande) { m_p.write(commande); }
-    void relacher()
-    {
-        m_p.closeWriteChannel();
-        if (!m_p.waitForFinished(60000))
-            m_p.kill();
-    }
-    void tuer()
-    {
-        ::kill(pid_t(m_p.processId()), SIGKILL);
-        m_p.waitForFinished(60000);
-    }
-
-private:
-    QProcess m_p;
-    bool m_tenu = false;
-};
 
 // The key's file goes away, or changes, between the listing and the copy.
 class CleQuiChange : public OperationsFichiers
@@ -194,75 +83,17 @@ private:
 
 } // namespace
 
-class TestPannes : public QObject
+class TestPannes : public Pannes::DossierPannes
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_tmp;
-    std::unique_ptr<TestSupport::BoiteMessageTest> m_boite;
-
-    QString app(const QString &nom = {}) const { return m_tmp->filePath(QStringLiteral("app/") + nom); }
-    QString cle(const QString &nom = {}) const { return m_tmp->filePath(QStringLiteral("cle/") + nom); }
-
-    QStringList erreursJournal() const
-    {
-        QStringList r;
-        const int n = TestSupport::valeurSql(app(Journal), QStringLiteral("SELECT count(*) FROM Erreurs")).toInt();
-        for (int i = 0; i < n; ++i)
-            r << TestSupport::valeurSql(app(Journal), QStringLiteral("SELECT Contexte || '|' || Erreur FROM Erreurs "
-                                                                     "ORDER BY NoErreur LIMIT 1 OFFSET %1")
-                                                          .arg(i));
-        return r;
-    }
-
-    // The database and its backup open and hold what they held.
-    void verifierIntactes()
-    {
-        QCOMPARE(marqueur(app(Base)), QStringLiteral("courante"));
-        QCOMPARE(nombreVentes(app(Base)), ventesRestantes(Ventes));
-        QCOMPARE(TestSupport::valeurSql(app(Base), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
-        QCOMPARE(marqueur(app(Sauvegarde)), QStringLiteral("précédente"));
-        QCOMPARE(TestSupport::valeurSql(app(Sauvegarde), QStringLiteral("PRAGMA integrity_check")),
-                 QStringLiteral("ok"));
-    }
-
-    // The folder readable by all (a child may run as another user).
-    void ouvrirATous(const QString &dossier)
-    {
-        QFile::setPermissions(dossier, QFileDevice::Permissions(0x7755));
-        for (const QString &nom : QDir(dossier).entryList(QDir::Files))
-            QFile::setPermissions(QDir(dossier).filePath(nom), QFileDevice::Permissions(0x6644));
-    }
-
 private slots:
     void initTestCase() { TestSupport::epinglerFrancais(); }
 
-    void init()
-    {
-        m_tmp = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_tmp->isValid());
-        QVERIFY(QDir(m_tmp->path()).mkpath(QStringLiteral("app")));
-        QVERIFY(QDir(m_tmp->path()).mkpath(QStringLiteral("cle")));
-        creer(app(Base), QStringLiteral("courante"), Ventes);
-        creer(app(Sauvegarde), QStringLiteral("précédente"), 100);
-        creerMaintenance(app(Journal));
-        Plateforme::definirCheminApplication(app());
-        reinitialiserRepMaintenance();
-        m_boite = std::make_unique<TestSupport::BoiteMessageTest>();
-    }
+    void init() { preparer(); }
 
-    void cleanup()
-    {
-        m_boite.reset();
-        Maintenance::definirSourceLecteurs(nullptr);
-        QFile::setPermissions(app(), QFileDevice::Permissions(0x7700));
-        m_tmp.reset();
-        Plateforme::definirCheminApplication(QString());
-        reinitialiserRepMaintenance();
-    }
-
-    // The application folder cannot be written (a read-only medium, wrong
+    void cleanup() { nettoyer(); }
     // rights): the compaction and the copy from the key report it, the
     // start-up goes on with the database as it is, nothing changes on disk.
     void dossierEnLectureSeule_data()
@@ -302,150 +133,6 @@ private slots:
         QFile::setPermissions(app(), QFileDevice::Permissions(0x7700));
         QVERIFY(avant == empreintes(app()));
         verifierIntactes();
-    }
-
-    // Another program holds the database or the log: the compaction gives up
-    // at once, the log write after the engine's busy timeout (the message is
-    // still shown), and neither waits for the other program to let go.
-    void verrouAutreProgramme_data()
-    {
-        QTest::addColumn<QStringList>("verrouilles");
-        QTest::addColumn<int>("journalisees");
-        QTest::newRow("base") << QStringList{Base} << 1;
-        QTest::newRow("base et journal") << QStringList{Base, Journal} << 0;
-    }
-
-    void verrouAutreProgramme()
-    {
-        QFETCH(QStringList, verrouilles);
-        QFETCH(int, journalisees);
-        const QByteArray base = lire(app(Base));
-        std::vector<std::unique_ptr<Detenteur>> verrous;
-        for (const QString &nom : verrouilles) {
-            verrous.push_back(std::make_unique<Detenteur>(QStringList{QStringLiteral("verrou"), app(nom)},
-                                                          "\"verrou\":true"));
-            QVERIFY(verrous.back()->tenu());
-        }
-
-        Maintenance::ReparerDatabase(app(Base));
-
-        for (const auto &v : verrous)
-            QVERIFY(v->tenu());   // given up while the other program still holds its lock
-        QCOMPARE(m_boite->textes.size(), 1);
-        QVERIFY2(m_boite->textes.at(0).startsWith(QStringLiteral("N°: 3045 Impossible d'utiliser « ") + app(Base)
-                                                  + QStringLiteral(" » : déjà utilisé par un autre programme (")),
-                 qPrintable(m_boite->textes.at(0)));
-        verrous.clear();
-        QCOMPARE(erreursJournal().size(), journalisees);
-        QCOMPARE(lire(app(Base)), base);
-        QVERIFY(!existe(app(QStringLiteral("NEWK7.MDB"))));
-        verifierIntactes();
-    }
-
-    // Another Corvane on the folder, or a shell with the database open: neither
-    // the compaction nor the key's copy replaces anything, the message says who
-    // holds it, and the shell's next write lands in the database. A holder
-    // killed lets go of the folder. As the superuser and as an ordinary user.
-    void baseOccupee_data()
-    {
-        QTest::addColumn<bool>("ordinaire");
-        QTest::addColumn<QString>("detenteur");   // tenir: a window; sqlite3: the shell; tue: a window killed
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("message");     // what the one message says after the file; "" none
-        const QString corvane = QStringLiteral(" : déjà utilisé par un autre Corvane ; ");
-        const QString shell = QStringLiteral(" : déjà utilisé par un autre programme (sqlite3, processus ");
-        for (const bool ordinaire : {false, true}) {
-            const char *qui = ordinaire ? ", utilisateur ordinaire" : "";
-            QTest::addRow("autre Corvane, compactage%s", qui)
-                << ordinaire << "tenir" << "reparer" << corvane + "la base de données n'a pas été compactée";
-            QTest::addRow("autre Corvane, clé%s", qui)
-                << ordinaire << "tenir" << "cle" << corvane + "aucun fichier de la clé n'a été copié";
-            QTest::addRow("sqlite3, compactage%s", qui) << ordinaire << "sqlite3" << "reparer" << shell;
-            QTest::addRow("sqlite3, clé%s", qui) << ordinaire << "sqlite3" << "cle" << shell;
-            QTest::addRow("Corvane tué%s", qui) << ordinaire << "tue" << "reparer" << QString();
-        }
-    }
-
-    void baseOccupee()
-    {
-        QFETCH(bool, ordinaire);
-        QFETCH(QString, detenteur);
-        QFETCH(QString, action);
-        QFETCH(QString, message);
-        creer(cle(Base), QStringLiteral("clé"), 100);
-        QFile::setPermissions(m_tmp->path(), QFileDevice::Permissions(0x7755));
-        ouvrirATous(cle());
-        QStringList droits;
-        if (ordinaire) {
-            droits << QStringLiteral("--sans-droits");
-            for (const QString &nom : QDir(app()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotDot))
-                if (::geteuid() == 0 && ::chown(QFile::encodeName(app(nom)).constData(), 65534, 65534) != 0)
-                    QFAIL("chown");
-        }
-        const bool shell = detenteur == QLatin1String("sqlite3");
-        Detenteur d(droits + (shell ? QStringList{QStringLiteral("sqlite3"), app(Base)}
-                                    : QStringList{QStringLiteral("tenir"), app()}),
-                    shell ? "pret" : "\"ventes\"", shell ? "SELECT 'pret';\n" : "");
-        if (d.code() == 3)
-            QSKIP("the superuser's rights cannot be dropped on this machine (setuid refused)");
-        QVERIFY(d.tenu());
-        if (detenteur == QLatin1String("tue"))
-            d.tuer();
-        auto avant = empreintes(app());
-
-        const Enfant e = lancer(droits + QStringList{QStringLiteral("--cle"), cle(), action, app()});
-
-        QCOMPARE(e.code, 0);
-        QCOMPARE(nombreVentes(app(Base)), ventesRestantes(Ventes));
-        QVERIFY(!existe(app(QStringLiteral("NEWK7.MDB"))));
-        if (message.isEmpty()) {
-            QCOMPARE(e.messages, QStringList());
-            QCOMPARE(etat(app(Base)), QStringLiteral("compactée"));
-            return;
-        }
-        QCOMPARE(e.messages.size(), 1);
-        QVERIFY2(e.messages.at(0).startsWith(QStringLiteral("N°: 3045 Impossible d'utiliser « "))
-                     && e.messages.at(0).contains(message),
-                 qPrintable(e.messages.at(0)));
-        const QString contexte = action == QLatin1String("reparer") ? QStringLiteral("ReparerDatabase") : QString();
-        QCOMPARE(erreursJournal().value(0), contexte + QLatin1Char('|') + e.messages.at(0));
-        auto apres = empreintes(app());
-        apres.erase(Journal);
-        avant.erase(Journal);
-        QVERIFY(apres == avant);
-        if (shell) {
-            d.ecrire("INSERT INTO Telecollectes VALUES (77, '2026-02-02 00:00:00', 'écrite');\n");
-            d.relacher();
-            QCOMPARE(TestSupport::valeurSql(app(Base), QStringLiteral("SELECT Ticket FROM Telecollectes "
-                                                                      "WHERE NoTelecollecte = 77")),
-                     QStringLiteral("écrite"));
-        }
-    }
-
-    // An ordinary user compacts a database of the superuser's (in a folder it
-    // may write): the copy cannot keep the owner, and the log says so.
-    void proprietaireNonGarde()
-    {
-        if (::geteuid() != 0)
-            QSKIP("only the superuser can give the database an owner the compaction cannot keep");
-        QFile::setPermissions(m_tmp->path(), QFileDevice::Permissions(0x7755));
-        ouvrirATous(app());
-        QVERIFY(::chmod(QFile::encodeName(app()).constData(), 0777) == 0
-                && ::chmod(QFile::encodeName(app(Journal)).constData(), 0666) == 0);
-
-        const Enfant e = lancer({QStringLiteral("--sans-droits"), QStringLiteral("reparer"), app()});
-
-        if (e.code == 3)
-            QSKIP("the superuser's rights cannot be dropped on this machine (setuid refused)");
-        QCOMPARE(e.messages, QStringList());
-        QCOMPARE(etat(app(Base)), QStringLiteral("compactée"));
-        QCOMPARE(BasesTest::mode(app(Base)), 0644);
-        const QStringList notes = erreursJournal();
-        QVERIFY(!notes.isEmpty());
-        for (const QString &note : notes)
-            QVERIFY2(note.startsWith(QStringLiteral("ReparerDatabase|Le propriétaire du fichier (uid 0, gid 0) n'a pas "
-                                                    "été gardé : Permission refusée (attributs de « ")),
-                     qPrintable(note));
     }
 
     // The disk fills while the compaction writes its copy, or while the key's

@@ -1,0 +1,151 @@
+#include "DossierPannes.h"
+
+#include "BasesTest.h"
+#include "maintenance/ChercherSurCleUSB.h"
+#include "shared/JournalErreurs.h"
+#include "shared/Plateforme.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QtTest>
+#include <signal.h>
+
+using namespace BasesTest;
+
+namespace Pannes {
+
+void ecrire(const QString &chemin, const QByteArray &octets)
+{
+    QFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(octets) != octets.size())
+        qFatal("cannot write %s", qPrintable(chemin));
+}
+
+QByteArray lire(const QString &chemin)
+{
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+std::map<QString, QByteArray> empreintes(const QString &dossier)
+{
+    std::map<QString, QByteArray> r;
+    for (const QString &nom : QDir(dossier).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        r[nom] = QCryptographicHash::hash(lire(QDir(dossier).filePath(nom)), QCryptographicHash::Sha256);
+    return r;
+}
+
+QStringList noms(const std::map<QString, QByteArray> &e)
+{
+    QStringList r;
+    for (const auto &[nom, _] : e)
+        r << nom;
+    return r;
+}
+
+QString programmeEnfant()
+{
+    return QStringLiteral(PANNES_ENFANT);
+}
+
+Enfant lancer(const QStringList &arguments)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(programmeEnfant(), arguments);
+    Enfant e;
+    if (!p.waitForFinished(300000)) {
+        p.kill();
+        p.waitForFinished();
+        return e;
+    }
+    for (const QByteArray &ligne : p.readAllStandardOutput().split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(ligne).object();
+        if (o.contains(QLatin1String("boite")))
+            e.messages << o.value(QLatin1String("texte")).toString();
+        else if (!o.isEmpty())
+            e.resultat = o;
+    }
+    e.code = p.exitCode();
+    return e;
+}
+
+Detenteur::Detenteur(const QStringList &arguments, const QByteArray &marque, const QByteArray &commande)
+{
+    m_p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_p.start(programmeEnfant(), arguments);
+    m_p.write(commande);
+    QByteArray sortie;
+    while (!sortie.contains(marque) && m_p.waitForReadyRead(60000))
+        sortie += m_p.readAll();
+    m_tenu = sortie.contains(marque);
+}
+
+void Detenteur::relacher()
+{
+    m_p.closeWriteChannel();
+    if (!m_p.waitForFinished(60000))
+        m_p.kill();
+}
+
+void Detenteur::tuer()
+{
+    ::kill(pid_t(m_p.processId()), SIGKILL);
+    m_p.waitForFinished(60000);
+}
+
+QStringList DossierPannes::erreursJournal() const
+{
+    QStringList r;
+    const int n = TestSupport::valeurSql(app(Journal), QStringLiteral("SELECT count(*) FROM Erreurs")).toInt();
+    for (int i = 0; i < n; ++i)
+        r << TestSupport::valeurSql(app(Journal), QStringLiteral("SELECT Contexte || '|' || Erreur FROM Erreurs "
+                                                                 "ORDER BY NoErreur LIMIT 1 OFFSET %1")
+                                                      .arg(i));
+    return r;
+}
+
+void DossierPannes::verifierIntactes()
+{
+    QCOMPARE(marqueur(app(Base)), QStringLiteral("courante"));
+    QCOMPARE(nombreVentes(app(Base)), ventesRestantes(Ventes));
+    QCOMPARE(TestSupport::valeurSql(app(Base), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    QCOMPARE(marqueur(app(Sauvegarde)), QStringLiteral("précédente"));
+    QCOMPARE(TestSupport::valeurSql(app(Sauvegarde), QStringLiteral("PRAGMA integrity_check")),
+             QStringLiteral("ok"));
+}
+
+void DossierPannes::ouvrirATous(const QString &dossier)
+{
+    QFile::setPermissions(dossier, QFileDevice::Permissions(0x7755));
+    for (const QString &nom : QDir(dossier).entryList(QDir::Files))
+        QFile::setPermissions(QDir(dossier).filePath(nom), QFileDevice::Permissions(0x6644));
+}
+
+void DossierPannes::preparer()
+{
+    m_tmp = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_tmp->isValid());
+    QVERIFY(QDir(m_tmp->path()).mkpath(QStringLiteral("app")));
+    QVERIFY(QDir(m_tmp->path()).mkpath(QStringLiteral("cle")));
+    creer(app(Base), QStringLiteral("courante"), Ventes);
+    creer(app(Sauvegarde), QStringLiteral("précédente"), 100);
+    creerMaintenance(app(Journal));
+    Plateforme::definirCheminApplication(app());
+    reinitialiserRepMaintenance();
+    m_boite = std::make_unique<TestSupport::BoiteMessageTest>();
+}
+
+void DossierPannes::nettoyer()
+{
+    m_boite.reset();
+    Maintenance::definirSourceLecteurs(nullptr);
+    QFile::setPermissions(app(), QFileDevice::Permissions(0x7700));
+    m_tmp.reset();
+    Plateforme::definirCheminApplication(QString());
+    reinitialiserRepMaintenance();
+}
+
+} // namespace Pannes
