@@ -1,5 +1,6 @@
 #include "maintenance/VerificationCle.h"
 
+#include "database/FonctionsJet.h"
 #include "jet/ConvertisseurJet.h"
 #include "maintenance/ErreurSysteme.h"
 #include "shared/RuntimeError.h"
@@ -53,6 +54,9 @@ Base ouvrir(const QString &chemin, const QString &source)
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_exec(db, "PRAGMA cell_size_check=ON; PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
+    // A kiosk's views may use them, as the connection that opens the database does.
+    static EtatFonctions etat;
+    enregistrerFonctionsJet(db, &etat);
     return base;
 }
 
