@@ -1,6 +1,7 @@
 #include "maintenance/VerificationCle.h"
 
 #include "database/FonctionsJet.h"
+#include "database/ReglagesSqlite.h"
 #include "jet/ConvertisseurJet.h"
 #include "maintenance/ErreurSysteme.h"
 #include "shared/RuntimeError.h"
@@ -51,9 +52,9 @@ Base ouvrir(const QString &chemin, const QString &source)
     if (rc != SQLITE_OK)
         throw refus(Erreurs::FormatNonReconnu, source, QStringLiteral("ne peut pas être ouvert (")
                                                            + QString::fromUtf8(sqlite3_errmsg(db)) + QLatin1Char(')'));
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_exec(db, "PRAGMA cell_size_check=ON; PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
+    if (appliquerReglagesSqlite(db) != SQLITE_OK)
+        throw refus(Erreurs::FormatNonReconnu, source, QStringLiteral("ne peut pas être ouvert (")
+                                                           + QString::fromUtf8(sqlite3_errmsg(db)) + QLatin1Char(')'));
     // A kiosk's views may use them, as the connection that opens the database does.
     static EtatFonctions etat;
     enregistrerFonctionsJet(db, &etat);
