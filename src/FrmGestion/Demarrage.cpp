@@ -71,6 +71,12 @@ void FrmGestion::Form_Load()
     // 9-12.
     Connexion.open(ChaineConnexion, QString(), QString());
     OuvrirSource(Connexion, CmdParametres, QStringLiteral("Parametres"), RsParametres, Adodc1);
+    // The receipts are read for the current record only, by the sale's number
+    // or the upload's own key.
+    RsVentes.setDeferredField(QStringLiteral("Ticket"), QStringLiteral("ReqVentes"), QStringLiteral("NoVente"),
+                              QStringLiteral("Date"));
+    RsTelecollectes.setDeferredField(QStringLiteral("Ticket"), QStringLiteral("Telecollectes"), QString(),
+                                     QStringLiteral("LaDate"));
     OuvrirSource(Connexion, CmdVentes, QStringLiteral("select * from ReqVentes order by Date Desc"), RsVentes, Adodc2);
     OuvrirSource(Connexion, CmdTelecollectes, QStringLiteral("SELECT * from Telecollectes order by LaDate Desc"),
                  RsTelecollectes, Adodc3);

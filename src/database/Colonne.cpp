@@ -10,7 +10,8 @@ namespace {
 // Blocks double from 64 KiB to 32 MiB: small sets stay small, a journal of a
 // million receipts takes few blocks.
 constexpr std::size_t premierBloc = std::size_t(64) << 10;
-constexpr std::size_t dernierBloc = std::size_t(32) << 20;
+constexpr int bitsDecalage = 25;
+constexpr std::size_t dernierBloc = std::size_t(1) << bitsDecalage;
 } // namespace
 
 std::uint64_t Arene::ajouter(std::string_view octets)
@@ -28,14 +29,26 @@ std::uint64_t Arene::ajouter(std::string_view octets)
     std::memcpy(b.octets.get() + b.utilise, &longueur, sizeof longueur);
     if (!octets.empty())
         std::memcpy(b.octets.get() + b.utilise + sizeof longueur, octets.data(), octets.size());
-    const std::uint64_t adresse = (std::uint64_t(m_blocs.size() - 1) << 32) | b.utilise;
-    b.utilise += besoin;
+    const std::uint64_t adresse = (std::uint64_t(m_blocs.size() - 1) << bitsDecalage)
+                                  | (b.taille > dernierBloc ? 0 : b.utilise);
+    if (b.taille > dernierBloc) // one text alone: its block takes nothing else
+        b.utilise = b.taille;
+    else
+        b.utilise += besoin;
     return adresse;
+}
+
+std::size_t Arene::occupes() const
+{
+    std::size_t n = 0;
+    for (const Bloc &b : m_blocs)
+        n += b.taille;
+    return n;
 }
 
 std::string_view Arene::lire(std::uint64_t adresse) const
 {
-    const char *p = m_blocs[adresse >> 32].octets.get() + (adresse & 0xFFFFFFFFu);
+    const char *p = m_blocs[adresse >> bitsDecalage].octets.get() + (adresse & (dernierBloc - 1));
     std::uint32_t longueur;
     std::memcpy(&longueur, p, sizeof longueur);
     return {p + sizeof longueur, longueur};
@@ -55,23 +68,83 @@ Colonne::Genre Colonne::genreDeclare(const char *declType)
 
 void Colonne::reserver(std::size_t n)
 {
-    m_valeurs.reserve(n);
-    m_types.reserve(n);
+    if (m_larges.empty())
+        m_etroits.reserve(n);
+    else
+        m_larges.reserve(n);
+}
+
+std::size_t Colonne::octetsOccupes() const
+{
+    return m_etroits.capacity() * sizeof(std::int32_t) + m_larges.capacity() * sizeof(std::int64_t)
+           + m_types.capacity() + m_arene.occupes() + m_rangs.capacity() * sizeof(std::uint32_t);
+}
+
+void Colonne::elargir()
+{
+    Memoire::Tableau<std::int64_t> larges;
+    larges.reserve(std::max(m_etroits.capacity(), m_taille + 1));
+    for (const std::int32_t e : m_etroits)
+        larges.push_back(m_base + e);
+    m_larges = std::move(larges);
+    m_etroits = {};
+}
+
+// The payload of a Null cell is never read: it is stored as the base.
+void Colonne::ecrire(std::size_t ligne, std::uint8_t type, std::int64_t valeur)
+{
+    if (type == std::uint8_t(Value::Type::Null))
+        valeur = m_base;
+    else if (!m_baseFixee) {
+        m_base = valeur;
+        m_baseFixee = true;
+    }
+    if (m_types.empty() && type != m_typeUnique) {
+        if (m_taille == 0 || (m_taille == 1 && ligne == 0))
+            m_typeUnique = type;
+        else {
+            m_types.reserve(std::max(m_etroits.capacity(), m_larges.capacity()));
+            m_types.assign(m_taille, m_typeUnique);
+        }
+    }
+    std::int64_t ecart = 0;
+    if (m_larges.empty()
+        && (__builtin_sub_overflow(valeur, m_base, &ecart) || ecart < INT32_MIN || ecart > INT32_MAX))
+        elargir();
+    if (ligne == m_taille) {
+        if (!m_types.empty())
+            m_types.push_back(type);
+        if (m_larges.empty())
+            m_etroits.push_back(std::int32_t(ecart));
+        else
+            m_larges.push_back(valeur);
+        ++m_taille;
+    } else {
+        if (!m_types.empty())
+            m_types[ligne] = type;
+        if (m_larges.empty())
+            m_etroits[ligne] = std::int32_t(ecart);
+        else
+            m_larges[ligne] = valeur;
+    }
 }
 
 void Colonne::lireCellule(sqlite3_stmt *st, int colonne, std::uint8_t &type, std::int64_t &valeur)
 {
+    // One call that takes the connection's mutex per cell, not one per
+    // question asked of the cell (the value is used on this thread only).
+    sqlite3_value *v = sqlite3_column_value(st, colonne);
     const auto texte = [&] {
-        return std::string_view(reinterpret_cast<const char *>(sqlite3_column_text(st, colonne)),
-                                std::size_t(sqlite3_column_bytes(st, colonne)));
+        return std::string_view(reinterpret_cast<const char *>(sqlite3_value_text(v)),
+                                std::size_t(sqlite3_value_bytes(v)));
     };
-    switch (sqlite3_column_type(st, colonne)) {
+    switch (sqlite3_value_type(v)) {
     case SQLITE_NULL:
         type = std::uint8_t(Value::Type::Null);
         valeur = 0;
         return;
     case SQLITE_INTEGER: {
-        const std::int64_t i = sqlite3_column_int64(st, colonne);
+        const std::int64_t i = sqlite3_value_int64(v);
         if (m_genre == Genre::Monnaie && i <= INT64_MAX / 10000 && i >= INT64_MIN / 10000) {
             type = std::uint8_t(Value::Type::Currency);
             valeur = i * 10000;
@@ -87,7 +160,7 @@ void Colonne::lireCellule(sqlite3_stmt *st, int colonne, std::uint8_t &type, std
         return;
     }
     case SQLITE_FLOAT: {
-        const double d = sqlite3_column_double(st, colonne);
+        const double d = sqlite3_value_double(v);
         if (m_genre == Genre::Monnaie && std::isfinite(d) && std::fabs(d) < 9.2e14) {
             type = std::uint8_t(Value::Type::Currency);
             valeur = Currency::fromDouble(d).dixMilliemes;
@@ -116,9 +189,9 @@ void Colonne::lireCellule(sqlite3_stmt *st, int colonne, std::uint8_t &type, std
         return;
     }
     default: {
-        const auto *p = static_cast<const char *>(sqlite3_column_blob(st, colonne));
+        const auto *p = static_cast<const char *>(sqlite3_value_blob(v));
         type = std::uint8_t(Value::Type::Blob);
-        valeur = std::int64_t(m_arene.ajouter({p, std::size_t(sqlite3_column_bytes(st, colonne))}));
+        valeur = std::int64_t(m_arene.ajouter({p, std::size_t(sqlite3_value_bytes(v))}));
         return;
     }
     }
@@ -129,32 +202,34 @@ void Colonne::ajouter(sqlite3_stmt *st, int colonne)
     std::uint8_t type;
     std::int64_t valeur;
     lireCellule(st, colonne, type, valeur);
-    m_types.push_back(type);
-    m_valeurs.push_back(valeur);
+    ecrire(m_taille, type, valeur);
     m_typesPresents |= 1u << type;
     m_rangsValides = false;
 }
 
 void Colonne::remplacer(std::size_t ligne, sqlite3_stmt *st, int colonne)
 {
-    lireCellule(st, colonne, m_types[ligne], m_valeurs[ligne]);
-    m_typesPresents |= 1u << m_types[ligne];
+    std::uint8_t type;
+    std::int64_t valeur;
+    lireCellule(st, colonne, type, valeur);
+    ecrire(ligne, type, valeur);
+    m_typesPresents |= 1u << type;
     m_rangsValides = false;
 }
 
 double Colonne::reel(std::size_t ligne) const
 {
     switch (type(ligne)) {
-    case Value::Type::Integer: return double(m_valeurs[ligne]);
-    case Value::Type::Double: return std::bit_cast<double>(m_valeurs[ligne]);
-    case Value::Type::Currency: return double(m_valeurs[ligne]) / 10000.0;
+    case Value::Type::Integer: return double(brut(ligne));
+    case Value::Type::Double: return std::bit_cast<double>(brut(ligne));
+    case Value::Type::Currency: return double(brut(ligne)) / 10000.0;
     default: return 0;
     }
 }
 
 Value Colonne::valeur(std::size_t ligne) const
 {
-    const std::int64_t v = m_valeurs[ligne];
+    const std::int64_t v = brut(ligne);
     switch (type(ligne)) {
     case Value::Type::Null: return {};
     case Value::Type::Integer: return Value(v);

@@ -202,6 +202,16 @@ void Connection::openPath(const QString &path)
     enregistrerFonctionsJet(db, &d->fonctions);
 }
 
+DelaiVerrou::DelaiVerrou(const Connection &c, int ms) : m_db(c.handle())
+{
+    sqlite3_busy_timeout(m_db, ms);
+}
+
+DelaiVerrou::~DelaiVerrou()
+{
+    sqlite3_busy_timeout(m_db, delaiVerrouMs);
+}
+
 void Connection::close()
 {
     if (d->db) {

@@ -61,6 +61,20 @@ private:
     std::unique_ptr<Private> d;
 };
 
+// For its lifetime, the connection waits at most `ms` on a busy file instead
+// of its own delay (a read that must not hold up the window).
+class DelaiVerrou
+{
+public:
+    DelaiVerrou(const Connection &c, int ms);
+    ~DelaiVerrou();
+    DelaiVerrou(const DelaiVerrou &) = delete;
+    DelaiVerrou &operator=(const DelaiVerrou &) = delete;
+
+private:
+    sqlite3 *m_db;
+};
+
 // Rolls back unless committed.
 class Transaction
 {

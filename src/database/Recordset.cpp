@@ -64,6 +64,8 @@ struct Recordset::Store
     int position = 0;                      // -1 before the first, lignes at end of file
     bool ajout = false;
     std::vector<std::optional<Value>> modifs; // pending values, by ordinal
+    int differe = -1, cleDiffere = -1, controleDiffere = -1; // ordinals of the deferred read
+    QString lectureDifferee;               // its SQL, the key as ?1
 
     std::uint32_t ligneA(int p) const { return ordre.empty() ? std::uint32_t(p) : ordre[std::size_t(p)]; }
     bool courant() const { return position >= 0 && std::size_t(position) < lignes; }
@@ -83,12 +85,104 @@ struct Recordset::Store
         if (avecRowid)
             rowids.push_back(st.integer(0));
         for (std::size_t i = 0; i < colonnes.size(); ++i)
-            colonnes[i].ajouter(st.handle(), int(i) + decalage);
+            if (!colonnes[i].differee())
+                colonnes[i].ajouter(st.handle(), int(i) + decalage);
         ++lignes;
     }
 };
 
 Recordset::Recordset(QObject *parent) : QObject(parent), d(std::make_unique<Store>()) {}
+
+namespace {
+
+// A key field deferred reads may rely on: every value a whole number, no two
+// alike. A key read in its own order (the usual case) is checked in one pass.
+bool clesUniques(const Colonne &c, std::size_t n)
+{
+    if (n == 0)
+        return true;
+    if (c.typesPresents() != 1u << unsigned(Value::Type::Integer))
+        return false;
+    bool croissant = true, decroissant = true;
+    for (std::size_t i = 1; i < n && (croissant || decroissant); ++i) {
+        croissant = croissant && c.brut(i - 1) < c.brut(i);
+        decroissant = decroissant && c.brut(i - 1) > c.brut(i);
+    }
+    if (croissant || decroissant)
+        return true;
+    std::vector<std::int64_t> cles(n);
+    for (std::size_t i = 0; i < n; ++i)
+        cles[i] = c.brut(i);
+    std::sort(cles.begin(), cles.end());
+    return std::adjacent_find(cles.begin(), cles.end()) == cles.end();
+}
+
+// The primary key of table `source` when it is one field, else "".
+QString clePrimaire(Connection &c, const QString &source)
+{
+    Statement st(c, QStringLiteral("SELECT name FROM pragma_table_info(?1) WHERE pk > 0"));
+    st.bind(1, Value(source));
+    QStringList noms;
+    while (st.step())
+        noms << st.text(0);
+    return noms.size() == 1 ? noms.constFirst() : QString();
+}
+
+// The read of one row by its key, when an index reaches the row directly;
+// "" when only a scan would find it.
+QString lectureParCle(Connection &c, const QString &champ, const QString &source, const QString &cle,
+                      const QString &controle)
+{
+    const QString sql = QStringLiteral("SELECT ") + identifiant(champ) + QStringLiteral(", ") + identifiant(controle)
+                        + QStringLiteral(" FROM ") + identifiant(source) + QStringLiteral(" WHERE ")
+                        + identifiant(cle) + QStringLiteral(" = ?1");
+    Statement plan(c, QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+    bool lignes = false;
+    while (plan.step()) {
+        lignes = true;
+        if (plan.text(3).startsWith(QLatin1String("SCAN")))
+            return {};
+    }
+    return lignes ? sql : QString();
+}
+
+} // namespace
+
+void Recordset::setDeferredField(const QString &champ, const QString &source, const QString &cle,
+                                 const QString &controle)
+{
+    m_report = Report{champ, source, cle, controle};
+}
+
+bool Recordset::isDeferred(int ordinal) const
+{
+    return ordinal >= 0 && ordinal < fieldCount() && d->colonnes[std::size_t(ordinal)].differee();
+}
+
+Value Recordset::lireDiffere(std::uint32_t ligne) const noexcept
+{
+    try {
+        Connection &c = *d->connexion;
+        if (!c.isOpen())
+            return {};
+        // A writer holding the file delays the window a few milliseconds at most.
+        const DelaiVerrou court(c, 5);
+        Statement st(c, d->lectureDifferee);
+        st.bind(1, d->colonnes[std::size_t(d->cleDiffere)].valeur(ligne));
+        if (!st.step())
+            return {};
+        const Colonne &controle = d->colonnes[std::size_t(d->controleDiffere)];
+        Colonne lu(QString(), controle.genre());
+        lu.ajouter(st.handle(), 1);
+        if (!(lu.valeur(0) == controle.valeur(ligne)))
+            return {};
+        Colonne champ(QString(), d->colonnes[std::size_t(d->differe)].genre());
+        champ.ajouter(st.handle(), 0);
+        return champ.valeur(0);
+    } catch (...) {
+        return {};
+    }
+}
 
 Recordset::~Recordset() = default;
 
@@ -121,15 +215,15 @@ Preparation preparer(Connection &c, const QString &texte, bool vide)
 
 void Recordset::open(const Command &source)
 {
-    openImpl(source, false);
+    openImpl(source, false, true);
 }
 
 void Recordset::openForAppend(const Command &source)
 {
-    openImpl(source, true);
+    openImpl(source, true, false);
 }
 
-void Recordset::openImpl(const Command &source, bool enteteSeule)
+void Recordset::openImpl(const Command &source, bool enteteSeule, bool differer)
 {
     if (d->ouvert)
         close();
@@ -146,9 +240,29 @@ void Recordset::openImpl(const Command &source, bool enteteSeule)
     for (int i = premiere; i < st.columnCount(); ++i)
         s->colonnes.emplace_back(st.columnName(i),
                                  Colonne::genreDeclare(sqlite3_column_decltype(st.handle(), i)));
+    if (differer && m_report && !enteteSeule) {
+        const Report &r = *m_report;
+        const QString cle = r.cle.isEmpty() ? clePrimaire(*c, r.source) : r.cle;
+        s->differe = ordinalChamp(s->colonnes, r.champ);
+        s->cleDiffere = cle.isEmpty() ? -1 : ordinalChamp(s->colonnes, cle);
+        s->controleDiffere = ordinalChamp(s->colonnes, r.controle);
+        if (s->differe >= 0 && s->cleDiffere >= 0 && s->controleDiffere >= 0 && s->differe != s->cleDiffere
+            && s->differe != s->controleDiffere)
+            s->lectureDifferee = lectureParCle(*c, r.champ, r.source, cle, r.controle);
+        if (s->lectureDifferee.isEmpty())
+            s->differe = -1;
+        else
+            s->colonnes[std::size_t(s->differe)].marquerDifferee();
+    }
     if (!enteteSeule)
         while (st.step())
             s->lireLigne(st, !s->table.isEmpty());
+    // A key that names no single row: the field is read whole after all.
+    if (s->differe >= 0 && !clesUniques(s->colonnes[std::size_t(s->cleDiffere)], s->lignes)) {
+        p.st.reset();
+        openImpl(source, enteteSeule, false);
+        return;
+    }
     s->ouvert = true;
     s->position = 0;
     d = std::move(s);
@@ -230,6 +344,14 @@ void Recordset::moveTo(int position)
     allerA(position);
 }
 
+std::size_t Recordset::memoryUsed() const
+{
+    std::size_t n = d->rowids.capacity() * sizeof(std::int64_t) + d->ordre.capacity() * sizeof(std::uint32_t);
+    for (const Colonne &c : d->colonnes)
+        n += c.octetsOccupes();
+    return n;
+}
+
 int Recordset::fieldCount() const { return int(d->colonnes.size()); }
 
 QString Recordset::fieldName(int ordinal) const
@@ -262,6 +384,8 @@ Value Recordset::field(int ordinal) const
         return {};
     if (!d->courant())
         ErreursAdo::finDeFichier();
+    if (ordinal == d->differe)
+        return lireDiffere(d->ligneA(d->position));
     return d->colonnes[std::size_t(ordinal)].valeur(d->ligneA(d->position));
 }
 
@@ -272,6 +396,8 @@ Value Recordset::valueAt(int position, int ordinal) const
         ErreursAdo::elementIntrouvable(QString::number(ordinal));
     if (position < 0 || position >= int(d->lignes))
         ErreursAdo::finDeFichier();
+    if (ordinal == d->differe)
+        return lireDiffere(d->ligneA(position));
     return d->colonnes[std::size_t(ordinal)].valeur(d->ligneA(position));
 }
 
@@ -297,7 +423,7 @@ void Recordset::setSort(const QString &sort)
                     o = ordinalChamp(d->colonnes, sansCrochets(cle.left(blanc).trimmed()));
                 }
             }
-            if (o < 0)
+            if (o < 0 || o == d->differe)
                 ErreursAdo::argumentsIncorrects();
             cles.push_back({o, descendant});
         }
@@ -322,6 +448,8 @@ void Recordset::find(const QString &criterion, int skip, SearchDirection dir, Fi
 {
     exigerOuvert();
     const Critere critere(criterion, d->colonnes); // an unreadable criterion moves nothing
+    if (critere.colonne() == d->differe)
+        ErreursAdo::argumentsIncorrects();
     validerEnAttente();
 
     const int n = int(d->lignes);
@@ -469,7 +597,8 @@ void Recordset::update()
     lecture.bind(1, Value(d->rowids[ligne]));
     if (lecture.step())
         for (std::size_t i = 0; i < d->colonnes.size(); ++i)
-            d->colonnes[i].remplacer(ligne, lecture.handle(), int(i) + 1);
+            if (!d->colonnes[i].differee())
+                d->colonnes[i].remplacer(ligne, lecture.handle(), int(i) + 1);
     emit currentChanged();
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Command;
@@ -54,6 +55,19 @@ public:
     // Opens on a table name for appending only: the fields are known, no row
     // is read (so that an append costs the same whatever the table's size).
     void openForAppend(const Command &source);
+
+    // For the next opens: the field `champ` (a long text no operation needs
+    // beyond the current record) is not kept in memory but read for the
+    // current record only, from `source` (a table or view of the connection)
+    // by the key field `cle` ("" : the primary key of the table `source`).
+    // The row read must also hold the record's value of `controle`, else the
+    // field reads as Null, as it does on any failure of that read: it never
+    // raises. When the key cannot serve (a Null or repeated value, no index to
+    // reach a row fast, a missing field), the field is read whole as any other.
+    // Sort and Find on a deferred field throw 3001.
+    void setDeferredField(const QString &champ, const QString &source, const QString &cle,
+                          const QString &controle);
+    bool isDeferred(int ordinal) const;
     void close();                     // releases the rows; closing a closed set does nothing
     bool isOpen() const;
 
@@ -64,6 +78,9 @@ public:
     void moveFirst();
     void moveNext();                  // at EOF: throws 3021
     void moveTo(int position);        // 0..count-1, or count for EOF
+
+    // Bytes the rows, their order and the sort ranks hold in memory.
+    std::size_t memoryUsed() const;
 
     int fieldCount() const;
     QString fieldName(int ordinal) const;     // throws 3265 when out of range
@@ -105,7 +122,8 @@ signals:
     void rowsAppended(int first, int last);
 
 private:
-    void openImpl(const Command &source, bool headerOnly);
+    void openImpl(const Command &source, bool headerOnly, bool defer);
+    Value lireDiffere(std::uint32_t ligne) const noexcept;
     void exigerOuvert() const;          // throws 3704 when closed
     void allerA(int position);          // moves, telling currentChanged when it changes
     void validerEnAttente();            // a pending AddNew or edit is written before moving
@@ -117,4 +135,9 @@ private:
     CursorType m_cursorType = adOpenForwardOnly;
     LockType m_lockType = adLockReadOnly;
     QString m_sort;
+    struct Report
+    {
+        QString champ, source, cle, controle;
+    };
+    std::optional<Report> m_report;
 };

@@ -85,6 +85,9 @@ void TestDemarrage::ouvreLeJournal()
     QCOMPARE(f.RsParametres.recordCount(), 1);
     QCOMPARE(f.RsTelecollectes.recordCount(), 2);
     QCOMPARE(f.RsTelecollectes.field(QStringLiteral("Ticket")).toString(), QStringLiteral("Télécollecte 2"));
+    // The receipts stay on disk: each is read when its record becomes current.
+    QVERIFY(f.RsVentes.isDeferred(f.RsVentes.fieldOrdinal(QStringLiteral("Ticket"))));
+    QVERIFY(f.RsTelecollectes.isDeferred(f.RsTelecollectes.fieldOrdinal(QStringLiteral("Ticket"))));
     f.close();
 }
 

@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 #include <functional>
+#include <memory>
 #include <random>
 
 namespace {
@@ -34,6 +35,13 @@ INSERT INTO Noms VALUES ('ezz'), ('été'), ('etre'), ('Éa'), ('Ete'), ('Œuvre
 CREATE TABLE Melange (No INTEGER PRIMARY KEY, Vide, Valeur);
 INSERT INTO Melange (No, Valeur) VALUES (1, 'abc'), (2, X'00'), (3, 12345), (4, 9007199254740993),
  (5, 9007199254740992.0), (6, 1.5), (7, '1x'), (8, NULL), (9, 'été');
+CREATE TABLE Cartes (No INTEGER PRIMARY KEY, Carte VARCHAR(20));
+INSERT INTO Cartes (Carte) VALUES ('4970'), (NULL), ('5'), ('4970123412341234'), (''), ('09'), ('49'), ('0'),
+ ('9999999999999999'), ('4970');
+CREATE TABLE Extremes (No INTEGER PRIMARY KEY, Grand INTEGER, Quand DATETIME, Somme CURRENCY);
+INSERT INTO Extremes (Grand, Quand, Somme) VALUES (5, '2025-01-01 00:00:00', 1),
+ (9223372036854775807, '0100-01-01 00:00:00', 922337203685477.5807), (NULL, NULL, NULL),
+ (-9223372036854775808, '9999-12-31 23:59:59', -922337203685477.5808), (-1, '2025-01-01 00:00:01', 0);
 CREATE TABLE Modifications (Quand DATETIME);
 CREATE TRIGGER Parametres_modifies AFTER UPDATE ON Parametres BEGIN
   INSERT INTO Modifications VALUES (datetime('now'));
@@ -217,6 +225,116 @@ void TestRecordset::triTextesSansCasse()
     QCOMPARE(colonne(b.rs, QStringLiteral("Nom")), QStringLiteral("zèbre Œuvre oeuvre ezz etre été Ete Éa Null"));
     b.rs.find(QStringLiteral("Nom like 'e*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
     QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("ezz"));
+}
+
+void TestRecordset::triChiffresEtValeursExtremes_data()
+{
+    QTest::addColumn<QString>("texte");
+    QTest::addColumn<QString>("champ");
+    QTest::addColumn<QString>("attendu");
+    // Card numbers: digits only, the shorter text first when one begins the other.
+    QTest::newRow("numéros de carte") << "Cartes" << "Carte" << "2 5 8 6 7 1 10 4 3 9";
+    QTest::newRow("numéros de carte, décroissant") << "Cartes" << "Carte DESC" << "9 3 4 1 10 7 6 8 5 2";
+    // Values far apart in one field read back and sort exactly.
+    QTest::newRow("entiers de 64 bits") << "Extremes" << "Grand" << "3 4 5 1 2";
+    QTest::newRow("dates de l'an 100 à 9999") << "Extremes" << "Quand" << "3 2 1 5 4";
+    QTest::newRow("monnaie aux bornes") << "Extremes" << "Somme DESC" << "2 1 5 4 3";
+}
+
+void TestRecordset::triChiffresEtValeursExtremes()
+{
+    QFETCH(QString, texte);
+    QFETCH(QString, champ);
+    QFETCH(QString, attendu);
+    Base b(m_base, texte);
+    b.rs.setSort(champ);
+    QCOMPARE(colonne(b.rs, QStringLiteral("No")), attendu);
+    // Each value as a set of that row alone holds it.
+    for (int p = 0; p < b.rs.recordCount(); ++p) {
+        Base seul(m_base, QStringLiteral("select * from %1 where No = %2").arg(texte).arg(b.rs.valueAt(p, 0).toString()));
+        for (int o = 0; o < b.rs.fieldCount(); ++o)
+            QVERIFY2(b.rs.valueAt(p, o) == seul.rs.valueAt(0, o), qPrintable(seul.rs.valueAt(0, o).toString()));
+    }
+}
+
+void TestRecordset::champDiffere_data()
+{
+    QTest::addColumn<QString>("avant");    // run on a fresh copy before opening
+    QTest::addColumn<QString>("texte");
+    QTest::addColumn<QStringList>("report"); // source, key, checked field
+    QTest::addColumn<QString>("apres");    // run by another connection after opening ("verrou": held locked)
+    QTest::addColumn<bool>("differe");
+    QTest::addColumn<QString>("ticket");   // of sale 4; "Null" when none
+    const QStringList vue{"ReqVentes", "NoVente", "Date"};
+    const QString journal = QStringLiteral("select * from ReqVentes order by Date Desc");
+    QTest::newRow("vue, par NoVente") << "" << journal << vue << "" << true << "Ticket 4";
+    QTest::newRow("reçu réécrit depuis") << "" << journal << vue << "UPDATE Ventes SET Ticket = 'Bis' WHERE NoVente = 4"
+                                         << true << "Bis";
+    QTest::newRow("date changée depuis") << "" << journal << vue
+                                         << "UPDATE Ventes SET LaDate = '2020-01-01' WHERE NoVente = 4" << true << "Null";
+    QTest::newRow("vente supprimée depuis") << "" << journal << vue << "DELETE FROM Ventes WHERE NoVente = 4" << true
+                                            << "Null";
+    QTest::newRow("base verrouillée") << "" << journal << vue << "verrou" << true << "Null";
+    QTest::newRow("table, par sa clé primaire")
+        << "" << "SELECT * from Ventes order by LaDate Desc" << QStringList{"Ventes", "", "LaDate"} << "" << true
+        << "Ticket 4";
+    QTest::newRow("NoVente en double")
+        << "CREATE VIEW Doubles AS SELECT * FROM ReqVentes UNION ALL SELECT * FROM ReqVentes WHERE NoVente = 4"
+        << "select * from Doubles" << QStringList{"Doubles", "NoVente", "Date"} << "" << false << "Ticket 4";
+    QTest::newRow("NoVente Null")
+        << "CREATE TABLE V (NoVente INTEGER UNIQUE, LaDate DATETIME, Ticket LONGTEXT);"
+           "INSERT INTO V SELECT NoVente, LaDate, Ticket FROM Ventes; INSERT INTO V VALUES (NULL, NULL, 'x')"
+        << "select * from V" << QStringList{"V", "NoVente", "LaDate"} << "" << false << "Ticket 4";
+    QTest::newRow("aucun index pour NoVente")
+        << "CREATE TABLE V (NoVente INTEGER, LaDate DATETIME, Ticket LONGTEXT);"
+           "INSERT INTO V SELECT NoVente, LaDate, Ticket FROM Ventes"
+        << "select * from V" << QStringList{"V", "NoVente", "LaDate"} << "" << false << "Ticket 4";
+    QTest::newRow("champ contrôlé absent") << "" << journal << QStringList{"ReqVentes", "NoVente", "LaDate"} << ""
+                                           << false << "Ticket 4";
+}
+
+void TestRecordset::champDiffere()
+{
+    QFETCH(QString, avant);
+    QFETCH(QString, texte);
+    QFETCH(QStringList, report);
+    QFETCH(QString, apres);
+    QFETCH(bool, differe);
+    QFETCH(QString, ticket);
+    const QString chemin = m_dossier.filePath(QStringLiteral("differe.mdb"));
+    QFile::remove(chemin);
+    TestSupport::creerBase(chemin, TestSupport::schemaVentes(), QString::fromUtf8(ventes) + avant);
+    Connection connexion;
+    connexion.open(prefixe + chemin);
+    Command commande;
+    commande.setActiveConnection(&connexion);
+    commande.setCommandText(texte);
+    Recordset rs;
+    rs.setDeferredField(QStringLiteral("Ticket"), report.at(0), report.at(1), report.at(2));
+    rs.open(commande);
+    const int o = rs.fieldOrdinal(QStringLiteral("Ticket"));
+    QCOMPARE(rs.isDeferred(o), differe);
+    QCOMPARE(rs.fieldName(o), QStringLiteral("Ticket"));
+    allerSurVente(rs, 3);
+    QCOMPARE(rs.field(o).toString(), QStringLiteral("Ticket 3"));
+
+    std::unique_ptr<Connection> autre;
+    if (apres == QLatin1String("verrou")) {
+        autre = std::make_unique<Connection>();
+        autre->open(prefixe + chemin);
+        autre->execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    } else if (!apres.isEmpty()) {
+        TestSupport::executerSql(chemin, apres);
+    }
+    allerSurVente(rs, 4);
+    const Value v = rs.field(o);
+    QCOMPARE(v.isNull() ? QStringLiteral("Null") : v.toString(), ticket);
+    QCOMPARE(rs.valueAt(rs.absolutePosition(), o).isNull(), v.isNull());
+    if (differe) {
+        QCOMPARE(numeroErreur([&] { rs.setSort(QStringLiteral("Ticket")); }), Erreurs::ArgumentsIncorrects);
+        QCOMPARE(numeroErreur([&] { rs.find(QStringLiteral("Ticket = 'x'")); }), Erreurs::ArgumentsIncorrects);
+        QCOMPARE(courant(rs), QStringLiteral("4"));
+    }
 }
 
 void TestRecordset::recherche_data()

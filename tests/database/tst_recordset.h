@@ -14,6 +14,10 @@ private slots:
     void triRefuse();
     void triGardeLeCourant();
     void triTextesSansCasse();
+    void triChiffresEtValeursExtremes_data();
+    void triChiffresEtValeursExtremes();
+    void champDiffere_data();
+    void champDiffere();
     void recherche_data();
     void recherche();
     void rechercheRefuseeNeBougePas();
