@@ -84,6 +84,34 @@ void trierGroupe(Paire *debut, Paire *fin, std::size_t profondeur, const Cles &c
     }
 }
 
+// Texts of at most 16 digits (card numbers) order as their digits packed four
+// bits each (1 to 10, then 0 for what a shorter text lacks): the key is had
+// without collation keys or ranks.
+bool chiffresCourts(const Colonne &c, std::size_t n)
+{
+    if (c.typesPresents() & bit(Value::Type::Blob))
+        return false;
+    for (std::size_t l = 0; l < n; ++l) {
+        if (c.type(l) != Value::Type::Text)
+            continue;
+        const std::string_view o = c.octets(l);
+        if (o.size() > 16)
+            return false;
+        for (const char ch : o)
+            if (ch < '0' || ch > '9')
+                return false;
+    }
+    return true;
+}
+
+std::uint64_t cleChiffres(std::string_view o)
+{
+    std::uint64_t k = 0;
+    for (std::size_t i = 0; i < 16; ++i)
+        k = (k << 4) | (i < o.size() ? std::uint64_t(o[i] - '0' + 1) : 0u);
+    return k;
+}
+
 } // namespace
 
 int classe(Value::Type t)
@@ -162,15 +190,19 @@ Memoire::Tableau<std::uint32_t> permutation(const std::vector<Colonne> &colonnes
     std::iota(ordre.begin(), ordre.end(), 0u);
     if (n < 2)
         return ordre;
-    Paire *const paires = tampons.paires(n);
-    Paire *const tampon = tampons.tampon(n);
-    const auto passe = [&](auto cleDe, bool descendant) {
+    // Sorts positions [debut, fin) of `ordre` on cleDe, stably.
+    const auto passe = [&](std::size_t debut, std::size_t fin, auto cleDe, bool descendant) {
+        const std::size_t m = fin - debut;
+        if (m < 2)
+            return;
+        Paire *const paires = tampons.paires(m);
+        Paire *const tampon = tampons.tampon(m);
         const std::uint64_t inverse = descendant ? ~std::uint64_t(0) : 0;
-        for (std::size_t i = 0; i < n; ++i)
-            paires[i] = {cleDe(ordre[i]) ^ inverse, ordre[i]};
-        trierPaires(paires, paires + n, tampon);
-        for (std::size_t i = 0; i < n; ++i)
-            ordre[i] = paires[i].ligne;
+        for (std::size_t i = 0; i < m; ++i)
+            paires[i] = {cleDe(ordre[debut + i]) ^ inverse, ordre[debut + i]};
+        trierPaires(paires, paires + m, tampon);
+        for (std::size_t i = 0; i < m; ++i)
+            ordre[debut + i] = paires[i].ligne;
     };
 
     for (auto cle = cles.rbegin(); cle != cles.rend(); ++cle) {
@@ -179,26 +211,56 @@ Memoire::Tableau<std::uint32_t> permutation(const std::vector<Colonne> &colonnes
         const unsigned nombres = types & bitsNombres;
         const bool entiersSeuls = nombres == bit(Value::Type::Integer) || nombres == bit(Value::Type::Currency);
         const bool textes = types & (bit(Value::Type::Text) | bit(Value::Type::Blob));
-        const Memoire::Tableau<std::uint32_t> *rangs = textes ? &c.rangs(tampons) : nullptr;
-        passe(
-            [&](std::uint32_t l) -> std::uint64_t {
-                switch (c.type(l)) {
-                case Value::Type::Null: return 0;
-                case Value::Type::Integer:
-                case Value::Type::Currency:
-                    if (entiersSeuls)
-                        return std::uint64_t(c.brut(l)) ^ bitSigne;
-                    return cleReel(c.reel(l));
-                case Value::Type::Double: return cleReel(c.reel(l));
-                case Value::Type::Date: return std::uint64_t(c.brut(l)) ^ bitSigne;
-                case Value::Type::Text:
-                case Value::Type::Blob: return (*rangs)[l];
-                }
-                return 0;
-            },
-            cle->descendant);
-        if (std::popcount(classesPresentes(types)) > 1)
-            passe([&](std::uint32_t l) { return std::uint64_t(classe(c.type(l))); }, cle->descendant);
+        const bool chiffres = textes && chiffresCourts(c, n);
+        const Memoire::Tableau<std::uint32_t> *rangs = textes && !chiffres ? &c.rangs(tampons) : nullptr;
+        const auto cleValeur = [&](std::uint32_t l) -> std::uint64_t {
+            switch (c.type(l)) {
+            case Value::Type::Null: return 0;
+            case Value::Type::Integer:
+            case Value::Type::Currency:
+                if (entiersSeuls)
+                    return std::uint64_t(c.brut(l)) ^ bitSigne;
+                return cleReel(c.reel(l));
+            case Value::Type::Double: return cleReel(c.reel(l));
+            case Value::Type::Date: return std::uint64_t(c.brut(l)) ^ bitSigne;
+            case Value::Type::Text:
+                if (chiffres)
+                    return cleChiffres(c.octets(l));
+                return (*rangs)[l];
+            case Value::Type::Blob: return (*rangs)[l];
+            }
+            return 0;
+        };
+        if (std::popcount(classesPresentes(types)) < 2) {
+            passe(0, n, cleValeur, cle->descendant);
+            continue;
+        }
+        // Kinds first (Null, numbers, dates, texts, bytes), stably; then each
+        // kind's run on its values (Nulls are all alike).
+        std::size_t debuts[6] = {};
+        for (std::size_t i = 0; i < n; ++i)
+            ++debuts[classe(c.type(ordre[i])) + 1];
+        if (cle->descendant)
+            std::reverse(debuts + 1, debuts + 6);
+        for (int k = 0; k < 5; ++k)
+            debuts[k + 1] += debuts[k];
+        const auto rangClasse = [&](std::uint32_t l) {
+            const int k = classe(c.type(l));
+            return cle->descendant ? 4 - k : k;
+        };
+        {
+            std::size_t prochain[5];
+            std::copy(debuts, debuts + 5, prochain);
+            Memoire::Tableau<std::uint32_t> classee(n);
+            for (std::size_t i = 0; i < n; ++i)
+                classee[prochain[rangClasse(ordre[i])]++] = ordre[i];
+            ordre = std::move(classee);
+        }
+        for (int k = 0; k < 5; ++k) {
+            const int vraie = cle->descendant ? 4 - k : k;
+            if (vraie != 0)
+                passe(debuts[k], debuts[k + 1], cleValeur, cle->descendant);
+        }
     }
     return ordre;
 }
@@ -209,7 +271,7 @@ const Memoire::Tableau<std::uint32_t> &Colonne::rangs(Tri::Tampons &tampons) con
 {
     if (m_rangsValides)
         return m_rangs;
-    const std::size_t n = m_types.size();
+    const std::size_t n = m_taille;
     Tri::Cles cles;
     std::size_t m = 0, taille = 0;
     for (std::size_t l = 0; l < n; ++l)
