@@ -6,13 +6,16 @@
 // otherwise from the schema with SQL), then, in this process: constructs the
 // window, runs its start-up, shows it and processes events until it is
 // exposed; prints each phase's time, the resident memory, and the peak
-// resident memory of the start-up. Also times a header-click sort and the
-// shut-down. Prints figures, judges nothing.
+// resident memory of the start-up, and the time from the end of the
+// compaction (the moment the compacted copy took the database's name) to the
+// window shown. Also times the first sort on "Client" (the card-number
+// order), a header-click sort and the shut-down. Prints figures, judges nothing.
 #include "FrmGestion/FrmGestion.h"
 #include "shared/Plateforme.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -173,11 +176,19 @@ int main(int argc, char *argv[])
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     QCoreApplication::processEvents();
     const double affichage = ms(t);
+    const qint64 montre = QDateTime::currentMSecsSinceEpoch();
+    // The last rename of the compaction changed the database entry's status time.
+    const qint64 finCompactage
+        = QFileInfo(dossier + QStringLiteral("/dacorvane.mdb")).metadataChangeTime().toMSecsSinceEpoch();
     const double demarrage = ms(total);
     const double demarrageProcesseur = processeur() - processeurAvant;
     const double pic = memoire("VmHWM:");
     const double rssApres = memoire("VmRSS:");
 
+    t.restart();
+    fenetre->DataGrid1_HeadClick(4);
+    QCoreApplication::processEvents();
+    const double triClient = ms(t);
     t.restart();
     fenetre->DataGrid1_HeadClick(2);
     QCoreApplication::processEvents();
@@ -193,10 +204,13 @@ int main(int argc, char *argv[])
            << "Form_Load (étapes 1-13)    : " << chargement << " ms" << Qt::endl
            << "affichage jusqu'à exposée  : " << affichage << " ms" << Qt::endl
            << "démarrage total            : " << demarrage << " ms" << Qt::endl
+           << "fin du compactage → montrée: " << double(montre - finCompactage) << " ms (objectif ≤ 1500)"
+           << Qt::endl
            << "  dont processeur          : " << demarrageProcesseur << " ms" << Qt::endl
            << "mémoire résidente avant    : " << rssAvant << " Mio" << Qt::endl
            << "mémoire résidente après    : " << rssApres << " Mio" << Qt::endl
            << "pic de mémoire du démarrage: " << pic << " Mio" << Qt::endl
+           << "premier tri sur « Client » : " << triClient << " ms (objectif ≤ 150)" << Qt::endl
            << "tri sur « Montant »        : " << tri << " ms" << Qt::endl
            << "fermeture (Form_Unload)    : " << fin << " ms" << Qt::endl;
     return 0;
