@@ -3,7 +3,7 @@
 #   start-up (window shown after the compaction ends), peak memory of the start-up,
 #   the journal's open against the sqlite3 shell running the same query,
 #   the compaction against VACUUM INTO of the same file, the first sort on "Client",
-#   the receipt read on a move.
+#   the receipt read on a move, the search keystrokes and mode changes in the window.
 #
 #   bench/bench_objectifs.sh BINDIR DATADIR [--tailles 250000,1000000,2000000] [--tours N]
 #
@@ -38,4 +38,7 @@ for n in $(echo "$tailles" | tr ',' ' '); do
         | grep -E 'Form_Load|compactage|total|processeur|pic|Client'
     grep -E 'Maximum resident|Elapsed|User time|System time' "$donnees/time-$n.txt"
     rm -f "$dossier/OLDK7.BAK" "$donnees/time-$n.txt"
+    echo "--- frappes, changements de mode, ticket sur un déplacement (bench_recherche)"
+    "$bin/bench_recherche" --repetitions 5 "$dossier" | grep -E 'médiane|objectif'
+    rm -f "$dossier/OLDK7.BAK"
 done
