@@ -76,5 +76,8 @@ QString RepertoireApplication()
     if (rogne != dossier && !QFileInfo(resoudreChemin(rogne)).isDir()
         && QFileInfo(resoudreChemin(dossier)).isDir())
         rogne = dossier;
-    return NormaliserRepertoire(rogne.toUpper());
+    // Never upper-cased: on a case-sensitive system that names another
+    // folder (a sibling "Kiosk" of "kiosk"). Only the names inside it are
+    // matched without regard to case.
+    return NormaliserRepertoire(rogne);
 }

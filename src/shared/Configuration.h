@@ -27,6 +27,7 @@ QString NormaliserRepertoire(QString dossier);
 // (without regard to case) exists in `dossier`; every error gives false.
 bool FichierExiste(const QString &dossier, const QString &fichier);
 
-// The application folder, trimmed, upper-cased, ending with one separator.
-// (Upper-cased paths still open: every path is resolved without regard to case.)
+// The application folder as the system names it, trimmed, ending with one
+// separator. Names inside it are matched without regard to case; the folder
+// itself is not.
 QString RepertoireApplication();

@@ -244,11 +244,12 @@ void TestConfiguration::repertoireApplication_data()
 {
     QTest::addColumn<QString>("dossier");
     QTest::addColumn<QString>("attendu");
-    QTest::newRow("dossier") << "/srv/kiosque" << "/SRV/KIOSQUE/";
-    QTest::newRow("avec séparateur") << "/srv/kiosque/" << "/SRV/KIOSQUE/";
-    QTest::newRow("blancs") << "  /srv/Kiosque  " << "/SRV/KIOSQUE/";
+    // The folder as the system names it, never upper-cased.
+    QTest::newRow("dossier") << "/srv/kiosque" << "/srv/kiosque/";
+    QTest::newRow("avec séparateur") << "/srv/kiosque/" << "/srv/kiosque/";
+    QTest::newRow("blancs") << "  /srv/Kiosque  " << "/srv/Kiosque/";
     QTest::newRow("racine") << "/" << "/";
-    QTest::newRow("accents") << "/srv/données" << "/SRV/DONNÉES/";
+    QTest::newRow("accents") << "/srv/données" << "/srv/données/";
 }
 
 void TestConfiguration::repertoireApplication()
@@ -261,8 +262,8 @@ void TestConfiguration::repertoireApplication()
 
 void TestConfiguration::repertoireApplication_ouvreSesFichiers()
 {
-    // The upper-cased folder still reaches the files of the real one, even
-    // when its name ends with a blank.
+    // The folder reaches its files, named in any case, even when its name
+    // ends with a blank.
     QTemporaryDir dir;
     const QString kiosque = dir.filePath(QStringLiteral("Kiosque "));
     QVERIFY(QDir().mkpath(kiosque));
@@ -270,8 +271,8 @@ void TestConfiguration::repertoireApplication_ouvreSesFichiers()
     Plateforme::definirCheminApplication(kiosque);
 
     const QString rep = RepertoireApplication();
-    QCOMPARE(rep, kiosque.toUpper() + QLatin1Char('/'));
-    QVERIFY(FichierExiste(rep, QStringLiteral("velmara.ini")));
+    QCOMPARE(rep, kiosque + QLatin1Char('/'));
+    QVERIFY(FichierExiste(rep, QStringLiteral("VELMARA.INI")));
     QCOMPARE(LireIniString(rep + QStringLiteral("velmara.ini"), Section, QStringLiteral("Nom"), QStringLiteral("d")),
              QStringLiteral("VENTES"));
 }

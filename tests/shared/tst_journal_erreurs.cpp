@@ -57,6 +57,7 @@ private slots:
     void journalVerrouille_data();
     void journalVerrouille();
     void repMaintenanceFixeUneFois();
+    void dossiersHomonymes();
     void ajoutAUnGrosJournal();
 
 private:
@@ -117,6 +118,27 @@ void TestJournalErreurs::traiterErreur()
     const QString date = TestSupport::valeurSql(m_base, QStringLiteral("SELECT DateErreur FROM Erreurs"));
     QVERIFY2(avant <= date && date <= apres, qPrintable(date));
     QCOMPARE(RepMaintenance(), RepertoireApplication());
+}
+
+void TestJournalErreurs::dossiersHomonymes()
+{
+    // Sibling folders whose names differ only in case: each kiosk's errors go
+    // into its own log, whose name is matched without regard to case.
+    const QStringList kiosques{m_dir->filePath(QStringLiteral("kiosk")), m_dir->filePath(QStringLiteral("Kiosk"))};
+    const QStringList journaux{kiosques[0] + QStringLiteral("/mainten.mdb"), kiosques[1] + QStringLiteral("/MAINTEN.MDB")};
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(QDir().mkpath(kiosques[i]));
+        TestSupport::creerBase(journaux[i], TestSupport::schemaMaintenance());
+    }
+    TestSupport::BoiteMessageTest boite;
+    for (int i = 0; i < 2; ++i) {
+        Plateforme::definirCheminApplication(kiosques[i]);
+        reinitialiserRepMaintenance();
+        TraiterErreur(kiosques[i], RuntimeError(94, QStringLiteral("Utilisation incorrecte de Null")));
+    }
+    for (int i = 0; i < 2; ++i)
+        QCOMPARE(TestSupport::valeurSql(journaux[i], QStringLiteral("SELECT group_concat(Contexte) FROM Erreurs")),
+                 kiosques[i]);
 }
 
 void TestJournalErreurs::journalAbsentPuisRestaure()
@@ -210,7 +232,7 @@ void TestJournalErreurs::repMaintenanceFixeUneFois()
     QCOMPARE(RepMaintenance(), QString());
     EnregistrerErreur(QStringLiteral("A"), QStringLiteral("N°: 1 premier"));
     const QString rep = RepMaintenance();
-    QCOMPARE(rep, m_dir->path().toUpper() + QLatin1Char('/'));
+    QCOMPARE(rep, m_dir->path() + QLatin1Char('/'));
 
     QTemporaryDir autre;
     TestSupport::creerBase(autre.filePath(Journal), TestSupport::schemaMaintenance());
