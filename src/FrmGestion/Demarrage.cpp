@@ -5,12 +5,14 @@
 #include "shared/Chemins.h"
 #include "shared/Configuration.h"
 #include "shared/Dates.h"
+#include "shared/Installation.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QMetaObject>
 
 namespace {
 
@@ -46,6 +48,12 @@ void FrmGestion::Form_Load()
 
     // 1. A database on a USB key replaces the local one (errors reported there).
     ChercherSurCleUSB();
+    // The installed program's first start: the keys may have filled its
+    // empty folder; if not, it says where to put the files and ends.
+    if (const std::optional<int> sortie = Installation::VerifierDossierApresCles(Plateforme::cheminApplication())) {
+        terminerAvantChargement(*sortie);
+        return;
+    }
 
     // 2-3. The configuration names the database (errors reported by the reader).
     const QString dossier = Plateforme::cheminApplication();
@@ -83,6 +91,16 @@ void FrmGestion::Form_Load()
 
     // 13. The journal view.
     Command1_Click();
+}
+
+void FrmGestion::terminerAvantChargement(int sortie)
+{
+    // Nothing was opened: the window never appears, and the program ends
+    // with that status as soon as its event loop runs.
+    setAttribute(Qt::WA_DontShowOnScreen);
+    m_decharge = true;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [sortie] { QCoreApplication::exit(sortie); }, Qt::QueuedConnection);
 }
 
 void FrmGestion::Form_Unload()

@@ -143,6 +143,7 @@ private:
     void construireRapports();
     void construireParametres();
     void relierEvenements();
+    void terminerAvantChargement(int sortie);
 
     bool m_charge = false;     // Form_Load has run (or is running)
     bool m_decharge = false;   // Form_Unload has run

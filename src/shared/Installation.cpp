@@ -7,6 +7,10 @@
 
 namespace Installation {
 
+namespace {
+bool g_verifierApresCles = false;
+}
+
 bool estInstalle()
 {
 #ifdef CORVANE_INSTALLE
@@ -39,7 +43,8 @@ QString MessageDossierVide(const QString &dossier)
 
 std::optional<int> PreparerDossierApplication(bool installe, bool dossierNomme, const QString &dossier)
 {
-    if (!installe || dossierNomme)
+    g_verifierApresCles = installe && !dossierNomme;
+    if (!g_verifierApresCles)
         return std::nullopt;
     if (!QDir().mkpath(dossier)) {
         Plateforme::boiteMessage().afficher(
@@ -49,7 +54,14 @@ std::optional<int> PreparerDossierApplication(bool installe, bool dossierNomme, 
             Plateforme::titreApplication());
         return 1;
     }
-    if (FichierExiste(dossier, QStringLiteral("velmara.ini")) || FichierExiste(dossier, QStringLiteral("dacorvane.mdb")))
+    // An empty folder may still be filled from a USB key by the start-up.
+    return std::nullopt;
+}
+
+std::optional<int> VerifierDossierApresCles(const QString &dossier)
+{
+    if (!g_verifierApresCles || FichierExiste(dossier, QStringLiteral("velmara.ini"))
+        || FichierExiste(dossier, QStringLiteral("dacorvane.mdb")))
         return std::nullopt;
     Plateforme::boiteMessage().afficher(MessageDossierVide(dossier), Plateforme::titreApplication());
     return 1;

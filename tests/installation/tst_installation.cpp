@@ -1,15 +1,31 @@
 // The installed program: where its folder lies, its first start on an empty
 // folder, where it finds its converter, and what `cmake --install` lays out.
 #include "TestSupport.h"
+#include "FrmGestion/DataSource.h"
+#include "FrmGestion/FrmGestion.h"
+#include "maintenance/ChercherSurCleUSB.h"
 #include "jet/ConvertisseurJet.h"
 #include "shared/Installation.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
+
+// The one removable drive the start-up sees, when it has a root.
+struct UneCle : Maintenance::SourceLecteurs
+{
+    QString racine;
+    std::vector<Maintenance::Lecteur> lecteurs() override
+    {
+        if (racine.isEmpty())
+            return {};
+        return {{racine, true, false}};
+    }
+};
 
 void creerFichier(const QString &chemin, bool executable = false)
 {
@@ -77,15 +93,13 @@ private slots:
         QTest::addColumn<QStringList>("fichiers");
         QTest::addColumn<int>("sortie");        // -1: the window opens
         QTest::addColumn<QString>("message");   // a part of the message, "" none
-        const QString vide = QStringLiteral("ne contient ni configuration ni base de données");
         QTest::newRow("arbre, dossier vide") << false << false << "bin" << QStringList{} << -1 << "";
         QTest::newRow("installé, --dossier vide") << true << true << "kiosque" << QStringList{} << -1 << "";
-        QTest::newRow("installé, premier démarrage") << true << false << "share/Corvane" << QStringList{} << 1 << vide;
+        // An empty folder may still be filled from a USB key: the start-up decides.
+        QTest::newRow("installé, premier démarrage") << true << false << "share/Corvane" << QStringList{} << -1 << "";
         QTest::newRow("installé, velmara.ini") << true << false << "Corvane" << QStringList{"velmara.ini"} << -1 << "";
         QTest::newRow("installé, base par défaut") << true << false << "Corvane" << QStringList{"DACORVANE.MDB"} << -1
                                                    << "";
-        QTest::newRow("installé, journal et sauvegarde seuls")
-            << true << false << "Corvane" << QStringList{"MAINTEN.MDB", "OLDK7.BAK", "sous/velmara.ini"} << 1 << vide;
         QTest::newRow("installé, dossier impossible") << true << false << "fichier/Corvane" << QStringList{} << 1
                                                       << "Impossible de créer le dossier";
     }
@@ -115,6 +129,69 @@ private slots:
         }
         // Only the installed program on its default folder creates it.
         QCOMPARE(QFileInfo(chemin).isDir(), (installe && !nomme && !dossier.startsWith("fichier")) || !fichiers.isEmpty());
+    }
+
+    // The installed program's first start, through the window's start-up: the
+    // USB keys first, then the message when the folder still has no database.
+    void premierDemarrageCles_data()
+    {
+        QTest::addColumn<QStringList>("fichiers");   // in the folder before the start
+        QTest::addColumn<QStringList>("cle");        // on the one removable drive; "-": no drive
+        QTest::addColumn<QStringList>("messages");   // a part of each message shown, in order
+        const QString vide = QStringLiteral("ne contient ni configuration ni base de données");
+        const QString sansBase = QStringLiteral("Aucune base de données");
+        QTest::newRow("sans clé") << QStringList{} << QStringList{"-"} << QStringList{vide};
+        QTest::newRow("clé avec la base") << QStringList{} << QStringList{"DACORVANE.MDB"} << QStringList{};
+        QTest::newRow("clé sans base") << QStringList{} << QStringList{"notes.txt"} << QStringList{sansBase, vide};
+        QTest::newRow("journal et sauvegarde seuls") << QStringList{"MAINTEN.MDB", "OLDK7.BAK", "sous/velmara.ini"}
+                                                     << QStringList{"-"} << QStringList{vide};
+    }
+    void premierDemarrageCles()
+    {
+        QFETCH(QStringList, fichiers);
+        QFETCH(QStringList, cle);
+        QFETCH(QStringList, messages);
+        QTemporaryDir racine;
+        const QString dossier = racine.filePath("share/Corvane");
+        for (const QString &f : fichiers)
+            creerFichier(dossier + '/' + f);
+        UneCle source;
+        if (cle != QStringList{"-"})
+            source.racine = racine.filePath("cle");
+        QVERIFY(QDir().mkpath(racine.filePath("cle")));
+        for (const QString &f : cle)
+            if (f.endsWith(".MDB"))
+                TestSupport::creerBase(racine.filePath("cle/" + f), TestSupport::schemaVentes());
+            else
+                creerFichier(racine.filePath("cle/" + f));
+        struct Retablir
+        {
+            Maintenance::SourceLecteurs *avant;
+            ~Retablir()
+            {
+                Maintenance::definirSourceLecteurs(avant);
+                Plateforme::definirCheminApplication({});
+                Installation::PreparerDossierApplication(false, false, {});
+            }
+        } retablir{Maintenance::definirSourceLecteurs(&source)};
+        Plateforme::definirCheminApplication(dossier);
+        TestSupport::BoiteMessageTest boite;
+        QCOMPARE(Installation::PreparerDossierApplication(true, false, dossier).value_or(-1), -1);
+
+        FrmGestion f;
+        f.show();
+        QCOMPARE(boite.textes.size(), messages.size());
+        for (int i = 0; i < messages.size(); ++i)
+            QVERIFY2(boite.textes[i].contains(messages[i]), qPrintable(boite.textes[i]));
+        // Loaded on the key's database; or never shown, and the program ends with 1.
+        QCOMPARE(f.Adodc2->recordset() != nullptr, messages.isEmpty());
+        if (!messages.isEmpty()) {
+            QVERIFY(f.testAttribute(Qt::WA_DontShowOnScreen));
+            QTimer garde;
+            garde.callOnTimeout([] { QCoreApplication::exit(-1); });
+            garde.start(10000);
+            QCOMPARE(QCoreApplication::exec(), 1);
+        }
     }
 
     void messageDossierVide()
