@@ -2,6 +2,7 @@
 // (twips, 15 to a pixel) and design-time visibility.
 #include "FrmGestion/FrmGestion.h"
 
+#include "FrmGestion/AccessibiliteOptions.h"
 #include "FrmGestion/DataGrid.h"
 #include "FrmGestion/DataSource.h"
 #include "FrmGestion/FiltreTouches.h"
@@ -148,6 +149,7 @@ void FrmGestion::construireBandeauHaut()
         auto *o = new QRadioButton(legende, Frame2);
         o->setObjectName(nom);
         placer(o, gauche, 75, largeur, 255);
+        RendreOptionAccessible(o);
         return o;
     };
     Option1 = option(QStringLiteral("Option1"), QStringLiteral("Par Date"), 120, 1215);
@@ -198,6 +200,8 @@ void FrmGestion::construireCalendrier()
     Frame3 = new QGroupBox(this);
     Frame3->setObjectName(QStringLiteral("Frame3"));
     placer(Frame3, 0, 600, 13455, 6975);
+    // Opaque: when shown it covers the grids, the ticket box and its button.
+    Frame3->setAutoFillBackground(true);
     MonthView1 = new QCalendarWidget(Frame3);
     MonthView1->setObjectName(QStringLiteral("MonthView1"));
     MonthView1->setAccessibleName(QStringLiteral("Calendrier"));

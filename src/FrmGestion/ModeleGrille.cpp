@@ -84,7 +84,8 @@ QVariant ModeleGrille::data(const QModelIndex &index, int role) const
         return {};
     const ColonneGrille &colonne = m_colonnes.at(index.column());
     switch (role) {
-    case Qt::DisplayRole: {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole: {   // the whole value, where the column cuts it
         const int ordinal = m_ordinaux.at(index.column());
         Recordset *rs = recordset();
         if (ordinal < 0 || !rs)

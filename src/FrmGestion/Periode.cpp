@@ -11,6 +11,7 @@
 void FrmGestion::Command6_Click(int Index)
 {
     Frame3->setVisible(true);
+    Frame3->raise();
     MonthView1->setVisible(true);
     ChoixDate = Index;
 }
@@ -22,11 +23,14 @@ void FrmGestion::MonthView1_DateClick(QDate DateClicked)
     const DateTime jour = DateTime::fromDate(DateClicked);
     // A date at midnight is written as the short date alone.
     const QString texte = TexteDate(jour, Plateforme::localeSysteme());
+    // The box's accessible name says which date it is; its description, the date.
     if (ChoixDate == 0) {
         Label2[0]->setText(texte);
+        Label2[0]->setAccessibleDescription(texte);
         DateDebut = jour;
     } else {
         Label2[1]->setText(texte);
+        Label2[1]->setAccessibleDescription(texte);
         DateFin = texte;
     }
     MonthView1->setVisible(false);

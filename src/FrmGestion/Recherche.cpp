@@ -24,27 +24,29 @@ Recordset &JeuDe(const DataSource *source)
 }
 
 // The text read as a date by the system's conventions; a text that is no date
-// is the platform's type mismatch.
-DateTime LireDate(const QString &texte)
+// is the platform's type mismatch. A date followed by a time still being
+// typed is not yet a date: nothing, and no failure.
+std::optional<DateTime> LireDate(const QString &texte)
 {
-    const std::optional<DateTime> date = AnalyserDate(texte, Plateforme::localeSysteme());
-    if (!date)
-        throw RuntimeError(Erreurs::TypeIncompatible, QStringLiteral("Type incompatible"));
-    return *date;
+    const QLocale locale = Plateforme::localeSysteme();
+    if (const std::optional<DateTime> date = AnalyserDate(texte, locale))
+        return date;
+    if (DateSuivieDUnDebutDHeure(texte, locale))
+        return std::nullopt;
+    throw RuntimeError(Erreurs::TypeIncompatible, QStringLiteral("Type incompatible"));
 }
 
 QString TexteCritere(const DateTime &date) { return TexteDate(date, Plateforme::localeSysteme()); }
 
 // The journal's date mode: "Date >=" followed by the date in the system's
 // ordinary form (the short date, and the time unless it is midnight).
-QString CritereVente(const QString &texte) { return QStringLiteral("Date >=") + TexteCritere(LireDate(texte)); }
+QString CritereVente(const DateTime &date) { return QStringLiteral("Date >=") + TexteCritere(date); }
 
 // The card-batch list, always newest first: the newest upload made on or
 // before the day typed, or at or before the moment when a time is typed.
-QString CritereTelecollecte(const QString &texte)
+QString CritereTelecollecte(const DateTime &date)
 {
     constexpr std::int64_t Jour = 86400;
-    const DateTime date = LireDate(texte);
     const DateTime dernier = DateTime::fromDate(QDate(9999, 12, 31));
     if (date.secondsOfDay() == 0 && date < dernier)
         return QStringLiteral("LaDate <") + TexteCritere(DateTime{date.secondes + Jour});
@@ -137,11 +139,14 @@ void FrmGestion::Text2_Change()
 
     if (DataGrid1->isHidden()) {
         // The card-batch list is searched by date whatever option is
-        // selected, with the date mode's threshold and from the current
-        // record; the parameters record is never searched.
+        // selected, with the date mode's threshold, from the first upload:
+        // in the newest-first list a later day moves up as an earlier one
+        // moves down. The parameters record is never searched.
         Chercher(Adodc3, etape, [this](Recordset &rs) {
-            if (Text2->text().size() >= 8)
-                rs.find(CritereTelecollecte(Text2->text()), 0, Recordset::adSearchForward, Recordset::FromCurrent);
+            if (Text2->text().size() < 8)
+                return;
+            if (const std::optional<DateTime> date = LireDate(Text2->text()))
+                rs.find(CritereTelecollecte(*date), 0, Recordset::adSearchForward, Recordset::FromFirst);
         });
         return;
     }
@@ -152,8 +157,10 @@ void FrmGestion::Text2_Change()
         if (Option2->isChecked())
             rs.find(QStringLiteral("[Client] like '") + Text2->text().toUpper() + QStringLiteral("*'"), 0,
                     Recordset::adSearchForward, Recordset::FromFirst);
-        else if (Option1->isChecked() && Text2->text().size() >= 8)
-            rs.find(CritereVente(Text2->text()), 0, Recordset::adSearchForward, Recordset::FromCurrent);
+        else if (Option1->isChecked() && Text2->text().size() >= 8) {
+            if (const std::optional<DateTime> date = LireDate(Text2->text()))
+                rs.find(CritereVente(*date), 0, Recordset::adSearchForward, Recordset::FromCurrent);
+        }
         else if (Option3->isChecked())
             rs.find(QStringLiteral("NoVente =") + Text2->text(), 0, Recordset::adSearchForward,
                     Recordset::FromFirst);

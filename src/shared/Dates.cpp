@@ -1,6 +1,7 @@
 #include "shared/Dates.h"
 
 #include <QDate>
+#include <QRegularExpression>
 #include <array>
 
 namespace {
@@ -164,6 +165,44 @@ std::optional<DateTime> AnalyserDate(const QString &texte, const QLocale &locale
     return DateTime{jour->secondes + *heure};
 }
 
+bool DateSuivieDUnDebutDHeure(const QString &texte, const QLocale &locale)
+{
+    const QStringView t = QStringView(texte).trimmed();
+    qsizetype blanc = 0;
+    while (blanc < t.size() && !t[blanc].isSpace())
+        ++blanc;
+    if (blanc == t.size() || !lireJour(t.left(blanc), locale))
+        return false;
+    // H[H][:[M[M][:[S[S]]]]], each part within its range.
+    static const QRegularExpression debutHeure(
+        QStringLiteral("^(\\d{1,2})(?::(?:(\\d{1,2})(?::(\\d{0,2}))?)?)?$"));
+    const QRegularExpressionMatch m = debutHeure.match(t.mid(blanc).trimmed());
+    if (!m.hasMatch())
+        return false;
+    return m.captured(1).toInt() <= 23 && m.captured(2).toInt() <= 59 && m.captured(3).toInt() <= 59;
+}
+
+QString FormatDateQuatreChiffres(const QLocale &locale)
+{
+    const QString format = locale.dateFormat(QLocale::ShortFormat);
+    QString resultat;
+    bool litteral = false;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('\''))
+            litteral = !litteral;
+        if (litteral || c != QLatin1Char('y')) {
+            resultat += c;
+            ++i;
+            continue;
+        }
+        while (i < format.size() && format[i] == QLatin1Char('y'))
+            ++i;
+        resultat += QStringLiteral("yyyy");
+    }
+    return resultat;
+}
+
 QString TexteDate(const DateTime &d, const QLocale &locale)
 {
     const int s = d.secondsOfDay();
@@ -173,6 +212,6 @@ QString TexteDate(const DateTime &d, const QLocale &locale)
                               .arg(s % 60, 2, 10, QLatin1Char('0'));
     if (d.secondes >= 0 && d.secondes < 86400)
         return heure;
-    const QString jour = locale.toString(d.date(), locale.dateFormat(QLocale::ShortFormat));
+    const QString jour = locale.toString(d.date(), FormatDateQuatreChiffres(locale));
     return s == 0 ? jour : jour + QLatin1Char(' ') + heure;
 }

@@ -44,6 +44,7 @@ class TestVues : public QObject
 private slots:
     void cellules_data();
     void cellules();
+    void valeursLisibles();
     void basculeGardeEnregistrements();
     void grilleEtEnregistrement();
     void triEntete_data();

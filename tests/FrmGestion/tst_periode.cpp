@@ -5,9 +5,13 @@
 
 #include "shared/Plateforme.h"
 
+#include <QAccessible>
 #include <QCalendarWidget>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
@@ -115,6 +119,13 @@ void TestPeriode::choix()
     QCOMPARE(r.f.Label2[0]->text(), debut);
     QCOMPARE(r.f.Label2[1]->text(), fin);
     QCOMPARE(r.f.DateFin, fin);
+    // Assistive technology reads which date each box is, and the date it shows.
+    for (const auto &[boite, nom, date] : {std::tuple(r.f.Label2[0], "Date début", debut),
+                                           std::tuple(r.f.Label2[1], "Date fin", fin)}) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(boite);
+        QCOMPARE(a->text(QAccessible::Name), QString::fromUtf8(nom));
+        QCOMPARE(a->text(QAccessible::Description), date);
+    }
     if (debut.isEmpty()) {
         QVERIFY(!r.f.DateDebut.has_value());
     } else {
@@ -211,4 +222,89 @@ void TestPeriode::calendrierEnFrancais()
         QCOMPARE(mois->text(), QStringLiteral("janvier"));
         QCOMPARE(f.MonthView1->firstDayOfWeek(), Qt::Monday);
     }
+}
+
+void TestPeriode::calendrierOpaque()
+{
+    // Open, the calendar's frame hides the ticket box and the grids behind it:
+    // its area beside the calendar shows the frame's own background only.
+    FenetreRecherche r;
+    QVERIFY(r.ouvrir());
+    cliquerBouton(r.f.Command6[0]);
+    const QImage image = r.f.grab().toImage();
+    const QRect cadre = r.f.Frame3->geometry();
+    const QRect aCote(r.f.MonthView1->geometry().right() + cadre.left() + 6, cadre.top() + 20,
+                      cadre.right() - 8 - (r.f.MonthView1->geometry().right() + cadre.left() + 6), cadre.height() - 40);
+    QVERIFY(aCote.width() > 40 && r.f.Text1->geometry().intersects(aCote));
+    // One colour throughout, which is not the ticket box's.
+    const QRgb fond = image.pixel(aCote.topLeft());
+    QVERIFY(fond != r.f.Text1->palette().color(QPalette::Base).rgb());
+    for (int y = aCote.top(); y <= aCote.bottom(); ++y)
+        for (int x = aCote.left(); x <= aCote.right(); ++x)
+            QVERIFY2(image.pixel(x, y) == fond, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+}
+
+void TestPeriode::anneeSurQuatreChiffres_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QDate>("debut");
+    QTest::addColumn<QDate>("fin");
+    QTest::addColumn<QStringList>("textes");   // Label2(0) and Label2(1), DateFin as Label2(1)
+    QTest::addColumn<QStringList>("lignes");   // the daily report's period and day lines
+
+    // Short dates with a two-digit year: d/MM/yy and M/d/yy.
+    const QLocale be(QLocale::French, QLocale::Belgium), us(QLocale::English, QLocale::UnitedStates);
+    const QDate an2030(2030, 1, 1), fin2030(2030, 12, 31), an1930(1930, 1, 1), fin1930(1930, 12, 31);
+    QTest::newRow("fr_BE 2030") << be << an2030 << fin2030 << QStringList{"1/01/2030", "31/12/2030"}
+                                << QStringList{"Du 01/01/30 au 31/12/30", "15/06/30\tCB:     \t| 1\t\t| 10,00 EUR"};
+    QTest::newRow("fr_BE 1930") << be << an1930 << fin1930 << QStringList{"1/01/1930", "31/12/1930"}
+                                << QStringList{"Du 01/01/30 au 31/12/30", "10/03/30\tCB:     \t| 1\t\t| 5,00 EUR"};
+    QTest::newRow("en_US 2030") << us << an2030 << fin2030 << QStringList{"1/1/2030", "12/31/2030"}
+                                << QStringList{"Du 01/01/30 au 31/12/30", "15/06/30\tCB:     \t| 1\t\t| 10.00 EUR"};
+    QTest::newRow("en_US 1930") << us << an1930 << fin1930 << QStringList{"1/1/1930", "12/31/1930"}
+                                << QStringList{"Du 01/01/30 au 31/12/30", "10/03/30\tCB:     \t| 1\t\t| 5.00 EUR"};
+}
+
+void TestPeriode::anneeSurQuatreChiffres()
+{
+    // Dates the program writes and reads back keep their century; the report
+    // lines keep their own two-digit formats.
+    QFETCH(QLocale, locale);
+    QFETCH(QDate, debut);
+    QFETCH(QDate, fin);
+    QFETCH(QStringList, textes);
+    QFETCH(QStringList, lignes);
+    struct Epingle
+    {
+        static void epingler(const QLocale &l)
+        {
+            QLocale::setDefault(l);
+            Plateforme::definirLocaleSysteme(l);
+        }
+        explicit Epingle(const QLocale &l) { epingler(l); }
+        ~Epingle() { epingler(QLocale(QLocale::French, QLocale::France)); }
+    } epingle(locale);
+    FenetreRecherche r(QStringLiteral(
+        "INSERT INTO Ventes (NoVente, LaDate, Total, TauxTVA, TypePaiement, NbJeton, Client, Paye, Rendu, Ticket) VALUES"
+        " (8, '1930-03-10 10:00:00', 6, 1.2, 2, 1, '1', 6, 0, 'Vente 8'),"
+        " (9, '2030-06-15 10:00:00', 12, 1.2, 2, 1, '2', 12, 0, 'Vente 9');"));
+    QVERIFY(r.ouvrir());
+
+    cliquerBouton(r.f.Command6[0]);
+    QVERIFY(cliquerJour(r.f, debut));
+    cliquerBouton(r.f.Command6[1]);
+    QVERIFY(cliquerJour(r.f, fin));
+    QCOMPARE(QStringList({r.f.Label2[0]->text(), r.f.Label2[1]->text()}), textes);
+    QCOMPARE(r.f.DateFin, textes[1]);
+
+    cliquerBouton(r.f.Command5);
+    QCOMPARE(r.f.List1->count(), 8);
+    QCOMPARE(QStringList({r.f.List1->item(2)->text(), r.f.List1->item(6)->text()}), lignes);
+
+    // The date search's criterion: from sale 8 (1930) in invoice order, the
+    // first sale of 2030 or later.
+    r.f.DataGrid1_HeadClick(0);
+    QVERIFY(r.allerAVente(8));
+    r.f.Text2->setText(QStringLiteral("01/01/2030"));
+    QCOMPARE(r.venteCourante(), 9);
 }

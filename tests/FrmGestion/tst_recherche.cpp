@@ -6,6 +6,7 @@
 
 #include "FrmGestion/FrmGestion.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -58,6 +59,11 @@ void TestRecherche::parDate_data()
     QTest::newRow("heure exacte") << true << 7 << "10/02/26 14:00" << true << 2;
     QTest::newRow("heure passée") << true << 7 << "10/02/26 14:00:01" << true << 5;
     QTest::newRow("année sur quatre chiffres") << true << 7 << "20/02/2026 10:30" << true << 5;
+    // A time being typed after the date is not yet a date: no find, no failure.
+    QTest::newRow("heure tapée") << true << 7 << "10/02/26 14:00:01" << false << 5;
+    QTest::newRow("heure commencée") << true << 7 << "10/02/26 1" << true << 7;
+    QTest::newRow("minutes attendues") << true << 7 << "10/02/2026 10:" << true << 7;
+    QTest::newRow("secondes attendues") << true << 7 << "10/02/2026 10:30:" << true << 7;
 }
 
 void TestRecherche::parDate()
@@ -175,6 +181,10 @@ void TestRecherche::echecRelanceUneFois_data()
     QTest::addColumn<int>("attendu");
 
     QTest::newRow("date impossible") << int(ParDate) << "99/99/9" << "9" << false << 3;
+    // After a date, only the beginning of a time waits for more.
+    QTest::newRow("heure impossible") << int(ParDate) << "10/02/26 2" << "4" << false << 3;
+    QTest::newRow("deux-points doublé") << int(ParDate) << "10/02/26 10:" << ":" << false << 3;
+    QTest::newRow("second blanc") << int(ParDate) << "10/02/26 1" << " 2" << true << 3;
     QTest::newRow("carte, apostrophe") << int(ParCarte) << "" << "4'" << true << 123;
     QTest::newRow("facture, apostrophe") << int(ParFacture) << "5" << "'" << true << 5;
 }
@@ -315,18 +325,28 @@ void TestRecherche::changementDeMode_data()
     QTest::addColumn<int>("depuis");
     QTest::addColumn<QString>("texte");     // in the box before the change
     QTest::addColumn<int>("vers");
+    QTest::addColumn<QString>("geste");     // a mouse click, or an accessibility action
     QTest::addColumn<QString>("tri");
     QTest::addColumn<int>("changements");   // changes of the box's text
     QTest::addColumn<int>("attendu");
 
+    const QString souris = QStringLiteral("souris");
+    const QString bascule = QAccessibleActionInterface::toggleAction();
+    const QString appui = QAccessibleActionInterface::pressAction();
     // An empty box: the sort only.
-    QTest::newRow("vide, vers carte") << int(ParDate) << "" << int(ParCarte) << "Client" << 0 << 3;
-    QTest::newRow("vide, vers facture") << int(ParDate) << "" << int(ParFacture) << "NoVente" << 0 << 3;
-    QTest::newRow("vide, vers date") << int(ParFacture) << "" << int(ParDate) << "Date DESC" << 0 << 3;
+    QTest::newRow("vide, vers carte") << int(ParDate) << "" << int(ParCarte) << souris << "Client" << 0 << 3;
+    QTest::newRow("vide, vers facture") << int(ParDate) << "" << int(ParFacture) << souris << "NoVente" << 0 << 3;
+    QTest::newRow("vide, vers date") << int(ParFacture) << "" << int(ParDate) << souris << "Date DESC" << 0 << 3;
     // A box that held text: emptied, which searches in the new mode.
-    QTest::newRow("pleine, vers carte") << int(ParDate) << "01/02/2" << int(ParCarte) << "Client" << 1 << 123;
-    QTest::newRow("pleine, vers facture") << int(ParDate) << "01/02/2" << int(ParFacture) << "NoVente" << 1 << 3;
-    QTest::newRow("pleine, vers date") << int(ParFacture) << "6" << int(ParDate) << "Date DESC" << 1 << 6;
+    QTest::newRow("pleine, vers carte") << int(ParDate) << "01/02/2" << int(ParCarte) << souris << "Client" << 1 << 123;
+    QTest::newRow("pleine, vers facture") << int(ParDate) << "01/02/2" << int(ParFacture) << souris << "NoVente" << 1
+                                          << 3;
+    QTest::newRow("pleine, vers date") << int(ParFacture) << "6" << int(ParDate) << souris << "Date DESC" << 1 << 6;
+    // A screen reader's actions run the mode's procedure as a click does.
+    QTest::newRow("Toggle, vers carte") << int(ParDate) << "01/02/2" << int(ParCarte) << bascule << "Client" << 1 << 123;
+    QTest::newRow("Toggle, vers date") << int(ParFacture) << "" << int(ParDate) << bascule << "Date DESC" << 0 << 3;
+    QTest::newRow("Press, vers facture") << int(ParDate) << "01/02/2" << int(ParFacture) << appui << "NoVente" << 1
+                                         << 3;
 }
 
 void TestRecherche::changementDeMode()
@@ -334,6 +354,7 @@ void TestRecherche::changementDeMode()
     QFETCH(int, depuis);
     QFETCH(QString, texte);
     QFETCH(int, vers);
+    QFETCH(QString, geste);
     QFETCH(QString, tri);
     QFETCH(int, changements);
     QFETCH(int, attendu);
@@ -345,7 +366,16 @@ void TestRecherche::changementDeMode()
 
     QSignalSpy spy(r.f.Text2, &QLineEdit::textChanged);
     QRadioButton *o = option(r.f, vers);
-    QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(6, o->height() / 2));
+    if (geste == QLatin1String("souris")) {
+        QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(6, o->height() / 2));
+    } else {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(o);
+        QVERIFY(a && a->actionInterface());
+        QVERIFY(a->actionInterface()->actionNames().contains(geste));
+        a->actionInterface()->doAction(geste);
+        QVERIFY(a->state().checked);
+    }
+    QVERIFY(o->isChecked());
     QCOMPARE(r.f.RsVentes.sort(), tri);
     QCOMPARE(spy.count(), changements);
     QCOMPARE(r.f.Text2->text(), QString());
@@ -398,12 +428,14 @@ void TestRecherche::telecollectes_data()
     // Newest first: 2 (11/02/26 02:00), 1 (06/01/26 02:00), 3 (01/12/25 02:00).
     QTest::newRow("le jour d'une télécollecte") << 2 << "11/02/26" << false << 2 << "11/02/26";
     QTest::newRow("un jour sans") << 2 << "01/02/26" << false << 1 << "01/02/26";
-    QTest::newRow("depuis la courante") << 1 << "15/02/26" << false << 1 << "15/02/26";
+    // From the first upload, whatever upload is current: a later day moves up.
+    QTest::newRow("vers une plus récente") << 3 << "15/02/26" << false << 2 << "15/02/26";
     QTest::newRow("plus loin") << 1 << "15/12/25" << false << 3 << "15/12/25";
     QTest::newRow("avant toutes") << 2 << "01/01/20" << false << 2 << "01/01/20";
     QTest::newRow("avec l'heure") << 2 << "11/02/26 01:59" << true << 1 << "11/02/26 01:59";
     QTest::newRow("sept caractères") << 2 << "01/02/2" << false << 2 << "01/02/2";
     QTest::newRow("date impossible") << 1 << "99/99/99" << false << 1 << "";
+    QTest::newRow("heure commencée") << 2 << "11/02/26 1" << true << 2 << "11/02/26 1";
     QTest::newRow("dernier jour") << 2 << "31/12/9999" << true << 2 << "31/12/9999";
 }
 

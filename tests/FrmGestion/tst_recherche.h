@@ -41,4 +41,7 @@ private slots:
     void sansClicRienNEstRetenu();
     void rouvreSurLeDernierJour();
     void calendrierEnFrancais();
+    void calendrierOpaque();
+    void anneeSurQuatreChiffres_data();
+    void anneeSurQuatreChiffres();
 };

@@ -82,6 +82,26 @@ void TestVues::cellules()
     QCOMPARE(horizontal, alignement);
 }
 
+void TestVues::valeursLisibles()
+{
+    // Every value of both grids can be read whole: it fits its column with the
+    // grid's font, or the cell's tooltip holds it.
+    Kiosque k;
+    FrmGestion f;
+    f.Form_Load();
+    for (QTableView *table : {tableJournal(f), tableTelecollectes(f)}) {
+        const int marges = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+        const QAbstractItemModel *m = table->model();
+        for (int ligne = 0; ligne < m->rowCount(); ++ligne)
+            for (int colonne = 0; colonne < m->columnCount(); ++colonne) {
+                const QModelIndex i = m->index(ligne, colonne);
+                const QString texte = i.data().toString();
+                if (table->fontMetrics().horizontalAdvance(texte) + marges > table->columnWidth(colonne))
+                    QCOMPARE(i.data(Qt::ToolTipRole).toString(), texte);
+            }
+    }
+}
+
 void TestVues::basculeGardeEnregistrements()
 {
     Kiosque k;
