@@ -132,12 +132,12 @@ std::optional<int> Application::traiterLigneDeCommande()
 int Application::executer()
 {
     g_fenetrePrete = true;
+    int sortie = 0;
     if (g_signal)
         fermerSurSignal();   // received during the start-up, before any event loop
     else
-        exec();
-    // The window's shut-down ended the event loop.
-    return g_signal ? 128 + g_signal : 0;
+        sortie = exec();     // 0 from the shut-down; a start-up that ended early asks for its own
+    return g_signal ? 128 + g_signal : sortie;
 }
 
 void Application::installerSignaux()
