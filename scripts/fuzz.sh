@@ -27,7 +27,7 @@ fi
 
 echo "== Construction des cibles de fuzzing ($arbre, clang)"
 cmake -S . -B "$arbre" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCORVANE_FUZZ=ON -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCH=OFF >/dev/null
+  -DCORVANE_FUZZ=ON -DCORVANE_WERROR=ON -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCH=OFF >/dev/null
 cmake --build "$arbre" -j "$jobs" --target fuzz_expression fuzz_requete fuzz_valeurs fuzz_lecture corvane-jet \
   fuzz_configuration fuzz_recordset fuzz_dates fuzz_ligne_de_commande
 mkdir -p "$artefacts"

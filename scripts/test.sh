@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets the machine up, builds Corvane and runs every test; then builds a
-# second tree with AddressSanitizer and UndefinedBehaviorSanitizer (without
-# the benchmarks) and runs the tests again there. Exits non-zero on any failure.
+# Sets the machine up, builds Corvane with warnings as errors and runs every
+# test; then builds a second tree with AddressSanitizer and
+# UndefinedBehaviorSanitizer (without the benchmarks) and runs the tests again
+# there. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -28,8 +29,9 @@ build_and_test() {
   resumes+=("-- $arbre" "$(sed -n '/tests passed\|tests failed out of/,$p' "$journal")")
 }
 
-build_and_test build
-build_and_test build-asan -DCORVANE_SANITIZE=ON -DCORVANE_BUILD_BENCH=OFF
+# Warnings are errors in our own trees (a user's build only shows them).
+build_and_test build -DCORVANE_WERROR=ON
+build_and_test build-asan -DCORVANE_WERROR=ON -DCORVANE_SANITIZE=ON -DCORVANE_BUILD_BENCH=OFF
 
 echo
 echo "== Résumé"

@@ -1,5 +1,6 @@
 #include "commande/ConversionEnLigne.h"
 
+#include "commande/SortiesProtegees.h"
 #include "jet/ConvertisseurJet.h"
 #include "shared/Chemins.h"
 #include "shared/LigneDeCommande.h"
@@ -30,10 +31,15 @@ std::optional<int> ExecuterConversionEnLigne(int &argc, char **argv)
         sortie << TexteAide() << Qt::flush;
         return Succes;
     }
+    AppliquerLigneDeCommande(options);
 
     // The converter is found beside this program.
     QCoreApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("corvane"));
+    if (const QString refus = RefusFichierDuKiosque(options.convertirDestination); !refus.isEmpty()) {
+        erreurs << "corvane : " << refus << Qt::endl;
+        return LigneIncorrecte;
+    }
     try {
         const Jet::ResultatConversion r =
             Jet::ConvertirBaseJet(resoudreChemin(options.convertirSource), options.convertirDestination,

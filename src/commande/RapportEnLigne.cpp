@@ -1,11 +1,14 @@
 #include "commande/RapportEnLigne.h"
 
+#include "commande/SortiesProtegees.h"
 #include "database/Connection.h"
 #include "impression/ImprimanteQt.h"
+#include "jet/ConvertisseurJet.h"
 #include "maintenance/Occupation.h"
 #include "rapports/Impression.h"
 #include "rapports/ListeRapport.h"
 #include "rapports/Rapports.h"
+#include "shared/Chemins.h"
 #include "shared/Configuration.h"
 #include "shared/Dates.h"
 #include "shared/JournalErreurs.h"
@@ -13,6 +16,7 @@
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
 #include <memory>
@@ -29,27 +33,43 @@ void erreur(const QString &texte)
     std::fflush(stderr);
 }
 
-// A date alone (no time of day) in the system's short-date format.
+// A date alone (no time of day) in the system's short-date format. Day zero
+// (30/12/1899) is what a time alone reads as: no day of a period.
 std::optional<QDate> lireDate(const QString &texte)
 {
     const std::optional<DateTime> d = AnalyserDate(texte, Plateforme::localeSysteme());
-    if (!d || d->secondsOfDay() != 0)
+    if (!d || d->secondsOfDay() != 0 || d->date() == QDate(1899, 12, 30))
         return std::nullopt;
     return d->date();
 }
 
-// Steps 2-7 and 9 of the start-up: the configuration names the database, the
-// connection opens it.
-void ouvrirBase(Connection &connexion)
+// Steps 2-7 of the start-up: the configuration names the database.
+QString cheminBase()
 {
     const QString dossier = Plateforme::cheminApplication();
     // Shared: a window starting meanwhile does not compact under the report.
     Maintenance::partagerDossier(dossier);
     const QString cheminIni = dossier + QStringLiteral("/velmara.ini");
-    const QString cheminBase = dossier + QLatin1Char('/')
+    return dossier + QLatin1Char('/')
         + LireIniString(cheminIni, QStringLiteral("Base de donnée"), QStringLiteral("Nom"), QStringLiteral("dacorvane"))
         + QStringLiteral(".mdb");
-    connexion.openPath(cheminBase);
+}
+
+// Step 9: the connection opens it.
+void ouvrirBase(Connection &connexion, const QString &base)
+{
+    connexion.openPath(base);
+}
+
+// The checks of the command line that need no database; "" when it makes sense.
+QString verifierDemande(const OptionsLigneDeCommande &options, QDate du, QDate au)
+{
+    if (du > au)
+        return QStringLiteral("Période inversée : la date de début (--du %1) est après la date de fin (--au %2).")
+            .arg(options.du, options.au);
+    if (!options.pdf.isEmpty())
+        return RefusFichierPdf(options.pdf);
+    return {};
 }
 
 bool ecrireLignes(const QStringList &lignes)
@@ -77,13 +97,27 @@ int executer(const OptionsLigneDeCommande &options)
                    .arg(options.au, Plateforme::formatDateCourte()));
         return LigneIncorrecte;
     }
+    if (const QString refus = verifierDemande(options, *du, *au); !refus.isEmpty()) {
+        erreur(refus);
+        return LigneIncorrecte;
+    }
     // The period as the calendar sets it: the start a date, the end its short-date text.
     const std::optional<DateTime> DateDebut = DateTime::fromDate(*du);
     const QString DateFin = TexteDate(DateTime::fromDate(*au), Plateforme::localeSysteme());
 
+    // A Jet file is converted by the compaction at the window's start, which
+    // the command line never runs.
+    const QString base = cheminBase();
+    if (Jet::EstBaseJet(resoudreChemin(base))) {
+        erreur(QStringLiteral("La base de données « %1 » est encore au format Jet (Access) : démarrez une fois "
+                              "la fenêtre de Corvane sur ce dossier, qui la convertit, ou convertissez-la avec "
+                              "« corvane --convertir ».")
+                   .arg(QFileInfo(resoudreChemin(base)).fileName()));
+        return BaseInaccessible;
+    }
     Connection Connexion;
     try {
-        ouvrirBase(Connexion);
+        ouvrirBase(Connexion, base);
     } catch (const RuntimeError &e) {
         TraiterErreur(QStringLiteral("LigneDeCommande"), e);
         return BaseInaccessible;

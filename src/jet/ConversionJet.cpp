@@ -345,7 +345,9 @@ Resume convertir(BaseJet &base, sqlite3 *db, const Rapport &rapport)
         convertirTable(dest, *t, nomsIndex, rapport, resume);
     }
     convertirRequetes(db, base.requetes(), rapport, resume);
-    dest.executer("COMMIT");
+    // SQLite writes nothing for a database without a table: the header has
+    // to be written for the file to be a database at all.
+    dest.executer("PRAGMA user_version=0; COMMIT");
     return resume;
 }
 

@@ -160,8 +160,6 @@ ResultatConversion ConvertirBaseJet(const QString &source, const QString &destin
             r.lignes = champs[2].toLongLong();
             r.requetesConverties = champs[3].toInt();
             r.requetesIgnorees = champs[4].toInt();
-            if (progression)
-                progression(texte(jet::ligneResume(r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees)));
         } else if (genre == QLatin1String("ERREUR") && champs.size() == 2) {
             erreur = champs[1];
         }
@@ -182,6 +180,9 @@ ResultatConversion ConvertirBaseJet(const QString &source, const QString &destin
             jet::nommerSansRemplacer(local(temporaire), local(destination));
             if (avancement && dernier < 1)
                 avancement(1.0);
+            // Only now: no success line may come before a failure.
+            if (progression)
+                progression(texte(jet::ligneResume(r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees)));
             return r;
         } catch (const jet::ErreurFichier &e) {
             raison = texte(e.what());

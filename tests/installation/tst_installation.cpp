@@ -1,5 +1,6 @@
 // The installed program: where its folder lies, its first start on an empty
-// folder, where it finds its converter, and what `cmake --install` lays out.
+// folder, where it finds its converter, what `cmake --install` lays out, and
+// the warnings of a user's build.
 #include "TestSupport.h"
 #include "FrmGestion/DataSource.h"
 #include "FrmGestion/FrmGestion.h"
@@ -8,6 +9,9 @@
 #include "shared/Installation.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -271,6 +275,36 @@ private slots:
         QVERIFY2(sortie == 0, erreurs.constData());
         QVERIFY(QFileInfo(destination).isFile());
 #endif
+    }
+
+    // A user's or packager's build of any type only shows warnings; ours make them errors.
+    void optionsDeConstruction_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("erreurs");
+        QTest::newRow("Release") << QStringList{"-DCMAKE_BUILD_TYPE=Release"} << false;
+        QTest::newRow("Debug") << QStringList{"-DCMAKE_BUILD_TYPE=Debug"} << false;
+        QTest::newRow("CORVANE_WERROR") << QStringList{"-DCMAKE_BUILD_TYPE=Release", "-DCORVANE_WERROR=ON"} << true;
+    }
+    void optionsDeConstruction()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(bool, erreurs);
+        QTemporaryDir arbre;
+        QByteArray sortie;
+        QCOMPARE(executer(QStringLiteral(CORVANE_CMAKE),
+                          QStringList{"-S", CORVANE_SOURCES, "-B", arbre.path(), "-DCORVANE_BUILD_TESTS=OFF",
+                                      "-DCORVANE_BUILD_BENCH=OFF", "-DCORVANE_JET=OFF"} + options, &sortie),
+                 0);
+        QFile f(arbre.filePath("compile_commands.json"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QJsonArray commandes = QJsonDocument::fromJson(f.readAll()).array();
+        QVERIFY(commandes.size() > 10);
+        for (const QJsonValue &c : commandes) {
+            const QString commande = c.toObject().value("command").toString();
+            QVERIFY2(commande.contains("-Wall -Wextra"), qPrintable(commande));
+            QVERIFY2(commande.contains("-Werror") == erreurs, qPrintable(commande));
+        }
     }
 
 private:

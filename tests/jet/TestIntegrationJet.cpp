@@ -31,6 +31,17 @@ void ecrire(const QString &chemin, const QByteArray &octets)
 
 bool estSqlite(const QString &chemin) { return contenu(chemin).startsWith(QByteArray("SQLite format 3", 16)); }
 
+// A Jet 4 file holding no table of its own, as a database tool makes it: the
+// one table of a real file flagged as a system object in MSysObjects (its row:
+// Id 23, ParentId "Tables", Type 1, two dates, then Flags).
+QByteArray jetSansTable(QByteArray f)
+{
+    const qsizetype ligne = f.indexOf(QByteArray::fromHex("170000000100000f0100"));
+    if (ligne < 0 || f.mid(ligne + 26, 4) != QByteArray(4, '\0'))
+        return {};
+    return f.replace(ligne + 26, 4, QByteArray::fromHex("00000080"));
+}
+
 } // namespace
 
 class TestIntegrationJet : public QObject
@@ -224,6 +235,18 @@ private slots:
                                       "Table « Table4 » : 0 ligne\n"
                                       "Conversion terminée : 4 tables, 2 lignes, 0 requête convertie, 0 requête ignorée.\n"
                                    << "";
+        QTest::newRow("sans table") << QStringList{"--convertir", "vide.mdb", "vide.db"} << 0
+                                    << "Conversion terminée : 0 table, 0 ligne, 0 requête convertie, 0 requête ignorée.\n"
+                                    << "";
+        QTest::newRow("vers le journal")
+            << QStringList{"--dossier", ".", "--convertir", source, "Mainten.MDB"} << 2 << ""
+            << "corvane : « Mainten.MDB » est le fichier MAINTEN.MDB du dossier de l'automate : Corvane n'écrit "
+               "jamais dessus. Choisissez un autre fichier.\n";
+        // "@": the folder's own name.
+        QTest::newRow("vers la base par ..")
+            << QStringList{"--dossier", ".", "--convertir", source, "../@/DACORVANE.MDB"} << 2 << ""
+            << "corvane : « ../@/DACORVANE.MDB » est le fichier DACORVANE.mdb du dossier de l'automate : Corvane "
+               "n'écrit jamais dessus. Choisissez un autre fichier.\n";
         QTest::newRow("pas une base Jet") << QStringList{"--convertir", "ventes.db", "autre.db"} << 1 << ""
                                           << "corvane : La base Jet « ventes.db » n'a pas pu être convertie : "
                                              "ce n'est pas une base Jet 3 ou Jet 4\n";
@@ -240,8 +263,16 @@ private slots:
         QFETCH(int, statut);
         QFETCH(QString, sortie);
         QFETCH(QString, erreurs);
+        const QString nomDossier = QFileInfo(m_dossier->path()).fileName();
+        arguments.replaceInStrings(QStringLiteral("@"), nomDossier);
+        erreurs.replace(QLatin1Char('@'), nomDossier);
         if (QTest::currentDataTag() == QByteArray("pas une base Jet"))
             TestSupport::creerBase(chemin("ventes.db"), TestSupport::schemaVentes());
+        if (QTest::currentDataTag() == QByteArray("sans table")) {
+            const QByteArray vide = jetSansTable(jet(QStringLiteral("delTestV2000.mdb")));
+            QVERIFY(!vide.isEmpty());
+            ecrire(chemin("vide.mdb"), vide);
+        }
         QProcess p;
         p.setWorkingDirectory(m_dossier->path());
         p.start(qEnvironmentVariable("CORVANE_BIN") + QStringLiteral("/corvane"), arguments);
@@ -249,8 +280,12 @@ private slots:
         QCOMPARE(QString::fromUtf8(p.readAllStandardError()), erreurs);
         QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), sortie);
         QCOMPARE(p.exitCode(), statut);
-        if (statut == 0)
+        if (QTest::currentDataTag() == QByteArray("sans table"))
+            QCOMPARE(TestSupport::valeurSql(chemin("vide.db"), "SELECT count(*) FROM sqlite_master"), QStringLiteral("0"));
+        else if (statut == 0)
             QCOMPARE(TestSupport::valeurSql(chemin("ventes.db"), "SELECT count(*) FROM Table1"), QStringLiteral("2"));
+        if (statut == 2)
+            QCOMPARE(fichiers(), QStringList());
     }
 };
 

@@ -4,11 +4,13 @@
 #include "FrmGestion/FrmGestion.h"
 #include "shared/Dates.h"
 
+#include <QCryptographicHash>
 #include <QListWidget>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 
@@ -66,18 +68,37 @@ private slots:
     void statuts_data();
     void statuts();
     void sansImprimante();
+    void baseAbsente_data();
     void baseAbsente();
     void aide();
 
 private:
     DossierKiosque m_kiosque;
     QString dossier() const { return m_kiosque.dossier.path(); }
+    // Every file of the kiosk folder with a digest of its bytes.
+    QStringList empreinte() const
+    {
+        QStringList r;
+        for (const QFileInfo &f : QDir(dossier()).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            QFile fichier(f.filePath());
+            fichier.open(QIODevice::ReadOnly);
+            r << f.fileName() + QLatin1Char(' ') + QCryptographicHash::hash(fichier.readAll(), QCryptographicHash::Sha256).toHex();
+        }
+        return r;
+    }
+    QTemporaryDir m_ailleurs;   // a folder outside the kiosk's, with links into it
 };
 
 void TestLigneDeCommande::initTestCase()
 {
     TestSupport::epinglerFrancais();
     m_kiosque.creer(Ventes);
+    QVERIFY(QFile::link(m_kiosque.base(), m_ailleurs.filePath(QStringLiteral("lien.pdf"))));
+    QVERIFY(QFile::link(m_kiosque.dossier.filePath(QStringLiteral("OLDK7.BAK")),
+                        m_ailleurs.filePath(QStringLiteral("lien-pendant.pdf"))));
+    QVERIFY(QDir(m_ailleurs.path()).mkdir(QStringLiteral("lecture-seule")));
+    QVERIFY(QFile::setPermissions(m_ailleurs.filePath(QStringLiteral("lecture-seule")),
+                                  QFile::ReadOwner | QFile::ExeOwner));
 }
 
 void TestLigneDeCommande::commeLaFenetre_data()
@@ -123,6 +144,9 @@ void TestLigneDeCommande::commeLaFenetre()
 void TestLigneDeCommande::pdf()
 {
     const QString fichier = m_kiosque.dossier.filePath(QStringLiteral("mensuel.pdf"));
+    QFile ancien(fichier);   // replaced whole once the new one is complete
+    QVERIFY(ancien.open(QIODevice::WriteOnly) && ancien.write("ancien") == 6);
+    ancien.close();
     const Execution e = corvane({"--dossier", dossier(), "--rapport", "mensuel", "--du", "01/01/2025", "--au",
                                  "31/12/2027", "--pdf", fichier});
     QVERIFY2(e.statut == 0, qPrintable(e.erreurs));
@@ -131,6 +155,7 @@ void TestLigneDeCommande::pdf()
     QCOMPARE(imprime.size(), lignes.size() - 2);   // the two empty lines of the heading print nothing
     QCOMPARE(imprime[0][0].texte, QStringLiteral("VENTES"));
     QCOMPARE(imprime.last()[0].texte, QString(95, QLatin1Char('-')));
+    QVERIFY(QDir(dossier()).entryList({".mensuel*"}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 void TestLigneDeCommande::statuts_data()
@@ -155,8 +180,32 @@ void TestLigneDeCommande::statuts_data()
     QTest::newRow("période sans vente")
         << QStringList{"--rapport", "journalier", "--du", "01/06/2026", "--au", "30/06/2026"} << 0
         << "aucune vente du 01/06/2026 au 30/06/2026" << "";
-    QTest::newRow("pdf impossible")
-        << QStringList{"--rapport", "total", "--pdf", "/dossier/absent/r.pdf"} + periode << 4 << "N°: 482 " << "|N°: 482 ";
+    QTest::newRow("période inversée")
+        << QStringList{"--rapport", "total", "--du", "30/11/2026", "--au", "01/11/2026"} << 2
+        << "Période inversée : la date de début (--du 30/11/2026) est après la date de fin (--au 01/11/2026)." << "";
+    QTest::newRow("heure seule") << QStringList{"--rapport", "total", "--du", "00:00", "--au", "05/12/2026"} << 2
+                                 << "Date de début illisible : 00:00" << "";
+    QTest::newRow("jour zéro") << QStringList{"--rapport", "mensuel", "--du", "30/12/1899", "--au", "05/12/2026"} << 2
+                               << "Date de début illisible : 30/12/1899" << "";
+    const auto pdf = [&periode](const QString &fichier) {
+        return QStringList{"--rapport", "total", "--pdf", fichier} + periode;
+    };
+    QTest::newRow("pdf : dossier absent") << pdf("/dossier/absent/r.pdf") << 2
+                                          << "Le dossier « /dossier/absent » du fichier PDF n'existe pas." << "";
+    QTest::newRow("pdf : un dossier") << pdf(m_ailleurs.path()) << 2 << "est un dossier" << "";
+    QTest::newRow("pdf : sous un fichier") << pdf(m_kiosque.maintenance() + "/r.pdf") << 2 << "n'est pas un dossier"
+                                           << "";
+    QTest::newRow("pdf : sans permission") << pdf(m_ailleurs.filePath("lecture-seule/r.pdf")) << 2
+                                           << "Permission refusée" << "";
+    const QString kiosque = QStringLiteral("du dossier de l'automate");
+    QTest::newRow("pdf : la base") << pdf(m_kiosque.dossier.filePath("DACORVANE.MDB")) << 2 << kiosque << "";
+    QTest::newRow("pdf : le journal") << pdf(m_kiosque.dossier.filePath("mainten.mdb")) << 2 << kiosque << "";
+    QTest::newRow("pdf : la sauvegarde absente") << pdf(m_kiosque.dossier.filePath("OldK7.bak")) << 2 << kiosque << "";
+    QTest::newRow("pdf : la copie compactée") << pdf(m_kiosque.dossier.filePath("NEWK7.MDB")) << 2 << kiosque << "";
+    QTest::newRow("pdf : la configuration par ..")
+        << pdf(m_kiosque.dossier.filePath("../" + QFileInfo(dossier()).fileName() + "/VELMARA.INI")) << 2 << kiosque << "";
+    QTest::newRow("pdf : un lien vers la base") << pdf(m_ailleurs.filePath("lien.pdf")) << 2 << kiosque << "";
+    QTest::newRow("pdf : un lien pendant") << pdf(m_ailleurs.filePath("lien-pendant.pdf")) << 2 << kiosque << "";
     QTest::newRow("le rapport échoue")
         << QStringList{"--rapport", "total", "--du", "01/06/2024", "--au", "30/06/2024"} << 3 << "N°: 94 "
         << "TotalVentes|N°: 94 ";
@@ -168,12 +217,18 @@ void TestLigneDeCommande::statuts()
     QFETCH(int, statut);
     QFETCH(QString, message);
     QFETCH(QString, journal);
+    if (QByteArray(QTest::currentDataTag()).endsWith("sans permission") && ::geteuid() == 0)
+        QSKIP("root writes in any folder");
     const int avant = m_kiosque.journal().size();
+    const QStringList fichiers = empreinte();
     const Execution e = corvane(QStringList{"--dossier", dossier()} + arguments);
     QVERIFY2(e.statut == statut, qPrintable(QString::number(e.statut) + QLatin1Char(' ') + e.erreurs));
     QVERIFY2(e.erreurs.contains(message), qPrintable(e.erreurs));
     if (statut != 4)
         QVERIFY(e.sortie.isEmpty());
+    if (journal.isEmpty())
+        QCOMPARE(empreinte(), fichiers);
+    QVERIFY2(!e.erreurs.contains(QLatin1String("QPainter")), qPrintable(e.erreurs));
     const QStringList apres = m_kiosque.journal();
     if (journal.isEmpty()) {
         QCOMPARE(apres.size(), avant);
@@ -195,13 +250,33 @@ void TestLigneDeCommande::sansImprimante()
     QVERIFY(!e.sortie.isEmpty());   // the lines were written before the printing failed
 }
 
+void TestLigneDeCommande::baseAbsente_data()
+{
+    QTest::addColumn<QByteArray>("base");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("absente") << QByteArray() << "N°: 3024 ";
+    // A Jet 4 header, as the kiosk's own database has before the window's first start converts it.
+    QByteArray jet = QByteArray("\0\1\0\0Standard Jet DB\0\1\0\0\0", 24);
+    jet.resize(4096);
+    QTest::newRow("au format Jet") << jet
+                                   << "La base de données « dacorvane.mdb » est encore au format Jet (Access) : "
+                                      "démarrez une fois la fenêtre de Corvane sur ce dossier, qui la convertit, "
+                                      "ou convertissez-la avec « corvane --convertir ».";
+}
+
 void TestLigneDeCommande::baseAbsente()
 {
+    QFETCH(QByteArray, base);
+    QFETCH(QString, message);
     QTemporaryDir vide;
+    if (!base.isEmpty()) {
+        QFile f(vide.filePath(QStringLiteral("dacorvane.mdb")));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(base) == base.size());
+    }
     const Execution e = corvane({"--dossier", vide.path(), "--rapport", "total", "--du", "01/12/2026", "--au",
                                  "05/12/2026"});
     QCOMPARE(e.statut, 1);
-    QVERIFY2(e.erreurs.contains(QStringLiteral("N°: 3024 ")), qPrintable(e.erreurs));
+    QVERIFY2(e.erreurs.contains(message), qPrintable(e.erreurs));
     QVERIFY(e.sortie.isEmpty());
 }
 
