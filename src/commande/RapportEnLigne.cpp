@@ -20,6 +20,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 #include <memory>
+#include <variant>
 
 namespace {
 
@@ -61,15 +62,30 @@ void ouvrirBase(Connection &connexion, const QString &base)
     connexion.openPath(base);
 }
 
-// The checks of the command line that need no database; "" when it makes sense.
-QString verifierDemande(const OptionsLigneDeCommande &options, QDate du, QDate au)
+struct Periode
 {
-    if (du > au)
+    QDate du, au;
+};
+
+// The checks of the command line that need no database: the period, or the
+// French refusal of what is only a mistyped command (never logged).
+std::variant<Periode, QString> verifierDemande(const OptionsLigneDeCommande &options)
+{
+    const std::optional<QDate> du = lireDate(options.du);
+    if (!du)
+        return QStringLiteral("Date de début illisible : %1 (format attendu : %2)")
+            .arg(options.du, Plateforme::formatDateCourte());
+    const std::optional<QDate> au = lireDate(options.au);
+    if (!au)
+        return QStringLiteral("Date de fin illisible : %1 (format attendu : %2)")
+            .arg(options.au, Plateforme::formatDateCourte());
+    if (*du > *au)
         return QStringLiteral("Période inversée : la date de début (--du %1) est après la date de fin (--au %2).")
             .arg(options.du, options.au);
     if (!options.pdf.isEmpty())
-        return RefusFichierPdf(options.pdf);
-    return {};
+        if (const QString refus = RefusFichierPdf(options.pdf); !refus.isEmpty())
+            return refus;
+    return Periode{*du, *au};
 }
 
 bool ecrireLignes(const QStringList &lignes)
@@ -85,25 +101,15 @@ bool ecrireLignes(const QStringList &lignes)
 
 int executer(const OptionsLigneDeCommande &options)
 {
-    const std::optional<QDate> du = lireDate(options.du);
-    if (!du) {
-        erreur(QStringLiteral("Date de début illisible : %1 (format attendu : %2)")
-                   .arg(options.du, Plateforme::formatDateCourte()));
-        return LigneIncorrecte;
-    }
-    const std::optional<QDate> au = lireDate(options.au);
-    if (!au) {
-        erreur(QStringLiteral("Date de fin illisible : %1 (format attendu : %2)")
-                   .arg(options.au, Plateforme::formatDateCourte()));
-        return LigneIncorrecte;
-    }
-    if (const QString refus = verifierDemande(options, *du, *au); !refus.isEmpty()) {
-        erreur(refus);
+    const std::variant<Periode, QString> demande = verifierDemande(options);
+    if (const QString *refus = std::get_if<QString>(&demande)) {
+        erreur(*refus);
         return LigneIncorrecte;
     }
     // The period as the calendar sets it: the start a date, the end its short-date text.
-    const std::optional<DateTime> DateDebut = DateTime::fromDate(*du);
-    const QString DateFin = TexteDate(DateTime::fromDate(*au), Plateforme::localeSysteme());
+    const Periode &periode = std::get<Periode>(demande);
+    const std::optional<DateTime> DateDebut = DateTime::fromDate(periode.du);
+    const QString DateFin = TexteDate(DateTime::fromDate(periode.au), Plateforme::localeSysteme());
 
     // A Jet file is converted by the compaction at the window's start, which
     // the command line never runs.
