@@ -1,5 +1,6 @@
 #include "commande/SortiesProtegees.h"
 
+#include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/ReparerDatabase.h"
 #include "shared/Configuration.h"
 #include "shared/Plateforme.h"
@@ -37,7 +38,7 @@ QStringList nomsGeres(const QString &dossier)
                          + QStringLiteral(".mdb");
     const QString journal = QStringLiteral("MAINTEN.MDB");
     QStringList noms{base, journal, Maintenance::NomCopieCompactee, Maintenance::NomSauvegarde,
-                     Maintenance::NomSauvegardeTemporaire, QStringLiteral("velmara.ini")};
+                     Maintenance::NomSauvegardeTemporaire, Maintenance::NomCopieCle, QStringLiteral("velmara.ini")};
     for (const QString &b : {base, journal})
         for (const char *suffixe : {"-journal", "-wal", "-shm"})
             noms << b + QLatin1String(suffixe);
