@@ -2,6 +2,7 @@
 
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/ReparerDatabase.h"
+#include "maintenance/VerificationCle.h"
 #include "shared/Configuration.h"
 #include "shared/Plateforme.h"
 
@@ -37,8 +38,10 @@ QStringList nomsGeres(const QString &dossier)
                                        QStringLiteral("Nom"), QStringLiteral("dacorvane"))
                          + QStringLiteral(".mdb");
     const QString journal = QStringLiteral("MAINTEN.MDB");
-    QStringList noms{base, journal, Maintenance::NomCopieCompactee, Maintenance::NomSauvegarde,
-                     Maintenance::NomSauvegardeTemporaire, Maintenance::NomCopieCle, QStringLiteral("velmara.ini")};
+    using namespace Maintenance;
+    QStringList noms{base, journal, NomCopieCompactee, NomSauvegarde, NomSauvegardeTemporaire,
+                     NomCopieCle, NomSauvegardeCle, NomSauvegardeCleTemporaire, NomEmpreintesCle,
+                     NomConversionCle, QStringLiteral("velmara.ini")};
     for (const QString &b : {base, journal})
         for (const char *suffixe : {"-journal", "-wal", "-shm"})
             noms << b + QLatin1String(suffixe);

@@ -201,6 +201,7 @@ void TestLigneDeCommande::statuts_data()
     QTest::newRow("pdf : la base") << pdf(m_kiosque.dossier.filePath("DACORVANE.MDB")) << 2 << kiosque << "";
     QTest::newRow("pdf : le journal") << pdf(m_kiosque.dossier.filePath("mainten.mdb")) << 2 << kiosque << "";
     QTest::newRow("pdf : la sauvegarde absente") << pdf(m_kiosque.dossier.filePath("OldK7.bak")) << 2 << kiosque << "";
+    QTest::newRow("pdf : ce que la clé a remplacé") << pdf(m_kiosque.dossier.filePath("oldcle.bak")) << 2 << kiosque << "";
     QTest::newRow("pdf : la copie compactée") << pdf(m_kiosque.dossier.filePath("NEWK7.MDB")) << 2 << kiosque << "";
     QTest::newRow("pdf : la configuration par ..")
         << pdf(m_kiosque.dossier.filePath("../" + QFileInfo(dossier()).fileName() + "/VELMARA.INI")) << 2 << kiosque << "";
