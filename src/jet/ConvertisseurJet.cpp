@@ -1,5 +1,6 @@
 #include "jet/ConvertisseurJet.h"
 
+#include "database/Surveillance.h"
 #include "jet/EnteteJet.h"
 #include "jet/FichiersDurables.h"
 #include "jet/MessagesConversion.h"
@@ -46,6 +47,8 @@ QString raisonFin(const jet::FinProcessus &fin, const LimitesConversion &limites
                + QStringLiteral(", le convertisseur a été arrêté");
     case G::Lancement:
         return QStringLiteral("le convertisseur n'a pas pu être lancé");
+    case G::Arret:
+        return QStringLiteral("le programme est arrêté, la conversion avec lui");
     case G::Signal:
         if (fin.code == SIGXCPU || fin.code == SIGKILL)
             return QStringLiteral("temps de calcul dépassé (%1 s), le convertisseur a été arrêté")
@@ -169,6 +172,7 @@ ResultatConversion ConvertirBaseJet(const QString &source, const QString &destin
     l.memoireOctets = static_cast<std::uint64_t>(limites.memoireOctets);
     l.secondesProcesseur = limites.secondesProcesseur;
     l.delaiMillisecondes = limites.delaiMillisecondes;
+    l.arreter = [] { return Surveillance::interrompu(); };
     const jet::FinProcessus fin = jet::executerLimite(
         local(programme), {"--machine", "--sans-renommer", local(source), local(temporaire)}, l, ligne);
 

@@ -1,10 +1,12 @@
 #include "jet/ProcessusLimite.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,6 +42,8 @@ struct Descripteur
 [[noreturn]] void enfant(const char *programme, char *const argv[], int entree, int sortie, int erreur,
                          const Limites &l)
 {
+    // A child left behind by a parent killed outright would run on to its own limits.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     ::dup2(entree, 0);
     ::dup2(sortie, 1);
     ::dup2(erreur, 2);
@@ -109,6 +113,7 @@ FinProcessus executerLimite(const std::string &programme, const std::vector<std:
     const auto limite = Horloge::now() + std::chrono::milliseconds(limites.delaiMillisecondes);
     std::string tampon;
     bool delaiDepasse = false;
+    bool arrete = false;
     char bloc[16384];
     while (sortieL.fd >= 0 || erreurL.fd >= 0) {
         int attente = -1;
@@ -120,6 +125,13 @@ FinProcessus executerLimite(const std::string &programme, const std::vector<std:
                 break;
             }
             attente = static_cast<int>(reste);
+        }
+        if (limites.arreter) {
+            if (limites.arreter()) {
+                arrete = true;
+                break;
+            }
+            attente = attente < 0 ? 100 : std::min(attente, 100);
         }
         pollfd fds[2] = {{sortieL.fd, POLLIN, 0}, {erreurL.fd, POLLIN, 0}};
         const int n = ::poll(fds, 2, attente);
@@ -159,15 +171,17 @@ FinProcessus executerLimite(const std::string &programme, const std::vector<std:
             }
         }
     }
-    if (delaiDepasse || sortieL.fd >= 0 || erreurL.fd >= 0)
+    if (delaiDepasse || arrete || sortieL.fd >= 0 || erreurL.fd >= 0)
         ::kill(pid, SIGKILL);
-    if (!tampon.empty() && ligne && !delaiDepasse)
+    if (!tampon.empty() && ligne && !delaiDepasse && !arrete)
         ligne(tampon);
 
     int statut = 0;
     while (::waitpid(pid, &statut, 0) < 0 && errno == EINTR) {
     }
-    if (delaiDepasse) {
+    if (arrete) {
+        fin.genre = FinProcessus::Genre::Arret;
+    } else if (delaiDepasse) {
         fin.genre = FinProcessus::Genre::Delai;
     } else if (WIFSIGNALED(statut)) {
         fin.genre = FinProcessus::Genre::Signal;

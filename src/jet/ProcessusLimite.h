@@ -16,11 +16,14 @@ struct Limites
     std::uint64_t memoireOctets = 0;   // address space (RLIMIT_AS); 0: none
     int secondesProcesseur = 0;        // processor time (RLIMIT_CPU); 0: none
     int delaiMillisecondes = 0;        // wall clock, then SIGKILL; 0: none
+    // Asked at least every 100 ms while the child runs; true ends it with
+    // SIGKILL (the parent is being stopped by a signal: no reason to wait).
+    std::function<bool()> arreter;
 };
 
 struct FinProcessus
 {
-    enum class Genre { Sortie, Signal, Delai, Lancement };
+    enum class Genre { Sortie, Signal, Delai, Lancement, Arret };
     Genre genre = Genre::Lancement;
     int code = 0;           // exit status (Sortie), signal (Signal), errno (Lancement)
     std::string erreurs;    // the end of its standard error (at most 64 KiB)

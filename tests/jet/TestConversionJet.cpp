@@ -1,11 +1,13 @@
 // Real Jet 3 and Jet 4 files written by Access, converted by the converter
 // process exactly as Corvane runs it; and files it must refuse cleanly.
 #include "TestSupport.h"
+#include "database/Surveillance.h"
 #include "jet/ConversionJet.h"
 #include "jet/ConvertisseurJet.h"
 #include "shared/RuntimeError.h"
 
 #include <QCryptographicHash>
+#include <QScopeGuard>
 #include <QtTest>
 #include <sqlite3.h>
 
@@ -510,6 +512,8 @@ private slots:
                                          << "temps de calcul dépassé (1 s), le convertisseur a été arrêté";
         QTest::newRow("attente sans fin") << QByteArray("exec sleep 60") << -1
                                           << "délai de 300 ms dépassé, le convertisseur a été arrêté";
+        // SIGTERM reached the program (no time limit set): the child is not waited for.
+        QTest::newRow("programme arrêté") << QByteArray("exec sleep 60") << -2 << "le programme est arrêté";
         QTest::newRow("échec sans message") << QByteArray("exit 3") << 0 << "le convertisseur a échoué (code de sortie 3)";
         QTest::newRow("message d'erreur") << QByteArray("printf 'TABLE\\tVentes\\t5\\nERREUR\\ttable « Ventes » illisible\\n'; exit 1")
                                           << 0 << "table « Ventes » illisible";
@@ -529,8 +533,11 @@ private slots:
         Jet::LimitesConversion limites;
         if (secondesProcesseur > 0)
             limites.secondesProcesseur = secondesProcesseur;
-        else if (secondesProcesseur < 0)
+        else if (secondesProcesseur == -1)
             limites.delaiMillisecondes = 300;
+        else if (secondesProcesseur == -2)
+            Surveillance::interrompreTout();
+        const auto reprise = qScopeGuard([] { Surveillance::reprendre(); });
         try {
             Jet::ConvertirBaseJet(source, dossier.filePath(QStringLiteral("NEWK7.MDB")), {}, limites);
             QFAIL("converted");
