@@ -1,5 +1,6 @@
 #include "FrmGestion/Application.h"
 #include "FrmGestion/FrmGestion.h"
+#include "commande/AideEnLigne.h"
 #include "commande/ConversionEnLigne.h"
 #include "commande/RapportEnLigne.h"
 
@@ -10,6 +11,9 @@ int main(int argc, char *argv[])
         return *sortie;
     // A Jet database converted for an administrator: no window either.
     if (const auto sortie = ExecuterConversionEnLigne(argc, argv))
+        return *sortie;
+    // --help and a mistyped option: no display needed either.
+    if (const auto sortie = ExecuterAideEnLigne(argc, argv))
         return *sortie;
     Application application(argc, argv);
     if (const auto sortie = application.traiterLigneDeCommande())

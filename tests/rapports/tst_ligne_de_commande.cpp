@@ -70,7 +70,9 @@ private slots:
     void sansImprimante();
     void baseAbsente_data();
     void baseAbsente();
+    void aide_data();
     void aide();
+    void optionInconnueSansEcran();
 
 private:
     DossierKiosque m_kiosque;
@@ -281,13 +283,30 @@ void TestLigneDeCommande::baseAbsente()
     QVERIFY(e.sortie.isEmpty());
 }
 
+void TestLigneDeCommande::aide_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("seule") << QStringList{"--help"};
+    QTest::newRow("courte") << QStringList{"-h"};
+    QTest::newRow("avec un rapport") << QStringList{"--rapport", "total", "--help"};
+}
+
+// Help needs no display, whatever mode it is asked in.
 void TestLigneDeCommande::aide()
 {
-    const Execution e = corvane({"--rapport", "total", "--help"});
+    QFETCH(QStringList, arguments);
+    const Execution e = corvane(arguments);
     QCOMPARE(e.statut, 0);
     const QString aide = QString::fromUtf8(e.sortie);
     for (const char *mot : {"--rapport", "--du", "--au", "--imprimer", "--pdf", "Code de sortie avec --rapport"})
         QVERIFY2(aide.contains(QLatin1String(mot)), mot);
+}
+
+void TestLigneDeCommande::optionInconnueSansEcran()
+{
+    const Execution e = corvane({"--inconnue"});
+    QCOMPARE(e.statut, 2);
+    QVERIFY2(e.erreurs.contains(QStringLiteral("Essayez « corvane --help »")), qPrintable(e.erreurs));
 }
 
 QTEST_MAIN(TestLigneDeCommande)
