@@ -1,4 +1,4 @@
-#include "rapports/FormatRapport.h"
+#include "rapports/LignesRapport.h"
 #include "rapports/ListeRapport.h"
 #include "rapports/Rapports.h"
 #include "rapports/SommeHT.h"
@@ -46,18 +46,7 @@ ResultatRapport TotalVentes(Connection &connexion, const std::optional<DateTime>
             ttc = ttc + ventes.champ(oTotal).toCurrency();
         }
 
-        liste.effacer();
-        liste.ajouter(QStringLiteral("TOTAL DE VENTE"));
-        liste.ajouter(FormatRapport::ligneDuAu(dateDebut, dateFin));
-        liste.ajouter(QString());
-        liste.ajouter(QStringLiteral("Carte Bancaire:"));
-        liste.ajouter(QStringLiteral("Nb de vente: ") + QString::number(nbCarte));
-        liste.ajouter(QStringLiteral("Montant HT: ") + FormatRapport::montant(htCarte.valeur) + QStringLiteral(" EUR"));
-        liste.ajouter(QString(20, QLatin1Char('_')));
-        liste.ajouter(QStringLiteral("Nb Total vente: ") + QString::number(nbCarte + nbType1));
-        liste.ajouter(QStringLiteral("TOTAL HT: \t") + FormatRapport::montant((htCarte + htType1).valeur)
-                      + QStringLiteral(" EUR"));
-        liste.ajouter(QStringLiteral("TOTAL TTC: \t") + FormatRapport::montant(ttc) + QStringLiteral(" EUR"));
+        LignesRapport::total(liste, dateDebut, dateFin, nbCarte, htCarte, nbType1, htType1, ttc);
         resultat = ResultatRapport::Rempli;
     });
     return resultat;

@@ -1,4 +1,4 @@
-#include "rapports/FormatRapport.h"
+#include "rapports/LignesRapport.h"
 #include "rapports/ListeRapport.h"
 #include "rapports/Rapports.h"
 #include "rapports/SommeHT.h"
@@ -9,12 +9,11 @@
 // grouped by calendar day or by calendar month.
 namespace {
 
-enum class Groupe { Jour, Mois };
+using LignesRapport::Groupe;
 
 struct Reglage
 {
     const char *contexte;
-    QString titre;
     Groupe groupe;
 };
 
@@ -35,16 +34,6 @@ bool memeGroupe(Groupe g, const DateTime &a, const DateTime &b)
     return qa.month() == qb.month() && qa.year() == qb.year();
 }
 
-QString ligneGroupe(Groupe g, const DateTime &date, qint64 nb, const SommeHT &ht)
-{
-    const QString montant = FormatRapport::montant(ht.valeur);
-    if (g == Groupe::Jour)
-        return FormatRapport::jour(date) + QStringLiteral("\tCB:     \t| ") + QString::number(nb)
-            + QStringLiteral("\t\t| ") + montant + QStringLiteral(" EUR");
-    return FormatRapport::mois(date) + QStringLiteral("\tCB:     \t\t| ") + QString::number(nb)
-        + QStringLiteral("\t\t| ") + montant + QStringLiteral(" EUR");
-}
-
 ResultatRapport ventesGroupees(const Reglage &r, Connection &connexion,
                                const std::optional<DateTime> &dateDebut, const QString &dateFin,
                                ListeRapport &liste)
@@ -59,15 +48,8 @@ ResultatRapport ventesGroupees(const Reglage &r, Connection &connexion,
         const int oDate = ventes.ordinal(QStringLiteral("LaDate"));
         const int oType = ventes.ordinal(QStringLiteral("TypePaiement"));
         const int oHT = ventes.ordinal(QStringLiteral("TotalHT"));
-        const QString tirets(95, QLatin1Char('-'));
 
-        liste.effacer();
-        liste.ajouter(r.titre.toUpper());
-        liste.ajouter(QString());
-        liste.ajouter(FormatRapport::ligneDuAu(dateDebut, dateFin));
-        liste.ajouter(QString());
-        liste.ajouter(QStringLiteral("Date:        \t\t Nb ventes:\tMontant HT:"));
-        liste.ajouter(tirets);
+        LignesRapport::entete(liste, r.groupe, dateDebut, dateFin);
 
         qint64 nb = 0;
         SommeHT ht;
@@ -83,8 +65,7 @@ ResultatRapport ventesGroupees(const Reglage &r, Connection &connexion,
             if (!fin)
                 dateLigne = ventes.date(oDate);
             if (fin || !memeGroupe(r.groupe, groupe, dateLigne)) {
-                liste.ajouter(ligneGroupe(r.groupe, groupe, nb, ht));
-                liste.ajouter(tirets);
+                LignesRapport::groupe(liste, r.groupe, groupe, nb, ht);
                 nb = 0;
                 ht = SommeHT();
             }
@@ -101,13 +82,13 @@ ResultatRapport ventesGroupees(const Reglage &r, Connection &connexion,
 ResultatRapport TotalVentesparJours(Connection &connexion, const std::optional<DateTime> &dateDebut,
                                     const QString &dateFin, ListeRapport &liste)
 {
-    static const Reglage r{"TotalVentesparJours", QStringLiteral("VENTES JOURNALIéRE"), Groupe::Jour};
+    static const Reglage r{"TotalVentesparJours", Groupe::Jour};
     return ventesGroupees(r, connexion, dateDebut, dateFin, liste);
 }
 
 ResultatRapport TotalVentesparmois(Connection &connexion, const std::optional<DateTime> &dateDebut,
                                    const QString &dateFin, ListeRapport &liste)
 {
-    static const Reglage r{"TotalVentesparmois", QStringLiteral("VENTES MENSUEL"), Groupe::Mois};
+    static const Reglage r{"TotalVentesparmois", Groupe::Mois};
     return ventesGroupees(r, connexion, dateDebut, dateFin, liste);
 }
