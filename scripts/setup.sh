@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what Corvane needs on Debian 12: compiler and build tools, Qt 6,
-# SQLite, the tools the tests use (Xvfb, ImageMagick, Poppler, mdbtools),
+# SQLite, PostgreSQL (libpq; the server for the fleet tests), the tools the tests use (Xvfb, ImageMagick, Poppler, mdbtools),
 # Clang's sanitizer runtime, the Debian packaging tools (dpkg-shlibdeps,
 # file, desktop-file-validate, appstreamcli), and the French locale the tests pin.
 # Runs as root, or through sudo otherwise.
@@ -10,6 +10,7 @@ paquets=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libxkbcommon-dev
   libsqlite3-dev sqlite3
+  postgresql libpq-dev
   xvfb xauth imagemagick poppler-utils
   locales
   mdbtools mdbtools-dev

@@ -3,9 +3,13 @@
 #include "commande/AideEnLigne.h"
 #include "commande/ConversionEnLigne.h"
 #include "commande/RapportEnLigne.h"
+#include "flotte/FlotteEnLigne.h"
 
 int main(int argc, char *argv[])
 {
+    // The fleet's PostgreSQL database: no window either.
+    if (const auto sortie = ExecuterFlotteEnLigne(argc, argv))
+        return *sortie;
     // A report for a script: no window, no display needed.
     if (const auto sortie = ExecuterRapportEnLigne(argc, argv))
         return *sortie;
