@@ -1,0 +1,362 @@
+#include "BaseRapports.h"
+#include "ServeurPostgres.h"
+
+#include "database/Connection.h"
+#include "flotte/BaseFlotte.h"
+#include "flotte/ImportFlotte.h"
+#include "flotte/RapportsFlotte.h"
+#include "rapports/ListeRapport.h"
+#include "shared/Dates.h"
+#include "shared/RuntimeError.h"
+
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+QString bin(const char *programme)
+{
+    return qEnvironmentVariable("CORVANE_BIN") + QLatin1Char('/') + QLatin1String(programme);
+}
+
+// Every file of a folder with a digest of its bytes and its date.
+QStringList empreinte(const QString &dossier)
+{
+    QStringList e;
+    for (QDirIterator it(dossier, QDir::Files | QDir::Hidden); it.hasNext();) {
+        const QFileInfo f(it.next());
+        QFile fichier(f.filePath());
+        fichier.open(QIODevice::ReadOnly);
+        e << f.fileName() + QLatin1Char(' ') + f.lastModified().toString(Qt::ISODateWithMs) + QLatin1Char(' ')
+                + QString::fromLatin1(QCryptographicHash::hash(fichier.readAll(), QCryptographicHash::Sha256).toHex());
+    }
+    e.sort();
+    return e;
+}
+
+struct Sortie
+{
+    int code = -1;
+    QString erreurs;
+};
+
+Sortie corvane(const QStringList &arguments, const QStringList &environnement = {})
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &v : environnement)
+        env.insert(v.section(QLatin1Char('='), 0, 0), v.section(QLatin1Char('='), 1));
+    p.setProcessEnvironment(env);
+    p.start(bin("corvane"), arguments);
+    p.waitForFinished(300000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+}
+
+using Procedure = ResultatRapport (*)(Connection &, const std::optional<DateTime> &, const QString &, ListeRapport &);
+const Procedure procedures[] = {&TotalVentes, &TotalVentesparJours, &TotalVentesparmois};
+
+// The kiosk's own report, as its window builds it: the lines, or "vide", or the error's number.
+QStringList rapportBorne(const QString &base, int rapport, const QDate &du, const QDate &au)
+{
+    Connection c;
+    c.open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + base
+           + QStringLiteral(";Jet OLEDB:Database Password="));
+    ListeLignes l;
+    const ResultatRapport r = procedures[rapport](c, DateTime::fromDate(du), TexteDate(DateTime::fromDate(au),
+                                                                                      Plateforme::localeSysteme()), l);
+    return r == ResultatRapport::Rempli ? l.lignes
+        : r == ResultatRapport::AucuneVente ? QStringList{QStringLiteral("vide")} : QStringList{QStringLiteral("erreur")};
+}
+
+} // namespace
+
+class TestFlotte : public QObject
+{
+    Q_OBJECT
+
+    ServeurPostgres *serveur = nullptr;
+    QTemporaryDir bornes;
+
+    QString borne(int n) const { return bornes.filePath(QStringLiteral("k%1").arg(n)); }
+
+    QStringList rapportFlotte(int rapport, const QDate &du, const QDate &au, const QString &nom)
+    {
+        BaseFlotte base(serveur->connexion());
+        ListeLignes l;
+        try {
+            if (ExecuterRapportFlotte(base, RapportFlotte(rapport), du, au, nom, l) == ResultatRapport::AucuneVente)
+                return {QStringLiteral("vide")};
+        } catch (const RuntimeError &e) {
+            return {e.number() == Erreurs::UtilisationNull ? QStringLiteral("erreur") : e.description()};
+        }
+        return l.lignes;
+    }
+
+    ResultatImport importer(const QString &dossier, const QString &nom)
+    {
+        BaseFlotte base(serveur->connexion());
+        return ImporterBorne(base, dossier, nom);
+    }
+
+    QString lignesFlotte()
+    {
+        return serveur->psql(QStringLiteral(
+            "SELECT (SELECT count(*) || ' ' || md5(string_agg(v::text, '|' ORDER BY borne, novente)) FROM corvane.ventes v)"
+            " || ' ' || (SELECT count(*) || ' ' || md5(string_agg(t::text, '|' ORDER BY borne, ladate, empreinte))"
+            " FROM corvane.telecollectes t)"));
+    }
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase() { delete serveur; }
+    void importDeuxFois();
+    void rapportsDemo_data();
+    void rapportsDemo();
+    void regles_data();
+    void regles();
+    void conflits();
+    void pannes_data();
+    void pannes();
+    void connexionPerdue();
+};
+
+void TestFlotte::initTestCase()
+{
+    TestSupport::epinglerFrancais();
+    serveur = new ServeurPostgres;
+    QVERIFY2(serveur->demarre(), qPrintable(serveur->erreur()));
+    // Two demo kiosks, and one holding both kiosks' sales (the fleet's whole, as one kiosk would report it).
+    for (int n : {1, 2})
+        QCOMPARE(QProcess::execute(bin("corvane-demo"), {borne(n), QStringLiteral("--ventes"), QStringLiteral("3000"),
+                                                         QStringLiteral("--graine"), QString::number(n)}),
+                 0);
+    QDir().mkpath(borne(3));
+    TestSupport::creerBase(borne(3) + QStringLiteral("/dacorvane.mdb"), TestSupport::schemaVentes(),
+                           QStringLiteral("ATTACH '%1/dacorvane.mdb' AS a; ATTACH '%2/dacorvane.mdb' AS b;"
+                                          "INSERT INTO Parametres (NoParametre) VALUES (1);"
+                                          "INSERT INTO Ventes SELECT * FROM a.Ventes;"
+                                          "INSERT INTO Ventes SELECT NoVente + 1000000, LaDate, Total, TauxTVA, "
+                                          "TypePaiement, NbJeton, Client, Paye, Rendu, Ticket FROM b.Ventes;")
+                               .arg(borne(1), borne(2)));
+}
+
+void TestFlotte::importDeuxFois()
+{
+    const QStringList avant = empreinte(borne(1)) + empreinte(borne(2));
+    QString une;
+    for (int passage : {1, 2}) {
+        for (int n : {1, 2}) {
+            const ResultatImport r = importer(borne(n), QStringLiteral("K%1").arg(n));
+            QCOMPARE(r.ventesLues, 3000);
+            QCOMPARE(r.ventesAjoutees, passage == 1 ? 3000 : 0);
+            QVERIFY(r.telecollectesLues > 0);
+            QCOMPARE(r.telecollectesAjoutees, passage == 1 ? r.telecollectesLues : 0);
+            QVERIFY(r.conflits.isEmpty());
+        }
+        if (passage == 1)
+            une = lignesFlotte();
+    }
+    QCOMPARE(lignesFlotte(), une);
+    QVERIFY(une.startsWith(QLatin1String("6000 ")));
+    // Read only: not a byte, not a date of the kiosks' folders changed, no file added.
+    QCOMPARE(empreinte(borne(1)) + empreinte(borne(2)), avant);
+}
+
+void TestFlotte::rapportsDemo_data()
+{
+    QTest::addColumn<int>("rapport");
+    QTest::addColumn<QDate>("du");
+    QTest::addColumn<QDate>("au");
+    QTest::addColumn<QString>("nom");   // "" : the whole fleet, compared with the kiosk holding both
+    const QDate debut(2025, 1, 1), fin(2026, 12, 31), oct1(2026, 10, 1), oct31(2026, 10, 31);
+    for (int r : {0, 1, 2}) {
+        QTest::addRow("%d K1", r) << r << debut << fin << QStringLiteral("K1");
+        QTest::addRow("%d K2 octobre", r) << r << oct1 << oct31 << QStringLiteral("K2");
+        QTest::addRow("%d flotte", r) << r << debut << fin << QString();
+    }
+}
+
+void TestFlotte::rapportsDemo()
+{
+    QFETCH(int, rapport);
+    QFETCH(QDate, du);
+    QFETCH(QDate, au);
+    QFETCH(QString, nom);
+    const QString kiosque = nom.isEmpty() ? borne(3) : borne(nom.mid(1).toInt());
+    const QStringList attendu = rapportBorne(kiosque + QStringLiteral("/dacorvane.mdb"), rapport, du, au);
+    QVERIFY(attendu.size() >= 8);
+    QCOMPARE(rapportFlotte(rapport, du, au, nom), attendu);
+}
+
+void TestFlotte::regles_data()
+{
+    QTest::addColumn<QStringList>("ventes");   // "LaDate|Total|TauxTVA|TypePaiement"
+    QTest::addColumn<int>("rapport");
+    QTest::addColumn<QString>("ligne");        // a line the report must hold ("vide": no sale; "erreur": 94)
+    const QString j = QStringLiteral("2026-12-0%1 %2|%3|%4|%5");
+    QTest::newRow("bornes incluses") << QStringList{j.arg(1).arg("00:00:01", "12", "1.2", "2"),
+                                                    j.arg(5).arg("23:59:58", "12", "1.2", "2")}
+                                     << 0 << QStringLiteral("Nb de vente: 2");
+    QTest::newRow("bornes exclues") << QStringList{j.arg(1).arg("00:00:00", "12", "1.2", "2"),
+                                                   j.arg(5).arg("23:59:59", "12", "1.2", "2"),
+                                                   j.arg(6).arg("00:00:00", "12", "1.2", "2")}
+                                    << 1 << QStringLiteral("vide");
+    // 20 amounts of 2.5 ten-thousandths: halves to even give 0.0040, away from zero 0.0060.
+    QTest::newRow("HT arrondi au pair") << QStringList(20, j.arg(2).arg("10:00:00", "0.0005", "2", "2")) << 0
+                                        << QStringLiteral("Montant HT: 0,00 EUR");
+    QTest::newRow("affichage au demi-centime") << QStringList{j.arg(2).arg("10:00:00", "0.006", "1.2", "2")} << 0
+                                               << QStringLiteral("Montant HT: 0,01 EUR");
+    QTest::newRow("taux nul") << QStringList{j.arg(2).arg("10:00:00", "12", "0", "2"),
+                                             j.arg(2).arg("11:00:00", "12", "1.2", "2")}
+                              << 0 << QStringLiteral("Montant HT:  EUR");
+    QTest::newRow("taux Null, jour suivant intact")
+        << QStringList{j.arg(2).arg("10:00:00", "12", "NULL", "2"), j.arg(3).arg("10:00:00", "12", "1.2", "2")} << 1
+        << QStringLiteral("03/12/26\tCB:     \t| 1\t\t| 10,00 EUR");
+    QTest::newRow("total Null, journalier") << QStringList{j.arg(2).arg("10:00:00", "NULL", "1.2", "2")} << 1
+                                            << QStringLiteral("02/12/26\tCB:     \t| 1\t\t|  EUR");
+    QTest::newRow("total Null, totaux") << QStringList{j.arg(2).arg("10:00:00", "NULL", "1.2", "2")} << 0
+                                        << QStringLiteral("erreur");
+    QTest::newRow("types 1, autre et Null") << QStringList{j.arg(2).arg("10:00:00", "12", "1.2", "1"),
+                                                           j.arg(2).arg("11:00:00", "3", "1.2", "3"),
+                                                           j.arg(2).arg("12:00:00", "3", "1.2", "NULL")}
+                                            << 0 << QStringLiteral("TOTAL TTC: \t18,00 EUR");
+    QTest::newRow("montant négatif") << QStringList{j.arg(2).arg("10:00:00", "-12", "1.2", "2")} << 2
+                                     << QStringLiteral("12/26\tCB:     \t\t| 1\t\t| -10,00 EUR");
+    QTest::newRow("décembre et janvier") << QStringList{QStringLiteral("2025-12-31 23:00:00|12|1.2|2"),
+                                                        QStringLiteral("2026-01-01 01:00:00|12|1.2|2")}
+                                         << 2 << QStringLiteral("01/26\tCB:     \t\t| 1\t\t| 10,00 EUR");
+}
+
+void TestFlotte::regles()
+{
+    QFETCH(QStringList, ventes);
+    QFETCH(int, rapport);
+    QFETCH(QString, ligne);
+    DossierKiosque k;
+    k.creer(ventes);
+    const QString nom = QString::fromUtf8(QTest::currentDataTag());
+    importer(k.dossier.path(), nom);
+    const QDate du = ligne == QLatin1String("vide") ? QDate(2026, 12, 1) : QDate(2025, 12, 1), au(2026, 12, 5);
+    const QStringList attendu = rapportBorne(k.base(), rapport, du, au);
+    QVERIFY2(attendu.contains(ligne), qPrintable(attendu.join(QLatin1Char('\n'))));
+    QCOMPARE(rapportFlotte(rapport, du, au, nom), attendu);
+}
+
+void TestFlotte::conflits()
+{
+    // A kiosk re-imported after two of its sales changed and one was added.
+    QTemporaryDir d;
+    QVERIFY(QFile::copy(borne(1) + QStringLiteral("/dacorvane.mdb"), d.filePath(QStringLiteral("dacorvane.mdb"))));
+    TestSupport::executerSql(d.filePath(QStringLiteral("dacorvane.mdb")),
+                             QStringLiteral("UPDATE Ventes SET Total = Total + 1 WHERE NoVente = 3;"
+                                            "UPDATE Ventes SET Client = 'autre', LaDate = '2020-01-01' WHERE NoVente = 7;"
+                                            "INSERT INTO Ventes (NoVente, LaDate, Total, TauxTVA, TypePaiement) "
+                                            "VALUES (99999, '2026-11-29 10:00:00', 5, 1.2, 2);"));
+    const QString avant = serveur->psql(QStringLiteral("SELECT total FROM corvane.ventes WHERE novente = 3 AND borne = "
+                                                       "(SELECT id FROM corvane.bornes WHERE nom = 'K1')"));
+    const Sortie s = corvane({QStringLiteral("--flotte"), serveur->connexion(), QStringLiteral("--importer"), d.path(),
+                              QStringLiteral("--borne"), QStringLiteral("K1")});
+    QCOMPARE(s.code, 4);
+    QVERIFY2(s.erreurs.contains(QStringLiteral("borne K1, vente n° 3 : Total")), qPrintable(s.erreurs));
+    QVERIFY2(s.erreurs.contains(QStringLiteral("vente n° 7 : LaDate")), qPrintable(s.erreurs));
+    QCOMPARE(s.erreurs.count(QLatin1String("conflit")), 2);
+    QCOMPARE(serveur->psql(QStringLiteral("SELECT total FROM corvane.ventes WHERE novente = 3 AND borne = "
+                                          "(SELECT id FROM corvane.bornes WHERE nom = 'K1')")),
+             avant);
+    QCOMPARE(serveur->psql(QStringLiteral("SELECT count(*) FROM corvane.ventes WHERE novente = 99999")),
+             QStringLiteral("1"));
+}
+
+void TestFlotte::pannes_data()
+{
+    QTest::addColumn<QString>("preparation");     // SQL run first as the superuser
+    QTest::addColumn<QString>("connexion");       // "%1": the server's socket folder, "%2" its port
+    QTest::addColumn<QStringList>("environnement");
+    QTest::addColumn<bool>("rapport");            // else an import
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    const QString role = QStringLiteral("DO $$ BEGIN CREATE ROLE motdepasse LOGIN PASSWORD 'juste'; "
+                                        "EXCEPTION WHEN duplicate_object THEN NULL; END $$;");
+    QTest::newRow("serveur arrêté") << QString() << QStringLiteral("host=%1/nulle port=%2 user=postgres dbname=flotte")
+                                    << QStringList() << false << 1 << QStringLiteral("injoignable");
+    QTest::newRow("mauvais mot de passe")
+        << role << QStringLiteral("host=%1 port=%2 user=motdepasse dbname=flotte password=faux") << QStringList()
+        << false << 1 << QStringLiteral("mot de passe");
+    QTest::newRow("droit manquant") << role << QStringLiteral("host=%1 port=%2 user=motdepasse dbname=flotte")
+                                    << QStringList{QStringLiteral("PGPASSWORD=juste")} << false << 3
+                                    << QStringLiteral("Droit refusé");
+    // The service file and the password file, as every PostgreSQL tool reads them.
+    QTest::newRow("service et pgpass")
+        << role + QStringLiteral("GRANT USAGE ON SCHEMA corvane TO motdepasse;"
+                                 "GRANT SELECT ON ALL TABLES IN SCHEMA corvane TO motdepasse;")
+        << QStringLiteral("flotte") << QStringList{QStringLiteral("PGSERVICEFILE=service"), QStringLiteral("PGPASSFILE=pgpass")}
+        << true << 0 << QString();
+    QTest::newRow("schéma d'une autre version") << QStringLiteral("UPDATE corvane.version SET version = 9")
+                                                << QStringLiteral("host=%1 port=%2 user=postgres dbname=flotte")
+                                                << QStringList() << false << 3 << QStringLiteral("version 9");
+}
+
+void TestFlotte::pannes()
+{
+    QFETCH(QString, preparation);
+    QFETCH(QString, connexion);
+    QFETCH(QStringList, environnement);
+    QFETCH(bool, rapport);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    if (!preparation.isEmpty())
+        QVERIFY(!serveur->psql(preparation).isNull());
+    QTemporaryDir fichiers;
+    QFile service(fichiers.filePath(QStringLiteral("service"))), pgpass(fichiers.filePath(QStringLiteral("pgpass")));
+    QVERIFY(service.open(QIODevice::WriteOnly) && pgpass.open(QIODevice::WriteOnly));
+    service.write(QStringLiteral("[flotte]\nhost=%1\nport=%2\nuser=motdepasse\ndbname=flotte\n")
+                      .arg(serveur->dossier()).arg(serveur->port()).toUtf8());
+    pgpass.write(QStringLiteral("%1:%2:flotte:motdepasse:juste\n").arg(serveur->dossier()).arg(serveur->port()).toUtf8());
+    service.close();
+    pgpass.close();
+    pgpass.setPermissions(QFile::ReadOwner | QFile::WriteOwner);   // else libpq ignores it
+    for (QString &v : environnement)
+        v.replace(QLatin1String("=service"), QLatin1Char('=') + service.fileName())
+            .replace(QLatin1String("=pgpass"), QLatin1Char('=') + pgpass.fileName());
+
+    const QString lignesAvant = lignesFlotte();
+    const QStringList arguments =
+        QStringList{QStringLiteral("--flotte"), connexion.contains(QLatin1String("%1"))
+                                                      ? connexion.arg(serveur->dossier()).arg(serveur->port())
+                                                      : connexion}
+        + (rapport ? QStringList{QStringLiteral("--rapport"), QStringLiteral("journalier"), QStringLiteral("--du"),
+                                 QStringLiteral("01/01/2025"), QStringLiteral("--au"), QStringLiteral("31/12/2026")}
+                   : QStringList{QStringLiteral("--importer"), borne(2), QStringLiteral("--borne"), QStringLiteral("P")});
+    const Sortie s = corvane(arguments, environnement);
+    serveur->psql(QStringLiteral("UPDATE corvane.version SET version = 1"));
+    QVERIFY2(s.code == code && s.erreurs.contains(message), qPrintable(QString::number(s.code) + s.erreurs));
+    QCOMPARE(lignesFlotte(), lignesAvant);
+    QCOMPARE(serveur->psql(QStringLiteral("SELECT count(*) FROM corvane.bornes WHERE nom = 'P'")), QStringLiteral("0"));
+}
+
+void TestFlotte::connexionPerdue()
+{
+    // A known kiosk's import (its partition exists) with 3000 new sales waits,
+    // after its COPY, for a lock the test holds; its server process is then ended.
+    BaseFlotte verrou(serveur->connexion());
+    verrou.executerTexte("BEGIN; LOCK TABLE corvane.ventes IN SHARE MODE");
+    const QString avant = lignesFlotte();
+    QProcess p;
+    p.start(bin("corvane"), {QStringLiteral("--flotte"), serveur->connexion(), QStringLiteral("--importer"), borne(3),
+                             QStringLiteral("--borne"), QStringLiteral("K1")});
+    QString termine;
+    for (int i = 0; i < 600 && termine != QLatin1String("1"); ++i, QThread::msleep(100))
+        termine = serveur->psql(QStringLiteral("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
+                                               "WHERE application_name = 'corvane' AND wait_event_type = 'Lock'"));
+    QCOMPARE(termine, QStringLiteral("1"));
+    QVERIFY(p.waitForFinished(60000));
+    verrou.executerTexte("ROLLBACK");
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("connexion au serveur PostgreSQL de la flotte est perdue")));
+    QCOMPARE(lignesFlotte(), avant);
+}
+
+QTEST_GUILESS_MAIN(TestFlotte)
+#include "tst_flotte.moc"
