@@ -126,20 +126,31 @@ ResultatImport ImporterBorne(BaseFlotte &base, const QString &dossier, const QSt
                        "paye numeric(19,4), rendu numeric(19,4), ticket text) ON COMMIT DROP;"
                        "CREATE TEMP TABLE import_telecollectes (notelecollecte bigint, ladate timestamp(0), "
                        "ticket text) ON COMMIT DROP");
-    r.ventesLues = copier(base, borne, colonnesVentes, "Ventes", "COPY import_ventes FROM STDIN",
-                          QStringLiteral("ventes"), progression);
+    // A kiosk's first import has nothing to compare: its sales go straight into its partition.
+    const bool premier = base.executer("SELECT NOT EXISTS (SELECT 1 FROM corvane.ventes WHERE borne = $1)", {id})
+                             .texte(0, 0) == QLatin1String("t");
+    const QByteArray copieVentes = premier
+        ? "COPY corvane.ventes_" + id + " (novente, ladate, total, tauxtva, typepaiement, nbjeton, client, paye, rendu, "
+          "ticket) FROM STDIN"
+        : QByteArray("COPY import_ventes FROM STDIN");
+    r.ventesLues = copier(base, borne, colonnesVentes, "Ventes", copieVentes.constData(), QStringLiteral("ventes"),
+                          progression);
     r.telecollectesLues = copier(base, borne, colonnesTelecollectes, "Telecollectes",
                                  "COPY import_telecollectes FROM STDIN", QStringLiteral("télécollectes"), progression);
     if (progression && r.ventesLues >= pasProgression)
         progression(QStringLiteral("enregistrement dans la base de la flotte…"));
 
-    const ResultatPg conflits = base.executer(requeteConflits().constData(), {id});
-    for (int i = 0; i < conflits.lignes(); ++i)
-        r.conflits << QStringLiteral("vente n° %1 : %2").arg(conflits.texte(i, 0), conflits.texte(i, 1));
-    r.ventesAjoutees = base.executer("WITH n AS (INSERT INTO corvane.ventes SELECT $1, s.* FROM import_ventes s "
-                                     "ON CONFLICT DO NOTHING RETURNING 1) SELECT count(*) FROM n",
-                                     {id})
-                           .entier(0, 0);
+    if (premier) {
+        r.ventesAjoutees = r.ventesLues;
+    } else {
+        const ResultatPg conflits = base.executer(requeteConflits().constData(), {id});
+        for (int i = 0; i < conflits.lignes(); ++i)
+            r.conflits << QStringLiteral("vente n° %1 : %2").arg(conflits.texte(i, 0), conflits.texte(i, 1));
+        r.ventesAjoutees = base.executer("WITH n AS (INSERT INTO corvane.ventes SELECT $1, s.* FROM import_ventes s "
+                                         "ON CONFLICT DO NOTHING RETURNING 1) SELECT count(*) FROM n",
+                                         {id})
+                               .entier(0, 0);
+    }
     r.telecollectesAjoutees =
         base.executer("WITH n AS (INSERT INTO corvane.telecollectes SELECT $1, t.notelecollecte, t.ladate, t.ticket, "
                       "coalesce(sha256(convert_to(t.ticket, 'UTF8')), '\\x'::bytea) FROM import_telecollectes t "

@@ -9,8 +9,8 @@ namespace {
 
 // Money is exact numeric; the VAT rate stays the binary number the kiosk
 // divides by, so the amount before tax comes out as the kiosk's.
+const char *const creationSchema = "CREATE SCHEMA corvane";
 const char *const creation = R"(
-CREATE SCHEMA corvane;
 CREATE TABLE corvane.version (version integer NOT NULL);
 INSERT INTO corvane.version VALUES (1);
 CREATE TABLE corvane.bornes (
@@ -58,6 +58,13 @@ void verifier(BaseFlotte &base, bool creer)
                                QStringLiteral("La base de la flotte ne contient pas encore le schéma « corvane » : "
                                               "importez d'abord une borne (--importer)."));
         }
+        base.executerTexte(creationSchema);
+        base.executerTexte(creation);
+        base.executerTexte("COMMIT");
+        return;
+    }
+    // An empty schema that an administrator made for the fleet's role is filled.
+    if (creer && base.executer("SELECT 1 FROM pg_class WHERE relnamespace = 'corvane'::regnamespace").lignes() == 0) {
         base.executerTexte(creation);
         base.executerTexte("COMMIT");
         return;
@@ -95,7 +102,9 @@ int preparerBorne(BaseFlotte &base, const QString &nom)
                           .entier(0, 0));
     // The number comes from the server, never from the command line.
     const QByteArray id = QByteArray::number(n);
-    base.executerTexte(("CREATE TABLE corvane.ventes_" + id + " PARTITION OF corvane.ventes FOR VALUES IN (" + id + ")")
+    // The kiosk's number as its partition's default: a first import copies straight into it.
+    base.executerTexte(("CREATE TABLE corvane.ventes_" + id + " PARTITION OF corvane.ventes (borne DEFAULT " + id
+                        + ") FOR VALUES IN (" + id + ")")
                            .constData());
     base.executerTexte(("CREATE TABLE corvane.telecollectes_" + id
                         + " PARTITION OF corvane.telecollectes FOR VALUES IN (" + id + ")")

@@ -120,6 +120,7 @@ private slots:
     void pannes_data();
     void pannes();
     void connexionPerdue();
+    void roleDeLaDocumentation();
 };
 
 void TestFlotte::initTestCase()
@@ -356,6 +357,26 @@ void TestFlotte::connexionPerdue()
     QCOMPARE(p.exitCode(), 1);
     QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("connexion au serveur PostgreSQL de la flotte est perdue")));
     QCOMPARE(lignesFlotte(), avant);
+}
+
+void TestFlotte::roleDeLaDocumentation()
+{
+    // The role of docs/flotte.md: owns the schema corvane, made empty for it, and nothing else.
+    QVERIFY(!serveur->psql(QStringLiteral("CREATE ROLE proprietaire LOGIN"), QStringLiteral("postgres")).isNull());
+    QVERIFY(!serveur->psql(QStringLiteral("CREATE DATABASE doc"), QStringLiteral("postgres")).isNull());
+    QVERIFY(!serveur->psql(QStringLiteral("REVOKE CREATE ON SCHEMA public FROM PUBLIC;"
+                                          "CREATE SCHEMA corvane AUTHORIZATION proprietaire;"
+                                          "GRANT CONNECT ON DATABASE doc TO proprietaire;"),
+                           QStringLiteral("doc"))
+                 .isNull());
+    const QString connexion = serveur->connexion(QStringLiteral("proprietaire"), QStringLiteral("doc"));
+    QCOMPARE(corvane({QStringLiteral("--flotte"), connexion, QStringLiteral("--importer"), borne(1),
+                      QStringLiteral("--borne"), QStringLiteral("K1")}).code,
+             0);
+    QCOMPARE(serveur->psql(QStringLiteral("SELECT string_agg(DISTINCT tableowner, ',') || ' ' || count(*) FROM pg_tables "
+                                          "WHERE schemaname = 'corvane'"),
+                           QStringLiteral("doc")),
+             QStringLiteral("proprietaire 6"));
 }
 
 QTEST_GUILESS_MAIN(TestFlotte)
