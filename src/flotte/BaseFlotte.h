@@ -18,7 +18,7 @@ constexpr int ServeurInjoignable = 3151;    // no server at that address, or it 
 constexpr int AuthentificationRefusee = 3029;
 constexpr int DroitRefuse = 3112;           // a right is missing on the fleet's objects
 constexpr int Serveur = -2147217900;        // any other error the server reports
-constexpr int SchemaInconnu = 3170;         // "corvane" exists but is not ours, or another version
+constexpr int SchemaInconnu = 3343;         // "corvane" exists but is not ours, or another version
 }
 
 class ResultatPg

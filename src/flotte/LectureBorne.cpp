@@ -60,6 +60,13 @@ LectureBorne::LectureBorne(const QString &dossier)
              "PRAGMA trusted_schema=OFF; PRAGMA cell_size_check=ON; PRAGMA mmap_size=0; PRAGMA query_only=ON;"
              "PRAGMA busy_timeout=10000",
              m_chemin);
+    // A view runs whatever SQL the file holds: only real tables are read.
+    RequeteBorne tables(*this, "SELECT count(*) FROM sqlite_schema WHERE type = 'table' "
+                               "AND name IN ('Ventes', 'Telecollectes') COLLATE NOCASE");
+    if (!tables.suivante() || sqlite3_column_int(tables.handle(), 0) != 2)
+        throw RuntimeError(Erreurs::FormatNonReconnu,
+                           QStringLiteral("La base de la borne (%1) n'a pas les tables Ventes et Telecollectes.")
+                               .arg(m_chemin));
     RequeteBorne controle(*this, "PRAGMA quick_check");
     if (!controle.suivante()
         || QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(controle.handle(), 0))) != "ok")
