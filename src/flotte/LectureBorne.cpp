@@ -1,5 +1,6 @@
 #include "flotte/LectureBorne.h"
 
+#include "database/ReglagesSqlite.h"
 #include "jet/ConvertisseurJet.h"
 #include "shared/Chemins.h"
 #include "shared/Configuration.h"
@@ -54,12 +55,10 @@ LectureBorne::LectureBorne(const QString &dossier)
         throw RuntimeError(Erreurs::NumeroBaseDeDonnees,
                            QStringLiteral("Base de la borne illisible (%1) : %2").arg(m_chemin, message));
     }
-    // The file comes from outside: defensive engine settings before any read.
-    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    executer(m_db,
-             "PRAGMA trusted_schema=OFF; PRAGMA cell_size_check=ON; PRAGMA mmap_size=0; PRAGMA query_only=ON;"
-             "PRAGMA busy_timeout=10000",
-             m_chemin);
+    // The file comes from outside: the defensive engine settings of every open before any read.
+    if (appliquerReglagesSqlite(m_db) != SQLITE_OK)
+        erreurSqlite(m_db, m_chemin);
+    executer(m_db, "PRAGMA query_only=ON; PRAGMA busy_timeout=10000", m_chemin);
     // A view runs whatever SQL the file holds: only real tables are read.
     RequeteBorne tables(*this, "SELECT count(*) FROM sqlite_schema WHERE type = 'table' "
                                "AND name IN ('Ventes', 'Telecollectes') COLLATE NOCASE");

@@ -61,7 +61,7 @@ const Procedure procedures[] = {&TotalVentes, &TotalVentesparJours, &TotalVentes
 QStringList rapportBorne(const QString &base, int rapport, const QDate &du, const QDate &au)
 {
     Connection c;
-    c.open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + base
+    c.open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Connection::quoteValue(base)
            + QStringLiteral(";Jet OLEDB:Database Password="));
     ListeLignes l;
     const ResultatRapport r = procedures[rapport](c, DateTime::fromDate(du), TexteDate(DateTime::fromDate(au),
