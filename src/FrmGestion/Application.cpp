@@ -112,16 +112,9 @@ Application::~Application()
 
 std::optional<int> Application::traiterLigneDeCommande()
 {
+    // --help and a command line that cannot be read were answered before
+    // this object existed (ExecuterAideEnLigne): they need no display.
     const OptionsLigneDeCommande options = AnalyserLigneDeCommande(arguments());
-    if (!options.erreur.isEmpty()) {
-        QTextStream(stderr) << "corvane : " << options.erreur << "\n"
-                            << "Essayez « corvane --help » pour plus d'informations." << Qt::endl;
-        return 2;
-    }
-    if (options.aide) {
-        QTextStream(stdout) << TexteAide() << Qt::flush;
-        return 0;
-    }
     AppliquerLigneDeCommande(options);
     g_boite = std::make_unique<BoiteMessageFenetre>();
     Plateforme::definirBoiteMessage(g_boite.get());
