@@ -13,7 +13,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
 
 namespace Maintenance {
 
@@ -48,6 +52,35 @@ void supprimerSiPresent(OperationsFichiers &ops, const QString &dossierApplicati
     if (FichierExiste(dossierApplication, nom))
         ops.supprimer(resoudreChemin(NormaliserRepertoire(dossierApplication) + nom));
 }
+
+// Holds the backup that the new one replaces, so that the rename only drops
+// its name: its blocks (as many as the database's) are freed when the last
+// descriptor closes, which on a file system mounted with "discard" waits for
+// the device. That close runs on a thread of its own: the window opens
+// meanwhile. A crash before it leaves an orphan the file system reclaims.
+class AncienneSauvegarde
+{
+public:
+    explicit AncienneSauvegarde(const QString &chemin)
+        : m_fd(::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK))
+    {
+    }
+    ~AncienneSauvegarde()
+    {
+        if (m_fd < 0)
+            return;
+        try {
+            std::thread([fd = m_fd] { ::close(fd); }).detach();
+        } catch (const std::system_error &) {
+            ::close(m_fd);
+        }
+    }
+    AncienneSauvegarde(const AncienneSauvegarde &) = delete;
+    AncienneSauvegarde &operator=(const AncienneSauvegarde &) = delete;
+
+private:
+    int m_fd;
+};
 
 // Clean-up on a path out that already reports an error: a second failure
 // would hide the first, and the next start cleans again.
@@ -140,7 +173,9 @@ void reparer(const QString &cheminBase, OperationsFichiers &ops, const Progressi
             ops.synchroniserFichier(temporaire);
         }
         ops.synchroniserDossier(application);
-        ops.renommer(temporaire, resoudreChemin(dossier + NomSauvegarde));
+        const QString sauvegarde = resoudreChemin(dossier + NomSauvegarde);
+        const AncienneSauvegarde ancienne(sauvegarde);
+        ops.renommer(temporaire, sauvegarde);
         ops.synchroniserDossier(application);
     } catch (...) {
         supprimerSansErreur(ops, temporaire);

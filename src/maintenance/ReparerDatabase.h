@@ -30,7 +30,7 @@ struct OptionsReparation
 //      the copy nor its journal);
 //   3. a second name "OLDK7.TMP" for the database (hard link, or a fsync'd copy where
 //      the file system has none), then renamed over "OLDK7.BAK": the old backup stays
-//      until the new one is in place;
+//      until the new one is in place (its blocks are freed on a thread of its own);
 //   4. one rename of "NEWK7.MDB" onto `cheminBase`.
 // A database reached through a symbolic link is compacted where it lies (the
 // link stays); "NEWK7.MDB" is written beside the database, in its own folder

@@ -60,7 +60,9 @@ void OperationsDefaillantes::supprimer(const QString &chemin)
 void OperationsDefaillantes::renommer(const QString &de, const QString &vers)
 {
     journal << QStringLiteral("renommer ") + nom(de) + QLatin1Char(' ') + nom(vers);
-    verifierFermes({de, vers});
+    // The backup being replaced is held on purpose, to be freed off the start-up's path.
+    const bool sauvegarde = QFileInfo(vers).fileName().compare(QStringLiteral("OLDK7.BAK"), Qt::CaseInsensitive) == 0;
+    verifierFermes(sauvegarde ? QStringList{de} : QStringList{de, vers});
     if (defaillance(Op::Renommer))
         throw erreurSysteme(m_errno, QStringLiteral("renommage de ") + guillemets(de));
     operationsSysteme().renommer(de, vers);

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
+#include <filesystem>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -215,6 +216,15 @@ private slots:
         QCOMPARE(pagesLibres(base()), 0);
         QCOMPARE(fichiers(), QStringList({QStringLiteral("MAINTEN.MDB"), QStringLiteral("OLDK7.BAK"),
                                           QStringLiteral("dacorvane.mdb")}));
+        // The replaced backup is released soon, not held for the program's life.
+        const auto retenues = [] {
+            int n = 0;
+            std::error_code ec;
+            for (const auto &e : std::filesystem::directory_iterator("/proc/self/fd", ec))
+                n += std::filesystem::read_symlink(e.path(), ec).string().ends_with("OLDK7.BAK (deleted)");
+            return n;
+        };
+        QTRY_COMPARE(retenues(), 0);
     }
 
     // Names on disk keep their case; the configured name may differ in case.
