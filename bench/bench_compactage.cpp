@@ -24,6 +24,9 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <filesystem>
+#include <thread>
 #include <cstdio>
 #include <sqlite3.h>
 #include <vector>
@@ -81,6 +84,21 @@ double compactageCorvane(const QString &base, BoiteCompteuse &boite)
     return boite.messages == avant ? secondes : -1;
 }
 
+// The compaction frees the backup it replaced on a thread of its own; the
+// reference must not run while that thread still works.
+void attendreAncienneSauvegarde()
+{
+    for (int essai = 0; essai < 600; ++essai) {
+        bool retenue = false;
+        std::error_code ec;
+        for (const auto &e : std::filesystem::directory_iterator("/proc/self/fd", ec))
+            retenue = retenue || std::filesystem::read_symlink(e.path(), ec).string().ends_with(" (deleted)");
+        if (!retenue)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 double mediane(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -124,6 +142,7 @@ int main(int argc, char **argv)
     const QString cible = dossier + QStringLiteral("/bench-vacuum.tmp");
     for (int t = 0; t <= tours; ++t) {
         const double a = compactageCorvane(base, boite);
+        attendreAncienneSauvegarde();
         const double b = vacuumSqlite(base, cible);
         if (a < 0 || b < 0)
             return 1;

@@ -175,8 +175,11 @@ void Connection::openPath(const QString &path)
     if (!info.isFile() || info.size() == 0)
         throw pasUneBase(chemin);
 
+    // A connection is used by one thread; the only call from another thread is
+    // sqlite3_interrupt (Surveillance), which takes no lock: no mutex needed.
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(chemin).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(QFile::encodeName(chemin).constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     d->db = db; // closed by close() whatever happens below
     d->chemin = chemin;
     if (rc != SQLITE_OK) {
