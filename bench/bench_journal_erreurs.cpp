@@ -5,7 +5,7 @@
 #include "database/Command.h"
 #include "database/Connection.h"
 #include "database/Recordset.h"
-#include "shared/JournalErreurs.h"
+#include "journal/JournalErreurs.h"
 #include "shared/Plateforme.h"
 
 #include <QCoreApplication>

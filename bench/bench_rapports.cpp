@@ -7,10 +7,10 @@
 // The period defaults to the days of the first and the last sale.
 
 #include "database/Connection.h"
+#include "database/Dates.h"
 #include "rapports/ListeRapport.h"
 #include "rapports/Rapports.h"
 #include "shared/Chemins.h"
-#include "shared/Dates.h"
 #include "shared/Plateforme.h"
 
 #include <QCoreApplication>

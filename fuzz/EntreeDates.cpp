@@ -1,9 +1,9 @@
 // Date texts: the short-date reader, CDate in SQL, a text value made a date.
 #include "EntreesNoyau.h"
 
+#include "database/Dates.h"
 #include "database/FonctionsJet.h"
 #include "database/Value.h"
-#include "shared/Dates.h"
 #include "shared/RuntimeError.h"
 
 #include <memory>

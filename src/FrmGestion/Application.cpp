@@ -118,7 +118,7 @@ std::optional<int> Application::traiterLigneDeCommande()
     AppliquerLigneDeCommande(options);
     g_boite = std::make_unique<BoiteMessageFenetre>();
     Plateforme::definirBoiteMessage(g_boite.get());
-    return Installation::PreparerDossierApplication(Installation::estInstalle(), !options.dossier.isEmpty(),
+    return Installation::PreparerDossierApplication(Plateforme::estInstalle(), !options.dossier.isEmpty(),
                                                     Plateforme::cheminApplication());
 }
 

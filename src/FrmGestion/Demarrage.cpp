@@ -2,9 +2,9 @@
 #include "FrmGestion/FrmGestion.h"
 
 #include "FrmGestion/DataSource.h"
+#include "database/Dates.h"
 #include "shared/Chemins.h"
 #include "shared/Configuration.h"
-#include "shared/Dates.h"
 #include "shared/Installation.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FrmGestion/DataSource.h"
-#include "shared/FormatAffichage.h"
+#include "FrmGestion/FormatAffichage.h"
 
 #include <QObject>
 #include <QPointer>

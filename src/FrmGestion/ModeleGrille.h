@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shared/FormatAffichage.h"
+#include "FrmGestion/FormatAffichage.h"
 
 #include <QAbstractTableModel>
 #include <QList>

@@ -1,7 +1,7 @@
 // The period picked on the calendar.
 #include "FrmGestion/FrmGestion.h"
 
-#include "shared/Dates.h"
+#include "database/Dates.h"
 #include "shared/Plateforme.h"
 
 #include <QCalendarWidget>

@@ -3,7 +3,7 @@
 
 #include "FrmGestion/DataGrid.h"
 #include "FrmGestion/DataSource.h"
-#include "shared/Dates.h"
+#include "database/Dates.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 

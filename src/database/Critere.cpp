@@ -1,10 +1,10 @@
 #include "database/Critere.h"
 
 #include "database/CleTexte.h"
+#include "database/Dates.h"
 #include "database/ErreursAdo.h"
 #include "database/Nombres.h"
 #include "database/Tri.h"
-#include "shared/Dates.h"
 #include "shared/Plateforme.h"
 
 #include <algorithm>

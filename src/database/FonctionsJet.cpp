@@ -1,8 +1,8 @@
 #include "database/FonctionsJet.h"
 
+#include "database/Dates.h"
 #include "database/Nombres.h"
 #include "database/Value.h"
-#include "shared/Dates.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "database/Value.h"
+#include "database/Scalaires.h"
 
 #include <QLocale>
 #include <QString>

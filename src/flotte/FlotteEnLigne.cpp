@@ -1,10 +1,10 @@
 #include "flotte/FlotteEnLigne.h"
 
+#include "database/Dates.h"
 #include "flotte/BaseFlotte.h"
 #include "flotte/ImportFlotte.h"
 #include "flotte/RapportsFlotte.h"
 #include "rapports/ListeRapport.h"
-#include "shared/Dates.h"
 #include "shared/LigneDeCommande.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"

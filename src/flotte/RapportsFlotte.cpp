@@ -1,9 +1,9 @@
 #include "flotte/RapportsFlotte.h"
 
+#include "database/Dates.h"
 #include "flotte/BaseFlotte.h"
 #include "flotte/SchemaFlotte.h"
 #include "rapports/LignesRapport.h"
-#include "shared/Dates.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 

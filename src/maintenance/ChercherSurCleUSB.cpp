@@ -1,6 +1,7 @@
 #include "maintenance/ChercherSurCleUSB.h"
 
 #include "jet/EnteteJet.h"
+#include "journal/JournalErreurs.h"
 #include "maintenance/AttributsFichier.h"
 #include "maintenance/ErreurSysteme.h"
 #include "maintenance/Occupation.h"
@@ -8,7 +9,6 @@
 #include "shared/Chemins.h"
 #include "shared/Configuration.h"
 #include "shared/FichierIni.h"
-#include "shared/JournalErreurs.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 

@@ -2,8 +2,8 @@
 
 #include "database/Connection.h"
 #include "jet/ConvertisseurJet.h"
+#include "journal/JournalErreurs.h"
 #include "shared/Chemins.h"
-#include "shared/JournalErreurs.h"
 
 bool estSourceJet(const QString &chaineSource)
 {

@@ -1,12 +1,12 @@
 #include "maintenance/ReparerDatabase.h"
 
+#include "journal/JournalErreurs.h"
 #include "maintenance/AttributsFichier.h"
 #include "maintenance/CompactageSqlite.h"
 #include "maintenance/ErreurSysteme.h"
 #include "maintenance/Occupation.h"
 #include "shared/Chemins.h"
 #include "shared/Configuration.h"
-#include "shared/JournalErreurs.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 

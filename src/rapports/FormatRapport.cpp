@@ -1,6 +1,6 @@
 #include "rapports/FormatRapport.h"
 
-#include "shared/Dates.h"
+#include "database/Dates.h"
 #include "shared/Plateforme.h"
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include "rapports/Trappe.h"
 #include "rapports/VentesPeriode.h"
 
-#include "shared/Dates.h"
+#include "database/Dates.h"
 #include "shared/Plateforme.h"
 
 QString RequeteVentes(const std::optional<DateTime> &dateDebut, const QString &dateFin,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shared/JournalErreurs.h"
+#include "journal/JournalErreurs.h"
 #include "shared/RuntimeError.h"
 
 #include <QString>

@@ -11,24 +11,6 @@ namespace {
 bool g_verifierApresCles = false;
 }
 
-bool estInstalle()
-{
-#ifdef CORVANE_INSTALLE
-    return true;
-#else
-    return false;
-#endif
-}
-
-QString dossierApplicationParDefaut(bool installe, const QString &dossierExecutable, const QString &xdgDataHome,
-                                    const QString &home)
-{
-    if (!installe)
-        return dossierExecutable;
-    const QString donnees = QDir::isAbsolutePath(xdgDataHome) ? xdgDataHome : home + QStringLiteral("/.local/share");
-    return QDir::cleanPath(donnees + QStringLiteral("/Corvane"));
-}
-
 QString MessageDossierVide(const QString &dossier)
 {
     return QStringLiteral(

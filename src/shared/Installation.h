@@ -3,20 +3,9 @@
 #include <QString>
 #include <optional>
 
-// The installed program (`cmake --install`, the .deb) keeps the kiosk's files
-// in the user's data folder: its executable's folder, /usr/bin, is no place
-// for them. A build run from its own tree keeps the executable's folder.
+// The installed program's first start on its default folder (see
+// Plateforme::dossierApplicationParDefaut).
 namespace Installation {
-
-// True in the installed build (CMake option CORVANE_INSTALLE).
-bool estInstalle();
-
-// The application folder when the command line names none: the executable's
-// folder from a build tree; once installed, $XDG_DATA_HOME/Corvane, or
-// <home>/.local/share/Corvane when XDG_DATA_HOME is unset, empty or relative
-// (the XDG base directory rules).
-QString dossierApplicationParDefaut(bool installe, const QString &dossierExecutable, const QString &xdgDataHome,
-                                    const QString &home);
 
 // Before the window of the installed program opens on its default folder
 // (`dossierNomme` false): creates the folder (when that fails, says so in the

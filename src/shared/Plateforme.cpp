@@ -1,7 +1,5 @@
 #include "shared/Plateforme.h"
 
-#include "shared/Installation.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QTextStream>
@@ -34,13 +32,30 @@ QString cheminApplication()
     if (!g_cheminApplication.isEmpty())
         return g_cheminApplication;
     if (QCoreApplication::instance())
-        return Installation::dossierApplicationParDefaut(Installation::estInstalle(),
-                                                         QCoreApplication::applicationDirPath(),
-                                                         qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
+        return dossierApplicationParDefaut(estInstalle(), QCoreApplication::applicationDirPath(),
+                                           qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
     return {};
 }
 
 void definirCheminApplication(const QString &dossier) { g_cheminApplication = dossier; }
+
+bool estInstalle()
+{
+#ifdef CORVANE_INSTALLE
+    return true;
+#else
+    return false;
+#endif
+}
+
+QString dossierApplicationParDefaut(bool installe, const QString &dossierExecutable, const QString &xdgDataHome,
+                                    const QString &home)
+{
+    if (!installe)
+        return dossierExecutable;
+    const QString donnees = QDir::isAbsolutePath(xdgDataHome) ? xdgDataHome : home + QStringLiteral("/.local/share");
+    return QDir::cleanPath(donnees + QStringLiteral("/Corvane"));
+}
 
 QLocale localeSysteme()
 {

@@ -9,10 +9,20 @@
 // command-line runs can send it to standard error).
 namespace Plateforme {
 
-// App.Path: the executable's folder (the user's data folder once installed:
-// see Installation.h) unless the command line named another.
+// App.Path: dossierApplicationParDefaut unless the command line named another.
 QString cheminApplication();
 void definirCheminApplication(const QString &dossier);
+
+// True in the installed build (CMake option CORVANE_INSTALLE).
+bool estInstalle();
+
+// The application folder when the command line names none: the executable's
+// folder from a build tree; once installed (`cmake --install`, the .deb:
+// /usr/bin is no place for the kiosk's files), $XDG_DATA_HOME/Corvane, or
+// <home>/.local/share/Corvane when XDG_DATA_HOME is unset, empty or relative
+// (the XDG base directory rules).
+QString dossierApplicationParDefaut(bool installe, const QString &dossierExecutable, const QString &xdgDataHome,
+                                    const QString &home);
 
 // App.Title.
 inline QString titreApplication() { return QStringLiteral("Corvane"); }

@@ -1,7 +1,7 @@
 // The currency display format, field display, and the command line.
 #include "tst_fenetre.h"
 
-#include "shared/FormatAffichage.h"
+#include "FrmGestion/FormatAffichage.h"
 #include "shared/LigneDeCommande.h"
 
 #include <QtTest>

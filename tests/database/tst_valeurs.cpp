@@ -2,7 +2,7 @@
 // the original platform's conversions do (French locale pinned).
 #include "TestSupport.h"
 #include "database/Value.h"
-#include "shared/Dates.h"
+#include "database/Dates.h"
 #include "shared/RuntimeError.h"
 
 #include <QtTest>

@@ -6,7 +6,7 @@
 #include "flotte/ImportFlotte.h"
 #include "flotte/RapportsFlotte.h"
 #include "rapports/ListeRapport.h"
-#include "shared/Dates.h"
+#include "database/Dates.h"
 #include "shared/RuntimeError.h"
 
 #include <QCryptographicHash>

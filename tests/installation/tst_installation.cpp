@@ -7,6 +7,7 @@
 #include "maintenance/ChercherSurCleUSB.h"
 #include "jet/ConvertisseurJet.h"
 #include "shared/Installation.h"
+#include "shared/Plateforme.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -85,7 +86,7 @@ private slots:
         QFETCH(bool, installe);
         QFETCH(QString, xdg);
         QFETCH(QString, attendu);
-        QCOMPARE(Installation::dossierApplicationParDefaut(installe, "/opt/corvane/build/bin", xdg, "/home/op"),
+        QCOMPARE(Plateforme::dossierApplicationParDefaut(installe, "/opt/corvane/build/bin", xdg, "/home/op"),
                  attendu);
     }
 

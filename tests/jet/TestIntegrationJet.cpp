@@ -5,7 +5,7 @@
 #include "jet/ConvertisseurJet.h"
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/ReparerDatabase.h"
-#include "shared/JournalErreurs.h"
+#include "journal/JournalErreurs.h"
 #include "shared/Plateforme.h"
 
 #include <QProcess>

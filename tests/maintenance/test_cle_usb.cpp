@@ -5,7 +5,7 @@
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/Lecteurs.h"
 #include "maintenance/ReparerDatabase.h"
-#include "shared/JournalErreurs.h"
+#include "journal/JournalErreurs.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 

@@ -4,7 +4,7 @@
 
 #include "maintenance/CompactageSqlite.h"
 #include "maintenance/ReparerDatabase.h"
-#include "shared/JournalErreurs.h"
+#include "journal/JournalErreurs.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 

@@ -4,7 +4,7 @@
 #include "FrmGestion/DialogueCompactage.h"
 #include "FrmGestion/FrmGestion.h"
 #include "maintenance/ChercherSurCleUSB.h"
-#include "shared/JournalErreurs.h"
+#include "journal/JournalErreurs.h"
 #include "shared/Plateforme.h"
 
 #include <QDialog>

@@ -2,7 +2,7 @@
 
 #include "BasesTest.h"
 #include "maintenance/ChercherSurCleUSB.h"
-#include "shared/JournalErreurs.h"
+#include "journal/JournalErreurs.h"
 #include "shared/Plateforme.h"
 
 #include <QCryptographicHash>

@@ -1,6 +1,6 @@
 #include "BaseRapports.h"
 
-#include "shared/JournalErreurs.h"
+#include "journal/JournalErreurs.h"
 
 #include <sqlite3.h>
 

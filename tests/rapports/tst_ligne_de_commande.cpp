@@ -2,7 +2,7 @@
 #include "LecturePdf.h"
 
 #include "FrmGestion/FrmGestion.h"
-#include "shared/Dates.h"
+#include "database/Dates.h"
 
 #include <QCryptographicHash>
 #include <QListWidget>

@@ -4,7 +4,7 @@
 #include "rapports/FormatRapport.h"
 #include "rapports/ListeRapport.h"
 #include "rapports/Rapports.h"
-#include "shared/JournalErreurs.h"
+#include "journal/JournalErreurs.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 #include "shared/Configuration.h"
-#include "shared/JournalErreurs.h"
+#include "journal/JournalErreurs.h"
 #include "shared/RuntimeError.h"
 
 #include <QDateTime>

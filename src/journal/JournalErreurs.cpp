@@ -1,4 +1,4 @@
-#include "shared/JournalErreurs.h"
+#include "journal/JournalErreurs.h"
 
 #include "database/Command.h"
 #include "database/Connection.h"

@@ -1,4 +1,4 @@
-#include "shared/Dates.h"
+#include "database/Dates.h"
 
 #include <QDate>
 #include <QRegularExpression>

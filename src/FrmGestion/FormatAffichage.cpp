@@ -1,4 +1,4 @@
-#include "shared/FormatAffichage.h"
+#include "FrmGestion/FormatAffichage.h"
 
 #include "shared/RuntimeError.h"
 
