@@ -25,14 +25,14 @@ class QRadioButton;
 
 // The program's one window: its controls, the state every procedure shares,
 // and its event handlers and procedures, split by concern over a few files:
-//   FrmGestion.cpp   the controls as designed
-//   Demarrage.cpp    start-up (Form_Load), shut-down (Form_Unload), "Fin"
-//   Vues.cpp         journal and card-batch views, header-click sort
-//   Recherche.cpp    search modes, key filter and search
-//   Periode.cpp      the period picked on the calendar
-//   Rapports.cpp     the three reports into List1
-//   Impression.cpp   printing the report list and the ticket
-//   Maintenance.cpp  compaction and the USB-drive search
+//   FrmGestion.cpp             the controls as designed
+//   Demarrage.cpp              start-up (Form_Load), shut-down (Form_Unload), "Fin"
+//   Vues.cpp                   journal and card-batch views, header-click sort
+//   Recherche.cpp              search modes, key filter and search
+//   Periode.cpp                the period picked on the calendar
+//   RapportsDansListe.cpp      the three reports into List1
+//   ImpressionListeTicket.cpp  printing the report list and the ticket
+//   CompactageEtCleUSB.cpp     compaction and the USB-drive search
 //
 // Showing the window the first time runs Form_Load (unless it already ran);
 // closing it runs Form_Unload.
@@ -117,16 +117,16 @@ public:
     void Command6_Click(int Index);
     void MonthView1_DateClick(QDate DateClicked);
 
-    // --- Reports (Rapports.cpp) -----------------------------------------
+    // --- Reports (RapportsDansListe.cpp) --------------------------------
     void TotalVentes();
     void TotalVentesparJours();
     void TotalVentesparmois();
 
-    // --- Printing (Impression.cpp) --------------------------------------
+    // --- Printing (ImpressionListeTicket.cpp) ---------------------------
     void Command7_Click();
     void CmdTicket_Click();
 
-    // --- Maintenance (Maintenance.cpp) ----------------------------------
+    // --- Maintenance (CompactageEtCleUSB.cpp) ---------------------------
     void ReparerDatabase();
     bool ChercherSurCleUSB();
 
