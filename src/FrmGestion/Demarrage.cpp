@@ -3,6 +3,7 @@
 
 #include "FrmGestion/DataSource.h"
 #include "database/Dates.h"
+#include "database/OuvertureRecordset.h"
 #include "shared/Chemins.h"
 #include "shared/Configuration.h"
 #include "shared/Installation.h"
@@ -26,17 +27,11 @@ QDateTime DateFichier(const QString &chemin)
     return info.lastModified();
 }
 
-// Attach the command to the connection, open the set client-side, dynamic,
-// optimistic, and hand it to its data source.
+// Opens the set on the command and hands it to its data source.
 void OuvrirSource(Connection &connexion, Command &commande, const QString &texte, Recordset &rs,
                   DataSource *source)
 {
-    commande.setActiveConnection(&connexion);
-    commande.setCommandText(texte);
-    rs.setCursorLocation(Recordset::adUseClient);
-    rs.setCursorType(Recordset::adOpenDynamic);
-    rs.setLockType(Recordset::adLockOptimistic);
-    rs.open(commande);
+    OuvrirRecordset(connexion, commande, texte, rs);
     source->setRecordset(&rs);
 }
 
@@ -57,18 +52,17 @@ void FrmGestion::Form_Load()
 
     // 2-3. The configuration names the database (errors reported by the reader).
     const QString dossier = Plateforme::cheminApplication();
-    CheminIni = dossier + QStringLiteral("/velmara.ini");
-    CheminBase = LireIniString(CheminIni, QStringLiteral("Base de donnée"), QStringLiteral("Nom"),
-                               QStringLiteral("dacorvane"))
-                 + QStringLiteral(".mdb");
+    CheminIni = FichierConfiguration(dossier);
+    const QString chemin = CheminBaseConfiguree(dossier);
+    CheminBase = chemin.mid(dossier.size() + 1);
 
     // 4-5. The caption names the file and its date before the compaction.
-    const QDateTime modifie = DateFichier(dossier + QLatin1Char('/') + CheminBase);
+    const QDateTime modifie = DateFichier(chemin);
     setWindowTitle(windowTitle() + QStringLiteral(" - ") + CheminBase + QStringLiteral("  ")
                    + TexteDate(DateTime::fromQDateTime(modifie), Plateforme::localeSysteme()));
 
     // 6-7.
-    CheminBase = dossier + QLatin1Char('/') + CheminBase;
+    CheminBase = chemin;
     // A path holding a ';' (or a quote first) is quoted, so that it reads back whole.
     ChaineConnexion = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=")
                       + Connection::quoteValue(CheminBase) + QStringLiteral(";Jet OLEDB:Database Password=");

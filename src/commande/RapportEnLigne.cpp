@@ -50,10 +50,7 @@ QString cheminBase()
     const QString dossier = Plateforme::cheminApplication();
     // Shared: a window starting meanwhile does not compact under the report.
     Maintenance::partagerDossier(dossier);
-    const QString cheminIni = dossier + QStringLiteral("/velmara.ini");
-    return dossier + QLatin1Char('/')
-        + LireIniString(cheminIni, QStringLiteral("Base de donnée"), QStringLiteral("Nom"), QStringLiteral("dacorvane"))
-        + QStringLiteral(".mdb");
+    return CheminBaseConfiguree(dossier);
 }
 
 // Step 9: the connection opens it.

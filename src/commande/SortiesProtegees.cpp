@@ -34,9 +34,7 @@ Emplacement emplacementReel(const QString &chemin)
 
 QStringList nomsGeres(const QString &dossier)
 {
-    const QString base = LireIniString(dossier + QStringLiteral("/velmara.ini"), QStringLiteral("Base de donnée"),
-                                       QStringLiteral("Nom"), QStringLiteral("dacorvane"))
-                         + QStringLiteral(".mdb");
+    const QString base = CheminBaseConfiguree(dossier).mid(dossier.size() + 1);
     const QString journal = QStringLiteral("MAINTEN.MDB");
     using namespace Maintenance;
     QStringList noms{base, journal, NomCopieCompactee, NomSauvegarde, NomSauvegardeTemporaire,

@@ -32,9 +32,7 @@ LectureBorne::LectureBorne(const QString &dossier)
 {
     if (!QFileInfo(dossier).isDir())
         throw RuntimeError(Erreurs::CheminIntrouvable, QStringLiteral("Dossier de borne introuvable : %1").arg(dossier));
-    const QString nom = LireIniString(dossier + QStringLiteral("/velmara.ini"), QStringLiteral("Base de donnée"),
-                                      QStringLiteral("Nom"), QStringLiteral("dacorvane"));
-    m_chemin = resoudreChemin(dossier + QLatin1Char('/') + nom + QStringLiteral(".mdb"));
+    m_chemin = resoudreChemin(CheminBaseConfiguree(dossier));
     if (!QFileInfo(m_chemin).isFile())
         throw RuntimeError(Erreurs::FichierBaseIntrouvable,
                            QStringLiteral("Base de données de la borne introuvable : %1").arg(m_chemin));

@@ -2,6 +2,7 @@
 
 #include "database/Command.h"
 #include "database/Connection.h"
+#include "database/OuvertureRecordset.h"
 #include "database/Recordset.h"
 #include "jet/JournalJet.h"
 #include "shared/Configuration.h"
@@ -45,15 +46,10 @@ void EnregistrerErreur(const QString &contexte, const QString &texteErreur)
         Connection connexion;
         connexion.openPath(g_repMaintenance + QStringLiteral("MAINTEN.MDB"));
         Command commande;
-        commande.setActiveConnection(&connexion);
-        commande.setCommandText(QStringLiteral("Erreurs"));
         Recordset rs;
-        rs.setCursorLocation(Recordset::adUseClient);
-        rs.setCursorType(Recordset::adOpenDynamic);
-        rs.setLockType(Recordset::adLockPessimistic);
         // Opened for appending only: reading the whole log would make every
         // error cost in proportion to the log's size.
-        rs.openForAppend(commande);
+        OuvrirRecordsetPourAjout(connexion, commande, QStringLiteral("Erreurs"), rs);
         rs.addNew();
         rs.setField(QStringLiteral("DateErreur"), DateTime::fromQDateTime(QDateTime::currentDateTime()));
         rs.setField(QStringLiteral("Contexte"), contexte);

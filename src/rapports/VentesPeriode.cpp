@@ -1,6 +1,7 @@
 #include "rapports/VentesPeriode.h"
 
 #include "database/Command.h"
+#include "database/OuvertureRecordset.h"
 #include "database/Recordset.h"
 #include "shared/RuntimeError.h"
 
@@ -10,13 +11,8 @@ VentesPeriode::VentesPeriode(Connection &connexion, const QString &requete)
 {
     {
         Command commande;
-        commande.setActiveConnection(&connexion);
-        commande.setCommandText(QStringLiteral("Parametres"));
         Recordset rs;
-        rs.setCursorLocation(Recordset::adUseClient);
-        rs.setCursorType(Recordset::adOpenDynamic);
-        rs.setLockType(Recordset::adLockOptimistic);
-        rs.open(commande);
+        OuvrirRecordset(connexion, commande, QStringLiteral("Parametres"), rs);
         rs.close();
     }
     m_requete.emplace(connexion, requete);

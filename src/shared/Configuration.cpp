@@ -81,3 +81,13 @@ QString RepertoireApplication()
     // matched without regard to case.
     return NormaliserRepertoire(rogne);
 }
+
+QString FichierConfiguration(const QString &dossier) { return dossier + QStringLiteral("/velmara.ini"); }
+
+QString CheminBaseConfiguree(const QString &dossier)
+{
+    return dossier + QLatin1Char('/')
+           + LireIniString(FichierConfiguration(dossier), QStringLiteral("Base de donnée"), QStringLiteral("Nom"),
+                           QStringLiteral("dacorvane"))
+           + QStringLiteral(".mdb");
+}

@@ -31,3 +31,11 @@ bool FichierExiste(const QString &dossier, const QString &fichier);
 // separator. Names inside it are matched without regard to case; the folder
 // itself is not.
 QString RepertoireApplication();
+
+// The configuration file of the application folder `dossier`.
+QString FichierConfiguration(const QString &dossier);
+
+// The kiosk's database as the configuration names it: `dossier`, '/', the key
+// "Nom" of the section "Base de donnée" (default "dacorvane", upper-cased as
+// LireIniString reads it), then ".mdb". The reader's errors are reported by it.
+QString CheminBaseConfiguree(const QString &dossier);
