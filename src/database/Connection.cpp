@@ -56,14 +56,6 @@ int surProgression(void *contexte)
                        QStringLiteral("L'opération n'est pas autorisée si l'objet est fermé."));
 }
 
-RuntimeError pasUneBase(const QString &chemin)
-{
-    return RuntimeError(Erreurs::FormatNonReconnu,
-                        QStringLiteral("Format de base de données non reconnu : le fichier '%1' "
-                                       "n'est pas une base de données reconnue.")
-                            .arg(chemin));
-}
-
 QString texteFrancais(int code, const QString &message)
 {
     switch (code & 0xff) {
@@ -91,6 +83,14 @@ QString texteFrancais(int code, const QString &message)
 }
 
 } // namespace
+
+RuntimeError pasUneBase(const QString &chemin)
+{
+    return RuntimeError(Erreurs::FormatNonReconnu,
+                        QStringLiteral("Format de base de données non reconnu : le fichier '%1' "
+                                       "n'est pas une base de données reconnue.")
+                            .arg(chemin));
+}
 
 struct Connection::Private
 {

@@ -61,6 +61,9 @@ private:
     std::unique_ptr<Private> d;
 };
 
+// Error 3343: the file `chemin` is no database of ours.
+RuntimeError pasUneBase(const QString &chemin);
+
 // For its lifetime, the connection waits at most `ms` on a busy file instead
 // of its own delay (a read that must not hold up the window).
 class DelaiVerrou

@@ -42,14 +42,6 @@ QString cheminDestination(const QString &chaineDestination)
     return chemin;
 }
 
-RuntimeError pasUneBase(const QString &source)
-{
-    return RuntimeError(Erreurs::FormatNonReconnu,
-                        QStringLiteral("Format de base de données non reconnu : le fichier '%1' "
-                                       "n'est pas une base de données reconnue.")
-                            .arg(source));
-}
-
 RuntimeError erreurCompactage(const Connection &connexion, int code, const QString &source)
 {
     if ((code & 0xff) == SQLITE_NOTADB)
