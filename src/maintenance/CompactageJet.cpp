@@ -1,21 +1,18 @@
 #include "maintenance/CompactageJet.h"
 
-#include "database/Connection.h"
 #include "jet/ConvertisseurJet.h"
 #include "journal/JournalErreurs.h"
 #include "shared/Chemins.h"
 
-bool estSourceJet(const QString &chaineSource)
+bool estSourceJet(const QString &base)
 {
-    const QString source = Connection::dataSource(chaineSource);
-    return !source.isEmpty() && Jet::EstBaseJet(resoudreChemin(source));
+    return !base.isEmpty() && Jet::EstBaseJet(resoudreChemin(base));
 }
 
-void compacterJet(const QString &chaineSource, const QString &chaineDestination, const Progression &progression)
+void compacterJet(const QString &base, const QString &destination, const Progression &progression)
 {
     const Jet::ResultatConversion r =
-        Jet::ConvertirBaseJet(resoudreChemin(Connection::dataSource(chaineSource)),
-                              Connection::dataSource(chaineDestination), {}, {}, progression);
+        Jet::ConvertirBaseJet(resoudreChemin(base), destination, {}, {}, progression);
     for (const QString &avertissement : r.avertissements)
         EnregistrerErreur(QStringLiteral("ReparerDatabase"), avertissement);
 }

@@ -9,11 +9,11 @@
 // format, by the conversion of jet/ConvertisseurJet.h, as the original's
 // compaction wrote Jet 4 whatever the source's format.
 
-// True when the file named by the source connection text is a Jet file.
-bool estSourceJet(const QString &chaineSource);
+// True when the database `base` is a Jet file.
+bool estSourceJet(const QString &base);
 
-// Converts the source into the new file named by the destination text (which
-// must not exist). Each query or index that could not be converted is logged
+// Converts the database `base` into the new file `destination` (which must
+// not exist). Each query or index that could not be converted is logged
 // (EnregistrerErreur, context "ReparerDatabase"). Throws RuntimeError; the
 // destination is then absent.
-void compacterJet(const QString &chaineSource, const QString &chaineDestination, const Progression &progression);
+void compacterJet(const QString &base, const QString &destination, const Progression &progression);

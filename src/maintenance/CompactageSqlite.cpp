@@ -6,7 +6,6 @@
 #include "shared/RuntimeError.h"
 
 #include <QFile>
-#include <QHash>
 #include <QStringList>
 #include <algorithm>
 #include <exception>
@@ -19,28 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-const QString Fournisseur = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=");
-
-QString cheminDestination(const QString &chaineDestination)
-{
-    const QHash<QString, QString> parties = Connection::parts(chaineDestination);
-    const QString fournisseur = parties.value(QStringLiteral("provider"));
-    if (!fournisseur.isEmpty()
-        && fournisseur.compare(QLatin1String("Microsoft.Jet.OLEDB.4.0"), Qt::CaseInsensitive) != 0)
-        throw RuntimeError(Erreurs::ArgumentsIncorrects,
-                           QStringLiteral("Fournisseur de données inconnu : ") + fournisseur);
-    const QString type = parties.value(QStringLiteral("jet oledb:engine type"), QStringLiteral("5"));
-    if (type != QLatin1String("5"))
-        throw RuntimeError(Erreurs::ArgumentsIncorrects,
-                           QStringLiteral("Format de base de données non pris en charge (type ")
-                               + type + QLatin1Char(')'));
-    const QString chemin = parties.value(QStringLiteral("data source"));
-    if (chemin.isEmpty())
-        throw RuntimeError(Erreurs::ArgumentsIncorrects,
-                           QStringLiteral("Chaîne de connexion sans fichier de destination"));
-    return chemin;
-}
 
 RuntimeError erreurCompactage(const Connection &connexion, int code, const QString &source)
 {
@@ -265,19 +242,10 @@ private:
 
 } // namespace
 
-QString chaineSourceCompactage(const QString &cheminBase) { return Fournisseur + Connection::quoteValue(cheminBase); }
-
-QString chaineDestinationCompactage(const QString &cheminCopie)
+void compacterSqlite(const QString &base, const QString &destination, const Progression &progression)
 {
-    return Fournisseur + Connection::quoteValue(cheminCopie) + QStringLiteral(" ;Jet OLEDB:Engine Type=5");
-}
-
-void compacterSqlite(const QString &chaineSource, const QString &chaineDestination,
-                     const Progression &progression)
-{
-    const QString destination = cheminDestination(chaineDestination);
     Connection source;
-    source.open(chaineSource);
+    source.openPath(base);
     sqlite3 *db = source.handle();
     const QString cheminSource = source.path();
 

@@ -33,11 +33,10 @@ public:
     virtual void synchroniserFichier(const QString &chemin) = 0;
     // Waits until the folder's entries (names created, renamed, removed) are on the disk.
     virtual void synchroniserDossier(const QString &dossier) = 0;
-    // Writes a compacted copy of the database named by the source connection
-    // text to the file named by the destination connection text (which must
-    // not exist), in the program's current format; reports its progress.
-    virtual void compacter(const QString &chaineSource, const QString &chaineDestination,
-                           const Progression &progression) = 0;
+    // Writes a compacted copy of the database `base` to the file
+    // `destination` (which must not exist), in the program's current format;
+    // reports its progress.
+    virtual void compacter(const QString &base, const QString &destination, const Progression &progression) = 0;
 };
 
 // The real operations (POSIX calls; the compaction is SQLite's VACUUM INTO).

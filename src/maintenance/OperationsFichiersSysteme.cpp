@@ -146,14 +146,13 @@ public:
             throw erreurSysteme(errno, operation);
     }
 
-    void compacter(const QString &chaineSource, const QString &chaineDestination,
-                   const Progression &progression) override
+    void compacter(const QString &base, const QString &destination, const Progression &progression) override
     {
         // A database still in the legacy Jet format is converted by the same step.
-        if (estSourceJet(chaineSource))
-            compacterJet(chaineSource, chaineDestination, progression);
+        if (estSourceJet(base))
+            compacterJet(base, destination, progression);
         else
-            compacterSqlite(chaineSource, chaineDestination, progression);
+            compacterSqlite(base, destination, progression);
     }
 };
 

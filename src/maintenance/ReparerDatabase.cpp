@@ -152,7 +152,7 @@ void reparer(const QString &cheminBase, OperationsFichiers &ops, const Progressi
 
     const QString nouveau = resoudreChemin(ici + NomCopieCompactee);
     try {
-        ops.compacter(chaineSourceCompactage(reelle), chaineDestinationCompactage(nouveau), progression);
+        ops.compacter(reelle, nouveau, progression);
         noterAttributs(garderAttributs(reelle, nouveau));
         ops.synchroniserFichier(nouveau);
         // Another program may have opened the database during the compaction.

@@ -108,17 +108,15 @@ void OperationsDefaillantes::synchroniserDossier(const QString &dossier)
     operationsSysteme().synchroniserDossier(dossier);
 }
 
-void OperationsDefaillantes::compacter(const QString &chaineSource, const QString &chaineDestination,
-                                       const Progression &progression)
+void OperationsDefaillantes::compacter(const QString &base, const QString &destination, const Progression &progression)
 {
     journal << QStringLiteral("compacter");
-    chaines << chaineSource << chaineDestination;
+    chemins << base << destination;
     if (defaillance(Op::Compacter)) {
         // The disk fills up halfway: a partial copy and its journal are left.
-        const QString cible = chaineDestination.section(QStringLiteral("Data Source="), 1).section(QLatin1Char(';'), 0, 0).trimmed();
-        ecrire(cible, QByteArray(8192, 'x'));
-        ecrire(cible + QStringLiteral("-journal"), QByteArray(512, 'j'));
+        ecrire(destination, QByteArray(8192, 'x'));
+        ecrire(destination + QStringLiteral("-journal"), QByteArray(512, 'j'));
         throw erreurSysteme(m_errno, QStringLiteral("compactage"));
     }
-    operationsSysteme().compacter(chaineSource, chaineDestination, progression);
+    operationsSysteme().compacter(base, destination, progression);
 }

@@ -20,7 +20,7 @@ public:
 
     QStringList journal;             // e.g. "renommer OLDK7.TMP OLDK7.BAK", " !" after the failing one
     QStringList fichiersOuverts;     // files of this process found open while moved
-    QStringList chaines;             // connection texts handed to the compaction
+    QStringList chemins;             // paths handed to the compaction
 
     void supprimer(const QString &chemin) override;
     void renommer(const QString &de, const QString &vers) override;
@@ -28,8 +28,7 @@ public:
     void copier(const QString &source, const QString &destination) override;
     void synchroniserFichier(const QString &chemin) override;
     void synchroniserDossier(const QString &dossier) override;
-    void compacter(const QString &chaineSource, const QString &chaineDestination,
-                   const Progression &progression) override;
+    void compacter(const QString &base, const QString &destination, const Progression &progression) override;
 
 private:
     bool defaillance(Op op);
