@@ -140,6 +140,90 @@ bool correspond(QStringView texte, QStringView motif)
 
 thread_local std::string tamponCle;
 
+struct ChampLu
+{
+    int colonne = -1;
+    Op op = Op::Egal;
+    qsizetype fin = 0;  // where the value begins
+};
+
+// "[Field] op": the name as it stands between the brackets.
+ChampLu lireChampEntreCrochets(QStringView t, const std::vector<Colonne> &colonnes)
+{
+    const qsizetype fin = t.indexOf(QLatin1Char(']'));
+    if (fin < 0)
+        ErreursAdo::argumentsIncorrects();
+    const QStringView nom = t.mid(1, fin - 1);
+    ChampLu champ;
+    champ.colonne = ordinalChamp(colonnes, nom);
+    if (champ.colonne < 0)
+        ErreursAdo::elementIntrouvable(nom.toString());
+    qsizetype longueur = 0;
+    if (!lireOperateur(t.mid(fin + 1), champ.op, longueur))
+        ErreursAdo::argumentsIncorrects();
+    champ.fin = fin + 1 + longueur;
+    return champ;
+}
+
+// No field name followed by an operator: 3265 names what stands before an
+// operator, else the criterion is unreadable.
+[[noreturn]] void champInconnu(QStringView t)
+{
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        Op o;
+        qsizetype l;
+        if ((t[i] == QLatin1Char('<') || t[i] == QLatin1Char('>') || t[i] == QLatin1Char('=')
+             || (i > 0 && estBlanc(t[i - 1])))
+            && lireOperateur(t.mid(i), o, l) && !t.left(i).trimmed().isEmpty())
+            ErreursAdo::elementIntrouvable(t.left(i).trimmed().toString());
+    }
+    ErreursAdo::argumentsIncorrects();
+}
+
+// "Field op": the longest field name followed by an operator (names may hold
+// blanks and accents).
+ChampLu lireChampNomme(QStringView t, const std::vector<Colonne> &colonnes)
+{
+    ChampLu champ;
+    qsizetype meilleur = -1;
+    for (const Colonne &colonne : colonnes) {
+        const QString &nom = colonne.nom();
+        if (nom.size() <= meilleur || !t.startsWith(nom, Qt::CaseInsensitive))
+            continue;
+        Op o;
+        qsizetype l;
+        if (lireOperateur(t.mid(nom.size()), o, l)) {
+            meilleur = nom.size();
+            champ.colonne = ordinalChamp(colonnes, t.left(nom.size()));
+            champ.op = o;
+            champ.fin = meilleur + l;
+        }
+    }
+    if (champ.colonne < 0)
+        champInconnu(t);
+    return champ;
+}
+
+// The kind a compared value takes: the field's, or when the field holds
+// several (or none), what the value reads as.
+Tri::Classe classeValeur(const Colonne &c, const ValeurLue &valeur)
+{
+    const unsigned types = c.typesPresents();
+    const unsigned nombres = types & (bit(Value::Type::Integer) | bit(Value::Type::Double) | bit(Value::Type::Currency));
+    const bool textes = types & (bit(Value::Type::Text) | bit(Value::Type::Blob));
+    if (c.genre() == Colonne::Genre::Date || (types & bit(Value::Type::Date)))
+        return Tri::Classe::Date;
+    if (c.genre() == Colonne::Genre::Monnaie || (nombres && !textes))
+        return Tri::Classe::Nombre;
+    if ((textes && !nombres) || valeur.forme == ValeurLue::Forme::Apostrophes)
+        return Tri::Classe::Texte;
+    if (lireNombre(valeur.texte))
+        return Tri::Classe::Nombre;
+    if (lireDate(valeur.texte))
+        return Tri::Classe::Date;
+    return Tri::Classe::Texte;
+}
+
 } // namespace
 
 Critere::Critere(const QString &texte, const std::vector<Colonne> &colonnes)
@@ -147,53 +231,11 @@ Critere::Critere(const QString &texte, const std::vector<Colonne> &colonnes)
     const QStringView t = QStringView(texte).trimmed();
     if (t.isEmpty())
         ErreursAdo::argumentsIncorrects();
-
-    // The field: [bracketed], or the longest field name followed by an operator
-    // (names may hold blanks and accents), or whatever stands before the operator.
-    qsizetype apresChamp = -1;
-    Op op = Op::Egal;
-    qsizetype longueurOp = 0;
-    if (t.front() == QLatin1Char('[')) {
-        const qsizetype fin = t.indexOf(QLatin1Char(']'));
-        if (fin < 0)
-            ErreursAdo::argumentsIncorrects();
-        const QStringView nom = t.mid(1, fin - 1);
-        m_colonne = ordinalChamp(colonnes, nom);
-        if (m_colonne < 0)
-            ErreursAdo::elementIntrouvable(nom.toString());
-        apresChamp = fin + 1;
-        if (!lireOperateur(t.mid(apresChamp), op, longueurOp))
-            ErreursAdo::argumentsIncorrects();
-    } else {
-        qsizetype meilleur = -1;
-        for (std::size_t i = 0; i < colonnes.size(); ++i) {
-            const QString &nom = colonnes[i].nom();
-            if (nom.size() <= meilleur || !t.startsWith(nom, Qt::CaseInsensitive))
-                continue;
-            Op o;
-            qsizetype l;
-            if (lireOperateur(t.mid(nom.size()), o, l)) {
-                meilleur = nom.size();
-                m_colonne = ordinalChamp(colonnes, t.left(nom.size()));
-                op = o;
-                longueurOp = l;
-            }
-        }
-        if (m_colonne < 0) {
-            for (qsizetype i = 0; i < t.size(); ++i) {
-                Op o;
-                qsizetype l;
-                if ((t[i] == QLatin1Char('<') || t[i] == QLatin1Char('>') || t[i] == QLatin1Char('=')
-                     || (i > 0 && estBlanc(t[i - 1])))
-                    && lireOperateur(t.mid(i), o, l) && !t.left(i).trimmed().isEmpty())
-                    ErreursAdo::elementIntrouvable(t.left(i).trimmed().toString());
-            }
-            ErreursAdo::argumentsIncorrects();
-        }
-        apresChamp = meilleur;
-    }
-    m_op = op;
-    const ValeurLue valeur = lireValeur(t.mid(apresChamp + longueurOp));
+    const ChampLu champ = t.front() == QLatin1Char('[') ? lireChampEntreCrochets(t, colonnes)
+                                                         : lireChampNomme(t, colonnes);
+    m_colonne = champ.colonne;
+    m_op = champ.op;
+    const ValeurLue valeur = lireValeur(t.mid(champ.fin));
     const Colonne &c = colonnes[std::size_t(m_colonne)];
     const unsigned types = c.typesPresents();
     const unsigned nombres = types & (bit(Value::Type::Integer) | bit(Value::Type::Double) | bit(Value::Type::Currency));
@@ -202,75 +244,15 @@ Critere::Critere(const QString &texte, const std::vector<Colonne> &colonnes)
     // as doubles, where ordre() compares them exactly: no run to rely on then.
     m_bandeSure = m_op == Op::Comme ? (types & ~(bit(Value::Type::Null) | bit(Value::Type::Text))) == 0
                                     : std::popcount(nombres) <= 1;
-
     if (m_op == Op::Comme) {
-        m_classe = 3;
-        m_motif = valeur.texte.toCaseFolded();
-        qsizetype joker = -1;
-        for (qsizetype i = 0; i < valeur.texte.size() && joker < 0; ++i)
-            if (valeur.texte[i] == QLatin1Char('*') || valeur.texte[i] == QLatin1Char('%'))
-                joker = i;
-        m_prefixeSeul = joker == valeur.texte.size() - 1;
-        if (m_prefixeSeul) {
-            const QByteArray prefixe = valeur.texte.left(joker).toUtf8();
-            const std::string_view p(prefixe.constData(), std::size_t(prefixe.size()));
-            CleTexte::ajouterPrimaire(p, m_prefixePrimaire);
-            if (CleTexte::estAscii(p))
-                m_prefixeAscii = m_prefixePrimaire;
-            else
-                m_prefixeSeul = false; // non-ASCII prefixes go through the general match
-        }
+        m_classe = Tri::Classe::Texte;
+        preparerMotif(valeur.texte);
         return;
     }
-
-    // The value takes the kind of the field.
-    const bool textes = types & (bit(Value::Type::Text) | bit(Value::Type::Blob));
-    if (c.genre() == Colonne::Genre::Date || (types & bit(Value::Type::Date)))
-        m_classe = 2;
-    else if (c.genre() == Colonne::Genre::Monnaie || (nombres && !textes))
-        m_classe = 1;
-    else if (textes && !nombres)
-        m_classe = 3;
-    else if (valeur.forme == ValeurLue::Forme::Apostrophes)
-        m_classe = 3;
-    else if (lireNombre(valeur.texte))
-        m_classe = 1;
-    else if (lireDate(valeur.texte))
-        m_classe = 2;
-    else
-        m_classe = 3;
-
+    m_classe = classeValeur(c, valeur);
     switch (m_classe) {
-    case 1: {
-        const std::optional<double> n = lireNombre(valeur.texte);
-        if (!n)
-            ErreursAdo::argumentsIncorrects();
-        m_reel = *n;
-        if (std::nearbyint(*n) == *n && std::fabs(*n) < 9.2e18)
-            m_entier = std::int64_t(*n);
-        // Exact when written with at most four decimals, the SQL way or the system's.
-        const QByteArray b = valeur.texte.trimmed().toLatin1();
-        if (Nombres::lireNombreC(b.constData(), b.constData() + b.size())) {
-            if (const auto exacte = Nombres::lireMonnaieC(b.constData(), b.constData() + b.size()))
-                m_monnaie = exacte->dixMilliemes;
-        } else if (const auto locale = Nombres::lireMonnaie(valeur.texte, Plateforme::localeSysteme())) {
-            m_monnaie = locale->dixMilliemes;
-        }
-        break;
-    }
-    case 2: {
-        std::optional<DateTime> d = lireDate(valeur.texte);
-        if (!d && valeur.forme == ValeurLue::Forme::Nue) {
-            if (const auto n = lireNombre(valeur.texte)) {
-                if (*n >= -657434.0 && *n < 2958466.0)
-                    d = DateTime::fromOleDate(*n);
-            }
-        }
-        if (!d)
-            ErreursAdo::argumentsIncorrects();
-        m_date = d->secondes;
-        break;
-    }
+    case Tri::Classe::Nombre: preparerNombre(valeur.texte); break;
+    case Tri::Classe::Date: preparerDate(valeur.texte, valeur.forme == ValeurLue::Forme::Nue); break;
     default: {
         const QByteArray u = valeur.texte.toUtf8();
         const std::string_view v(u.constData(), std::size_t(u.size()));
@@ -281,10 +263,62 @@ Critere::Critere(const QString &texte, const std::vector<Colonne> &colonnes)
     }
 }
 
+void Critere::preparerMotif(const QString &motif)
+{
+    m_motif = motif.toCaseFolded();
+    qsizetype joker = -1;
+    for (qsizetype i = 0; i < motif.size() && joker < 0; ++i)
+        if (motif[i] == QLatin1Char('*') || motif[i] == QLatin1Char('%'))
+            joker = i;
+    m_prefixeSeul = joker == motif.size() - 1;
+    if (!m_prefixeSeul)
+        return;
+    const QByteArray prefixe = motif.left(joker).toUtf8();
+    const std::string_view p(prefixe.constData(), std::size_t(prefixe.size()));
+    CleTexte::ajouterPrimaire(p, m_prefixePrimaire);
+    if (CleTexte::estAscii(p))
+        m_prefixeAscii = m_prefixePrimaire;
+    else
+        m_prefixeSeul = false; // non-ASCII prefixes go through the general match
+}
+
+void Critere::preparerNombre(const QString &texte)
+{
+    const std::optional<double> n = lireNombre(texte);
+    if (!n)
+        ErreursAdo::argumentsIncorrects();
+    m_reel = *n;
+    if (std::nearbyint(*n) == *n && std::fabs(*n) < 9.2e18)
+        m_entier = std::int64_t(*n);
+    // Exact when written with at most four decimals, the SQL way or the system's.
+    const QByteArray b = texte.trimmed().toLatin1();
+    if (Nombres::lireNombreC(b.constData(), b.constData() + b.size())) {
+        if (const auto exacte = Nombres::lireMonnaieC(b.constData(), b.constData() + b.size()))
+            m_monnaie = exacte->dixMilliemes;
+    } else if (const auto locale = Nombres::lireMonnaie(texte, Plateforme::localeSysteme())) {
+        m_monnaie = locale->dixMilliemes;
+    }
+}
+
+void Critere::preparerDate(const QString &texte, bool nue)
+{
+    std::optional<DateTime> d = lireDate(texte);
+    // A bare number is a date as the engine counts days.
+    if (!d && nue) {
+        if (const auto n = lireNombre(texte)) {
+            if (*n >= -657434.0 && *n < 2958466.0)
+                d = DateTime::fromOleDate(*n);
+        }
+    }
+    if (!d)
+        ErreursAdo::argumentsIncorrects();
+    m_date = d->secondes;
+}
+
 int Critere::ordre(const Colonne &c, std::size_t l) const
 {
     const Value::Type t = c.type(l);
-    const int classe = Tri::classe(t);
+    const Tri::Classe classe = Tri::classe(t);
     if (classe != m_classe)
         return classe < m_classe ? -1 : 1;
     switch (t) {
@@ -314,7 +348,7 @@ int Critere::ordrePrefixe(const Colonne &c, std::size_t l) const
 {
     const Value::Type t = c.type(l);
     if (t != Value::Type::Text)
-        return Tri::classe(t) < 3 ? -1 : 1;
+        return Tri::classe(t) < Tri::Classe::Texte ? -1 : 1;
     std::string_view o = c.octets(l);
     if (!CleTexte::estAscii(o)) {
         tamponCle.clear();
@@ -346,8 +380,8 @@ bool Critere::satisfait(const Colonne &c, std::size_t l) const
 {
     if (m_op == Op::Comme)
         return comme(c, l);
-    const int classe = Tri::classe(c.type(l));
-    if (classe == 0 || classe != m_classe)
+    const Tri::Classe classe = Tri::classe(c.type(l));
+    if (classe == Tri::Classe::Nul || classe != m_classe)
         return false;
     const int o = ordre(c, l);
     switch (m_op) {

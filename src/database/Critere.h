@@ -1,6 +1,7 @@
 #pragma once
 
 #include "database/Colonne.h"
+#include "database/Tri.h"
 
 #include <QString>
 #include <optional>
@@ -34,10 +35,13 @@ private:
     int ordre(const Colonne &c, std::size_t ligne) const;       // cell vs value, kinds first
     int ordrePrefixe(const Colonne &c, std::size_t ligne) const; // leading letters vs the like prefix
     bool comme(const Colonne &c, std::size_t ligne) const;
+    void preparerMotif(const QString &motif);
+    void preparerNombre(const QString &texte);
+    void preparerDate(const QString &texte, bool nue);
 
     int m_colonne = -1;
     Operateur m_op = Operateur::Egal;
-    int m_classe = 0;                 // Tri::classe of the value: 1 number, 2 date, 3 text
+    Tri::Classe m_classe = Tri::Classe::Nul; // the value's kind: number, date or text
     double m_reel = 0;
     std::optional<std::int64_t> m_entier, m_monnaie;
     std::int64_t m_date = 0;

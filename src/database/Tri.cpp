@@ -22,7 +22,7 @@ unsigned classesPresentes(unsigned types)
     unsigned c = 0;
     for (int t = 0; t <= int(Value::Type::Blob); ++t)
         if (types & (1u << t))
-            c |= 1u << classe(Value::Type(t));
+            c |= 1u << unsigned(classe(Value::Type(t)));
     return c;
 }
 
@@ -114,20 +114,6 @@ std::uint64_t cleChiffres(std::string_view o)
 
 } // namespace
 
-int classe(Value::Type t)
-{
-    switch (t) {
-    case Value::Type::Null: return 0;
-    case Value::Type::Integer:
-    case Value::Type::Double:
-    case Value::Type::Currency: return 1;
-    case Value::Type::Date: return 2;
-    case Value::Type::Text: return 3;
-    case Value::Type::Blob: return 4;
-    }
-    return 0;
-}
-
 std::uint64_t cleReel(double d)
 {
     const std::uint64_t b = std::bit_cast<std::uint64_t>(d + 0.0); // -0 becomes 0
@@ -183,6 +169,100 @@ Paire *Tampons::tampon(std::size_t n)
     return m_tampon.get();
 }
 
+namespace {
+
+// Sorts positions [debut, fin) of `ordre` on the key `cleDe` gives each row, stably.
+template <class CleDe>
+void passe(Memoire::Tableau<std::uint32_t> &ordre, std::size_t debut, std::size_t fin, const CleDe &cleDe,
+           bool descendant, Tampons &tampons)
+{
+    const std::size_t m = fin - debut;
+    if (m < 2)
+        return;
+    Paire *const paires = tampons.paires(m);
+    Paire *const tampon = tampons.tampon(m);
+    const std::uint64_t inverse = descendant ? ~std::uint64_t(0) : 0;
+    for (std::size_t i = 0; i < m; ++i)
+        paires[i] = {cleDe(ordre[debut + i]) ^ inverse, ordre[debut + i]};
+    trierPaires(paires, paires + m, tampon);
+    for (std::size_t i = 0; i < m; ++i)
+        ordre[debut + i] = paires[i].ligne;
+}
+
+// The 64-bit key of a row's cell in one column, in the order of the values
+// of one kind: numbers as doubles unless all are whole, texts by their ranks
+// (or their digits).
+class CleValeur
+{
+public:
+    CleValeur(const Colonne &c, std::size_t n, Tampons &tampons) : m_c(c)
+    {
+        const unsigned types = c.typesPresents();
+        const unsigned nombres = types & bitsNombres;
+        m_entiersSeuls = nombres == bit(Value::Type::Integer) || nombres == bit(Value::Type::Currency);
+        const bool textes = types & (bit(Value::Type::Text) | bit(Value::Type::Blob));
+        m_chiffres = textes && chiffresCourts(c, n);
+        m_rangs = textes && !m_chiffres ? &c.rangs(tampons) : nullptr;
+    }
+
+    std::uint64_t operator()(std::uint32_t l) const
+    {
+        switch (m_c.type(l)) {
+        case Value::Type::Null: return 0;
+        case Value::Type::Integer:
+        case Value::Type::Currency:
+            if (m_entiersSeuls)
+                return std::uint64_t(m_c.brut(l)) ^ bitSigne;
+            return cleReel(m_c.reel(l));
+        case Value::Type::Double: return cleReel(m_c.reel(l));
+        case Value::Type::Date: return std::uint64_t(m_c.brut(l)) ^ bitSigne;
+        case Value::Type::Text:
+            if (m_chiffres)
+                return cleChiffres(m_c.octets(l));
+            return (*m_rangs)[l];
+        case Value::Type::Blob: return (*m_rangs)[l];
+        }
+        return 0;
+    }
+
+private:
+    const Colonne &m_c;
+    bool m_entiersSeuls = false, m_chiffres = false;
+    const Memoire::Tableau<std::uint32_t> *m_rangs = nullptr;
+};
+
+// A key on a column holding several kinds: the kinds first (Null, numbers,
+// dates, texts, bytes, or the reverse), stably; then each kind's run on its
+// values (Nulls are all alike).
+void passeParClasses(Memoire::Tableau<std::uint32_t> &ordre, const Colonne &c, const CleValeur &cle,
+                     bool descendant, Tampons &tampons)
+{
+    const std::size_t n = ordre.size();
+    const auto rangClasse = [&](std::uint32_t l) {
+        const int k = int(classe(c.type(l)));
+        return descendant ? nombreClasses - 1 - k : k;
+    };
+    std::size_t debuts[nombreClasses + 1] = {};
+    for (std::size_t i = 0; i < n; ++i)
+        ++debuts[rangClasse(ordre[i]) + 1];
+    for (int k = 0; k < nombreClasses; ++k)
+        debuts[k + 1] += debuts[k];
+    {
+        std::size_t prochain[nombreClasses];
+        std::copy(debuts, debuts + nombreClasses, prochain);
+        Memoire::Tableau<std::uint32_t> classee(n);
+        for (std::size_t i = 0; i < n; ++i)
+            classee[prochain[rangClasse(ordre[i])]++] = ordre[i];
+        ordre = std::move(classee);
+    }
+    const int rangNul = descendant ? nombreClasses - 1 : 0;
+    for (int k = 0; k < nombreClasses; ++k)
+        if (k != rangNul)
+            passe(ordre, debuts[k], debuts[k + 1], cle, descendant, tampons);
+}
+
+} // namespace
+
 Memoire::Tableau<std::uint32_t> permutation(const std::vector<Colonne> &colonnes, std::size_t n,
                                             const std::vector<Cle> &cles, Tampons &tampons)
 {
@@ -190,77 +270,13 @@ Memoire::Tableau<std::uint32_t> permutation(const std::vector<Colonne> &colonnes
     std::iota(ordre.begin(), ordre.end(), 0u);
     if (n < 2)
         return ordre;
-    // Sorts positions [debut, fin) of `ordre` on cleDe, stably.
-    const auto passe = [&](std::size_t debut, std::size_t fin, auto cleDe, bool descendant) {
-        const std::size_t m = fin - debut;
-        if (m < 2)
-            return;
-        Paire *const paires = tampons.paires(m);
-        Paire *const tampon = tampons.tampon(m);
-        const std::uint64_t inverse = descendant ? ~std::uint64_t(0) : 0;
-        for (std::size_t i = 0; i < m; ++i)
-            paires[i] = {cleDe(ordre[debut + i]) ^ inverse, ordre[debut + i]};
-        trierPaires(paires, paires + m, tampon);
-        for (std::size_t i = 0; i < m; ++i)
-            ordre[debut + i] = paires[i].ligne;
-    };
-
     for (auto cle = cles.rbegin(); cle != cles.rend(); ++cle) {
         const Colonne &c = colonnes[std::size_t(cle->colonne)];
-        const unsigned types = c.typesPresents();
-        const unsigned nombres = types & bitsNombres;
-        const bool entiersSeuls = nombres == bit(Value::Type::Integer) || nombres == bit(Value::Type::Currency);
-        const bool textes = types & (bit(Value::Type::Text) | bit(Value::Type::Blob));
-        const bool chiffres = textes && chiffresCourts(c, n);
-        const Memoire::Tableau<std::uint32_t> *rangs = textes && !chiffres ? &c.rangs(tampons) : nullptr;
-        const auto cleValeur = [&](std::uint32_t l) -> std::uint64_t {
-            switch (c.type(l)) {
-            case Value::Type::Null: return 0;
-            case Value::Type::Integer:
-            case Value::Type::Currency:
-                if (entiersSeuls)
-                    return std::uint64_t(c.brut(l)) ^ bitSigne;
-                return cleReel(c.reel(l));
-            case Value::Type::Double: return cleReel(c.reel(l));
-            case Value::Type::Date: return std::uint64_t(c.brut(l)) ^ bitSigne;
-            case Value::Type::Text:
-                if (chiffres)
-                    return cleChiffres(c.octets(l));
-                return (*rangs)[l];
-            case Value::Type::Blob: return (*rangs)[l];
-            }
-            return 0;
-        };
-        if (std::popcount(classesPresentes(types)) < 2) {
-            passe(0, n, cleValeur, cle->descendant);
-            continue;
-        }
-        // Kinds first (Null, numbers, dates, texts, bytes), stably; then each
-        // kind's run on its values (Nulls are all alike).
-        std::size_t debuts[6] = {};
-        for (std::size_t i = 0; i < n; ++i)
-            ++debuts[classe(c.type(ordre[i])) + 1];
-        if (cle->descendant)
-            std::reverse(debuts + 1, debuts + 6);
-        for (int k = 0; k < 5; ++k)
-            debuts[k + 1] += debuts[k];
-        const auto rangClasse = [&](std::uint32_t l) {
-            const int k = classe(c.type(l));
-            return cle->descendant ? 4 - k : k;
-        };
-        {
-            std::size_t prochain[5];
-            std::copy(debuts, debuts + 5, prochain);
-            Memoire::Tableau<std::uint32_t> classee(n);
-            for (std::size_t i = 0; i < n; ++i)
-                classee[prochain[rangClasse(ordre[i])]++] = ordre[i];
-            ordre = std::move(classee);
-        }
-        for (int k = 0; k < 5; ++k) {
-            const int vraie = cle->descendant ? 4 - k : k;
-            if (vraie != 0)
-                passe(debuts[k], debuts[k + 1], cleValeur, cle->descendant);
-        }
+        const CleValeur cleValeur(c, n, tampons);
+        if (std::popcount(classesPresentes(c.typesPresents())) < 2)
+            passe(ordre, 0, n, cleValeur, cle->descendant, tampons);
+        else
+            passeParClasses(ordre, c, cleValeur, cle->descendant, tampons);
     }
     return ordre;
 }

@@ -19,9 +19,24 @@ struct Cle
     bool descendant;
 };
 
-// Order between cells of different kinds, as the engine's: Null first, then
+// Kinds of cells, in the order the engine sorts them: Null first, then
 // numbers, dates, texts, bytes.
-int classe(Value::Type t);
+enum class Classe { Nul, Nombre, Date, Texte, Octets };
+constexpr int nombreClasses = 5;
+
+constexpr Classe classe(Value::Type t)
+{
+    switch (t) {
+    case Value::Type::Null: return Classe::Nul;
+    case Value::Type::Integer:
+    case Value::Type::Double:
+    case Value::Type::Currency: return Classe::Nombre;
+    case Value::Type::Date: return Classe::Date;
+    case Value::Type::Text: return Classe::Texte;
+    case Value::Type::Blob: return Classe::Octets;
+    }
+    return Classe::Nul;
+}
 
 struct Paire
 {
