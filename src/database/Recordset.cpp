@@ -1,12 +1,11 @@
 #include "database/Recordset.h"
 
-#include "database/Colonne.h"
 #include "database/Command.h"
 #include "database/Connection.h"
 #include "database/Critere.h"
 #include "database/ErreursAdo.h"
+#include "database/RecordsetStore.h"
 #include "database/Statement.h"
-#include "database/Tri.h"
 
 #include <algorithm>
 #include <optional>
@@ -41,148 +40,27 @@ std::optional<QString> nomDeTable(const QString &texte)
     return t.toString();
 }
 
-QString identifiant(const QString &nom)
+} // namespace
+
+QString Recordset::Store::identifiant(const QString &nom)
 {
     QString n = nom;
     n.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + n + QLatin1Char('"');
 }
 
-} // namespace
-
-struct Recordset::Store
+void Recordset::Store::lireLigne(Statement &st, bool avecRowid)
 {
-    Connection *connexion = nullptr;
-    bool ouvert = false;
-    QString table;                         // set when rows can be written back
-    std::vector<std::int64_t> rowids;      // by row, for write-back
-    std::vector<Colonne> colonnes;
-    std::size_t lignes = 0;
-    Memoire::Tableau<std::uint32_t> ordre; // position -> row; empty: the order read
-    std::vector<Tri::Cle> cles;
-    Tri::Tampons tampons;
-    int position = 0;                      // -1 before the first, lignes at end of file
-    bool ajout = false;
-    std::vector<std::optional<Value>> modifs; // pending values, by ordinal
-    int differe = -1, cleDiffere = -1, controleDiffere = -1; // ordinals of the deferred read
-    QString lectureDifferee;               // its SQL, the key as ?1
-
-    std::uint32_t ligneA(int p) const { return ordre.empty() ? std::uint32_t(p) : ordre[std::size_t(p)]; }
-    bool courant() const { return position >= 0 && std::size_t(position) < lignes; }
-    bool enAttente() const
-    {
-        return std::any_of(modifs.begin(), modifs.end(), [](const auto &m) { return m.has_value(); });
-    }
-    int positionDe(std::uint32_t ligne) const
-    {
-        if (ordre.empty())
-            return int(ligne);
-        return int(std::find(ordre.begin(), ordre.end(), ligne) - ordre.begin());
-    }
-    void lireLigne(Statement &st, bool avecRowid)
-    {
-        const int decalage = avecRowid ? 1 : 0;
-        if (avecRowid)
-            rowids.push_back(st.integer(0));
-        for (std::size_t i = 0; i < colonnes.size(); ++i)
-            if (!colonnes[i].differee())
-                colonnes[i].ajouter(st.handle(), int(i) + decalage);
-        ++lignes;
-    }
-};
+    const int decalage = avecRowid ? 1 : 0;
+    if (avecRowid)
+        rowids.push_back(st.integer(0));
+    for (std::size_t i = 0; i < colonnes.size(); ++i)
+        if (!colonnes[i].differee())
+            colonnes[i].ajouter(st.handle(), int(i) + decalage);
+    ++lignes;
+}
 
 Recordset::Recordset(QObject *parent) : QObject(parent), d(std::make_unique<Store>()) {}
-
-namespace {
-
-// A key field deferred reads may rely on: every value a whole number, no two
-// alike. A key read in its own order (the usual case) is checked in one pass.
-bool clesUniques(const Colonne &c, std::size_t n)
-{
-    if (n == 0)
-        return true;
-    if (c.typesPresents() != 1u << unsigned(Value::Type::Integer))
-        return false;
-    bool croissant = true, decroissant = true;
-    for (std::size_t i = 1; i < n && (croissant || decroissant); ++i) {
-        croissant = croissant && c.brut(i - 1) < c.brut(i);
-        decroissant = decroissant && c.brut(i - 1) > c.brut(i);
-    }
-    if (croissant || decroissant)
-        return true;
-    std::vector<std::int64_t> cles(n);
-    for (std::size_t i = 0; i < n; ++i)
-        cles[i] = c.brut(i);
-    std::sort(cles.begin(), cles.end());
-    return std::adjacent_find(cles.begin(), cles.end()) == cles.end();
-}
-
-// The primary key of table `source` when it is one field, else "".
-QString clePrimaire(Connection &c, const QString &source)
-{
-    Statement st(c, QStringLiteral("SELECT name FROM pragma_table_info(?1) WHERE pk > 0"));
-    st.bind(1, Value(source));
-    QStringList noms;
-    while (st.step())
-        noms << st.text(0);
-    return noms.size() == 1 ? noms.constFirst() : QString();
-}
-
-// The read of one row by its key, when an index reaches the row directly;
-// "" when only a scan would find it.
-QString lectureParCle(Connection &c, const QString &champ, const QString &source, const QString &cle,
-                      const QString &controle)
-{
-    const QString sql = QStringLiteral("SELECT ") + identifiant(champ) + QStringLiteral(", ") + identifiant(controle)
-                        + QStringLiteral(" FROM ") + identifiant(source) + QStringLiteral(" WHERE ")
-                        + identifiant(cle) + QStringLiteral(" = ?1");
-    Statement plan(c, QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
-    bool lignes = false;
-    while (plan.step()) {
-        lignes = true;
-        if (plan.text(3).startsWith(QLatin1String("SCAN")))
-            return {};
-    }
-    return lignes ? sql : QString();
-}
-
-} // namespace
-
-void Recordset::setDeferredField(const QString &champ, const QString &source, const QString &cle,
-                                 const QString &controle)
-{
-    m_report = Report{champ, source, cle, controle};
-}
-
-bool Recordset::isDeferred(int ordinal) const
-{
-    return ordinal >= 0 && ordinal < fieldCount() && d->colonnes[std::size_t(ordinal)].differee();
-}
-
-Value Recordset::lireDiffere(std::uint32_t ligne) const noexcept
-{
-    try {
-        Connection &c = *d->connexion;
-        if (!c.isOpen())
-            return {};
-        // A writer holding the file delays the window a few milliseconds at most.
-        const DelaiVerrou court(c, 5);
-        Statement st(c, d->lectureDifferee);
-        st.bind(1, d->colonnes[std::size_t(d->cleDiffere)].valeur(ligne));
-        if (!st.step())
-            return {};
-        const Colonne &controle = d->colonnes[std::size_t(d->controleDiffere)];
-        Colonne lu(QString(), controle.genre());
-        lu.ajouter(st.handle(), 1);
-        if (!(lu.valeur(0) == controle.valeur(ligne)))
-            return {};
-        Colonne champ(QString(), d->colonnes[std::size_t(d->differe)].genre());
-        champ.ajouter(st.handle(), 0);
-        return champ.valeur(0);
-    } catch (...) {
-        return {};
-    }
-}
 
 Recordset::~Recordset() = default;
 
@@ -202,7 +80,8 @@ Preparation preparer(Connection &c, const QString &texte, bool vide)
         type.bind(1, Value(*nom));
         if (type.step() && type.text(0) == QLatin1String("table"))
             p.table = type.text(1);
-        const QString depuis = QStringLiteral(" FROM ") + identifiant(p.table.isEmpty() ? *nom : p.table)
+        const QString depuis = QStringLiteral(" FROM ")
+                               + Recordset::Store::identifiant(p.table.isEmpty() ? *nom : p.table)
                                + (vide ? QStringLiteral(" LIMIT 0") : QString());
         p.st = std::make_unique<Statement>(c, p.table.isEmpty() ? QStringLiteral("SELECT *") + depuis
                                                                 : QStringLiteral("SELECT rowid, *") + depuis);
@@ -240,25 +119,13 @@ void Recordset::openImpl(const Command &source, bool enteteSeule, bool differer)
     for (int i = premiere; i < st.columnCount(); ++i)
         s->colonnes.emplace_back(st.columnName(i),
                                  Colonne::genreDeclare(sqlite3_column_decltype(st.handle(), i)));
-    if (differer && m_report && !enteteSeule) {
-        const Report &r = *m_report;
-        const QString cle = r.cle.isEmpty() ? clePrimaire(*c, r.source) : r.cle;
-        s->differe = ordinalChamp(s->colonnes, r.champ);
-        s->cleDiffere = cle.isEmpty() ? -1 : ordinalChamp(s->colonnes, cle);
-        s->controleDiffere = ordinalChamp(s->colonnes, r.controle);
-        if (s->differe >= 0 && s->cleDiffere >= 0 && s->controleDiffere >= 0 && s->differe != s->cleDiffere
-            && s->differe != s->controleDiffere)
-            s->lectureDifferee = lectureParCle(*c, r.champ, r.source, cle, r.controle);
-        if (s->lectureDifferee.isEmpty())
-            s->differe = -1;
-        else
-            s->colonnes[std::size_t(s->differe)].marquerDifferee();
-    }
+    if (differer && m_report && !enteteSeule)
+        s->preparerDiffere(*m_report);
     if (!enteteSeule)
         while (st.step())
             s->lireLigne(st, !s->table.isEmpty());
     // A key that names no single row: the field is read whole after all.
-    if (s->differe >= 0 && !clesUniques(s->colonnes[std::size_t(s->cleDiffere)], s->lignes)) {
+    if (s->differe >= 0 && !s->cleDiffereUnique()) {
         p.st.reset();
         openImpl(source, enteteSeule, false);
         return;
@@ -401,41 +268,56 @@ Value Recordset::valueAt(int position, int ordinal) const
     return d->colonnes[std::size_t(ordinal)].valeur(d->ligneA(position));
 }
 
+namespace {
+
+// The keys of a Sort text. Throws 3001 for an unknown field or the deferred one.
+std::vector<Tri::Cle> lireCles(const QString &sort, const std::vector<Colonne> &colonnes, int differe)
+{
+    std::vector<Tri::Cle> cles;
+    if (sort.trimmed().isEmpty())
+        return cles;
+    for (const QString &morceau : sort.split(QLatin1Char(','))) {
+        const QStringView cle = QStringView(morceau).trimmed();
+        if (cle.isEmpty())
+            ErreursAdo::argumentsIncorrects();
+        // A name that is a field as it stands (blanks and all) wins over a
+        // trailing ASC/DESC.
+        int o = ordinalChamp(colonnes, sansCrochets(cle));
+        bool descendant = false;
+        if (o < 0) {
+            const qsizetype blanc = cle.lastIndexOf(QLatin1Char(' '));
+            const QStringView sens = blanc < 0 ? QStringView() : cle.mid(blanc + 1);
+            if (sens.compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0
+                || sens.compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0) {
+                descendant = sens.size() == 4;
+                o = ordinalChamp(colonnes, sansCrochets(cle.left(blanc).trimmed()));
+            }
+        }
+        if (o < 0 || o == differe)
+            ErreursAdo::argumentsIncorrects();
+        cles.push_back({o, descendant});
+    }
+    return cles;
+}
+
+} // namespace
+
 void Recordset::setSort(const QString &sort)
 {
     exigerOuvert();
-    std::vector<Tri::Cle> cles;
-    if (!sort.trimmed().isEmpty()) {
-        for (const QString &morceau : sort.split(QLatin1Char(','))) {
-            const QStringView cle = QStringView(morceau).trimmed();
-            if (cle.isEmpty())
-                ErreursAdo::argumentsIncorrects();
-            // A name that is a field as it stands (blanks and all) wins over a
-            // trailing ASC/DESC.
-            int o = ordinalChamp(d->colonnes, sansCrochets(cle));
-            bool descendant = false;
-            if (o < 0) {
-                const qsizetype blanc = cle.lastIndexOf(QLatin1Char(' '));
-                const QStringView sens = blanc < 0 ? QStringView() : cle.mid(blanc + 1);
-                if (sens.compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0
-                    || sens.compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0) {
-                    descendant = sens.size() == 4;
-                    o = ordinalChamp(d->colonnes, sansCrochets(cle.left(blanc).trimmed()));
-                }
-            }
-            if (o < 0 || o == d->differe)
-                ErreursAdo::argumentsIncorrects();
-            cles.push_back({o, descendant});
-        }
-    }
+    std::vector<Tri::Cle> cles = lireCles(sort, d->colonnes, d->differe);
     validerEnAttente();
 
     const bool courant = d->courant();
     const std::uint32_t ligne = courant ? d->ligneA(d->position) : 0;
+    Memoire::Tableau<std::uint32_t> ordre;
+    if (!cles.empty())
+        ordre = Tri::permutation(d->colonnes, d->lignes, cles, d->tampons);
+    emit orderAboutToChange(); // positions still name the rows of the old order
     if (cles.empty())
         d->ordre.clear();
     else
-        d->ordre = Tri::permutation(d->colonnes, d->lignes, cles, d->tampons);
+        d->ordre = std::move(ordre);
     d->cles = std::move(cles);
     m_sort = sort;
     if (courant)
@@ -503,6 +385,37 @@ Recordset::Bookmark Recordset::bookmark() const
     return d->ligneA(d->position);
 }
 
+Recordset::Bookmark Recordset::bookmarkAt(int position) const
+{
+    exigerOuvert();
+    if (position < 0 || position >= int(d->lignes))
+        ErreursAdo::finDeFichier();
+    return d->ligneA(position);
+}
+
+std::vector<int> Recordset::positionsOf(const std::vector<Bookmark> &signets) const
+{
+    exigerOuvert();
+    std::vector<int> positions(signets.size(), -1);
+    if (d->ordre.empty()) {
+        for (std::size_t i = 0; i < signets.size(); ++i)
+            positions[i] = signets[i] < d->lignes ? int(signets[i]) : -1;
+        return positions;
+    }
+    // One pass over the order, whatever the number of bookmarks.
+    std::vector<std::pair<Bookmark, std::size_t>> cherches;
+    for (std::size_t i = 0; i < signets.size(); ++i)
+        cherches.emplace_back(signets[i], i);
+    std::sort(cherches.begin(), cherches.end());
+    std::size_t restants = cherches.size();
+    for (std::size_t p = 0; p < d->ordre.size() && restants > 0; ++p) {
+        auto i = std::lower_bound(cherches.begin(), cherches.end(), std::pair(d->ordre[p], std::size_t(0)));
+        for (; i != cherches.end() && i->first == d->ordre[p]; ++i, --restants)
+            positions[i->second] = int(p);
+    }
+    return positions;
+}
+
 void Recordset::setBookmark(Bookmark b)
 {
     exigerOuvert();
@@ -512,134 +425,3 @@ void Recordset::setBookmark(Bookmark b)
     allerA(d->positionDe(b));
 }
 
-void Recordset::addNew()
-{
-    exigerOuvert();
-    if (d->table.isEmpty())
-        ErreursAdo::nonModifiable();
-    validerEnAttente();
-    d->ajout = true;
-    d->modifs.assign(d->colonnes.size(), std::nullopt);
-}
-
-void Recordset::setField(const QString &name, const Value &v)
-{
-    exigerOuvert();
-    const int o = fieldOrdinal(name);
-    if (o < 0)
-        ErreursAdo::elementIntrouvable(name);
-    if (!d->ajout && !d->courant())
-        ErreursAdo::finDeFichier();
-    // The value takes the field's type now, as the original's assignment did.
-    Value converti = v;
-    if (!v.isNull()) {
-        switch (d->colonnes[std::size_t(o)].genre()) {
-        case Colonne::Genre::Date: converti = Value(v.toDateTime()); break;
-        case Colonne::Genre::Monnaie: converti = Value(v.toCurrency()); break;
-        case Colonne::Genre::Libre: break;
-        }
-    }
-    if (d->modifs.empty())
-        d->modifs.assign(d->colonnes.size(), std::nullopt);
-    d->modifs[std::size_t(o)] = std::move(converti);
-}
-
-void Recordset::cancelUpdate()
-{
-    d->ajout = false;
-    d->modifs.clear();
-}
-
-void Recordset::validerEnAttente()
-{
-    if (d->ajout || d->enAttente())
-        update();
-}
-
-void Recordset::update()
-{
-    exigerOuvert();
-    if (d->ajout) {
-        inserer();
-        return;
-    }
-    if (!d->courant())
-        ErreursAdo::finDeFichier();
-    if (!d->enAttente())
-        return;
-    if (d->table.isEmpty())
-        ErreursAdo::nonModifiable();
-
-    Connection &c = *d->connexion;
-    const std::uint32_t ligne = d->ligneA(d->position);
-    QStringList affectations;
-    for (std::size_t i = 0; i < d->modifs.size(); ++i)
-        if (d->modifs[i])
-            affectations << identifiant(d->colonnes[i].nom()) + QStringLiteral(" = ?");
-    {
-        Transaction t(c);
-        Statement st(c, QStringLiteral("UPDATE ") + identifiant(d->table) + QStringLiteral(" SET ")
-                            + affectations.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid = ?"));
-        int index = 1;
-        for (const auto &m : d->modifs)
-            if (m)
-                st.bind(index++, *m);
-        st.bind(index, Value(d->rowids[ligne]));
-        st.step();
-        if (sqlite3_changes(c.handle()) != 1)
-            ErreursAdo::ligneIntrouvable();
-        t.commit();
-    }
-    d->modifs.clear();
-    // The row as the table now holds it (types as stored).
-    Statement lecture(c, QStringLiteral("SELECT rowid, * FROM ") + identifiant(d->table)
-                             + QStringLiteral(" WHERE rowid = ?"));
-    lecture.bind(1, Value(d->rowids[ligne]));
-    if (lecture.step())
-        for (std::size_t i = 0; i < d->colonnes.size(); ++i)
-            if (!d->colonnes[i].differee())
-                d->colonnes[i].remplacer(ligne, lecture.handle(), int(i) + 1);
-    emit currentChanged();
-}
-
-void Recordset::inserer()
-{
-    Connection &c = *d->connexion;
-    QStringList noms, marques;
-    for (std::size_t i = 0; i < d->modifs.size(); ++i)
-        if (d->modifs[i]) {
-            noms << identifiant(d->colonnes[i].nom());
-            marques << QStringLiteral("?");
-        }
-    std::int64_t rowid = 0;
-    {
-        Transaction t(c);
-        Statement st(c, QStringLiteral("INSERT INTO ") + identifiant(d->table)
-                            + (noms.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
-                                              : QStringLiteral(" (") + noms.join(QStringLiteral(", "))
-                                                    + QStringLiteral(") VALUES (") + marques.join(QStringLiteral(", "))
-                                                    + QLatin1Char(')')));
-        int index = 1;
-        for (const auto &m : d->modifs)
-            if (m)
-                st.bind(index++, *m);
-        st.step();
-        rowid = sqlite3_last_insert_rowid(c.handle());
-        t.commit();
-    }
-    d->ajout = false;
-    d->modifs.clear();
-
-    Statement lecture(c, QStringLiteral("SELECT rowid, * FROM ") + identifiant(d->table)
-                             + QStringLiteral(" WHERE rowid = ?"));
-    lecture.bind(1, Value(rowid));
-    if (!lecture.step())
-        ErreursAdo::ligneIntrouvable();
-    const std::uint32_t ligne = std::uint32_t(d->lignes);
-    d->lireLigne(lecture, true);
-    if (!d->ordre.empty())
-        d->ordre.push_back(ligne);
-    d->position = int(ligne);
-    emit rowsAppended(int(ligne), int(ligne));
-    emit currentChanged();
-}

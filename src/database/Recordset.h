@@ -106,6 +106,10 @@ public:
 
     Bookmark bookmark() const;        // of the current record; throws 3021 at EOF
     void setBookmark(Bookmark b);
+    // For views that keep rows by position: the row at a position (3021 out of
+    // range), and where rows are now (-1 for none), in one pass over the order.
+    Bookmark bookmarkAt(int position) const;
+    std::vector<int> positionsOf(const std::vector<Bookmark> &bookmarks) const;
 
     // AddNew / set fields / Update, on a set opened on a table name (3251
     // otherwise). setField converts to the field's type at once (13 when it
@@ -116,8 +120,11 @@ public:
     void update();
     void cancelUpdate();
 
+    struct Store; // the rows and their order, for the files of the record set (RecordsetStore.h)
+
 signals:
     void currentChanged();            // the current record moved (or the set was opened/closed)
+    void orderAboutToChange();        // a sort is about to apply: positions still name the old rows
     void orderChanged();              // the sort changed: every position may name another row
     void rowsAppended(int first, int last);
 
@@ -129,7 +136,6 @@ private:
     void validerEnAttente();            // a pending AddNew or edit is written before moving
     void inserer();
 
-    struct Store;
     std::unique_ptr<Store> d;
     CursorLocation m_cursorLocation = adUseServer;
     CursorType m_cursorType = adOpenForwardOnly;
