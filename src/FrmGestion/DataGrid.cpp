@@ -64,7 +64,6 @@ void DataGrid::lier(DataSource *source, const QList<ColonneGrille> &colonnes)
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &courant) { deplacerEnregistrement(courant); });
     connect(m_modele, &QAbstractItemModel::modelReset, this, &DataGrid::suivreEnregistrement);
-    connect(m_modele, &QAbstractItemModel::layoutChanged, this, &DataGrid::suivreEnregistrement);
     connect(source, &DataSource::currentChanged, this, &DataGrid::suivreEnregistrement);
     suivreEnregistrement();
 }

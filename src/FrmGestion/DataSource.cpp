@@ -14,6 +14,7 @@ void DataSource::setRecordset(Recordset *rs)
     m_recordset = rs;
     if (rs) {
         connect(rs, &Recordset::currentChanged, this, &DataSource::currentChanged);
+        connect(rs, &Recordset::orderAboutToChange, this, &DataSource::orderAboutToChange);
         connect(rs, &Recordset::orderChanged, this, &DataSource::orderChanged);
         connect(rs, &Recordset::rowsAppended, this, &DataSource::rowsAppended);
         // A set destroyed under us unbinds every control.

@@ -22,6 +22,7 @@ public:
 signals:
     void recordsetChanged();
     void currentChanged();
+    void orderAboutToChange();
     void orderChanged();
     void rowsAppended(int first, int last);
 

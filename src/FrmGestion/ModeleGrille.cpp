@@ -10,6 +10,7 @@ ModeleGrille::ModeleGrille(DataSource *source, QList<ColonneGrille> colonnes, QO
     m_ordinaux.fill(-1, m_colonnes.size());
     if (source) {
         connect(source, &DataSource::recordsetChanged, this, &ModeleGrille::recharger);
+        connect(source, &DataSource::orderAboutToChange, this, &ModeleGrille::ordreVaChanger);
         connect(source, &DataSource::orderChanged, this, &ModeleGrille::ordreChange);
         connect(source, &DataSource::rowsAppended, this, &ModeleGrille::lignesAjoutees);
         // Opening or closing the set is told as a move of the current record.
@@ -47,12 +48,35 @@ void ModeleGrille::verifierOuverture()
         recharger();
 }
 
+void ModeleGrille::ordreVaChanger()
+{
+    // Told before the set re-sorts: each persistent index is noted by the
+    // record it names, to follow that record to its new row.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    m_triEnCours = true;
+    m_persistants = persistentIndexList();
+    m_signets.clear();
+    Recordset *rs = recordset();
+    const int lignes = nombreEnregistrements();
+    for (const QModelIndex &i : std::as_const(m_persistants))
+        m_signets.push_back(i.row() < lignes ? rs->bookmarkAt(i.row()) : Recordset::Bookmark(-1));
+}
+
 void ModeleGrille::ordreChange()
 {
-    // The set has already re-sorted: every position may name another row.
-    // Persistent indexes keep their positions; the grid puts its current
-    // index back on the set's current record afterwards.
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    if (!m_triEnCours) // a sort not announced: persistent indexes keep their rows
+        ordreVaChanger();
+    Recordset *rs = recordset();
+    const std::vector<int> positions = rs && rs->isOpen() ? rs->positionsOf(m_signets) : std::vector<int>();
+    QModelIndexList nouveaux;
+    for (qsizetype i = 0; i < m_persistants.size(); ++i) {
+        const int ligne = std::size_t(i) < positions.size() ? positions[std::size_t(i)] : -1;
+        nouveaux << (ligne < 0 || ligne >= m_lignes ? QModelIndex() : index(ligne, m_persistants.at(i).column()));
+    }
+    changePersistentIndexList(m_persistants, nouveaux);
+    m_persistants.clear();
+    m_signets.clear();
+    m_triEnCours = false;
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 

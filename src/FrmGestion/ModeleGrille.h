@@ -5,6 +5,8 @@
 #include <QAbstractTableModel>
 #include <QList>
 #include <QPointer>
+#include <cstdint>
+#include <vector>
 
 class DataSource;
 class Recordset;
@@ -23,7 +25,8 @@ struct ColonneGrille
 // A read-only table over the record set of a data source: one row per record
 // in the set's current sort order. Rows are read on demand from the set, so
 // a journal of a million sales costs no copy. A column whose field the set
-// does not have shows nothing.
+// does not have shows nothing. A sort is told to the views before it applies,
+// and persistent indexes follow their record to its new row.
 class ModeleGrille : public QAbstractTableModel
 {
     Q_OBJECT
@@ -41,6 +44,7 @@ public:
 
 private:
     void recharger();
+    void ordreVaChanger();
     void ordreChange();
     void lignesAjoutees(int first, int last);
     void verifierOuverture();
@@ -51,4 +55,9 @@ private:
     QList<int> m_ordinaux;   // field ordinal of each column, -1 when missing
     int m_lignes = 0;        // rows as last announced to the views
     bool m_ouvert = false;
+    // Between orderAboutToChange and orderChanged: the persistent indexes and
+    // the records (bookmarks) they name.
+    QModelIndexList m_persistants;
+    std::vector<std::uint32_t> m_signets;
+    bool m_triEnCours = false;
 };

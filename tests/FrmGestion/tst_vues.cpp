@@ -277,8 +277,12 @@ void TestVues::modeles()
                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    for (int colonne : {2, 0, 7, 42})
+    const QPersistentModelIndex vente2 = tableJournal(f)->model()->index(1, 0);
+    QCOMPARE(vente2.data().toInt(), 2);
+    for (int colonne : {2, 0, 7, 42}) {
         f.DataGrid1_HeadClick(colonne);
+        QCOMPARE(vente2.data().toInt(), 2); // a persistent index follows its sale
+    }
     f.RsVentes.moveTo(3);
     f.Command2_Click();
     f.RsTelecollectes.moveTo(1);
