@@ -42,14 +42,14 @@ std::optional<QString> nomDeTable(const QString &texte)
 
 } // namespace
 
-QString Recordset::Store::identifiant(const QString &nom)
+QString RecordsetStore::identifiant(const QString &nom)
 {
     QString n = nom;
     n.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + n + QLatin1Char('"');
 }
 
-void Recordset::Store::lireLigne(Statement &st, bool avecRowid)
+void RecordsetStore::lireLigne(Statement &st, bool avecRowid)
 {
     const int decalage = avecRowid ? 1 : 0;
     if (avecRowid)
@@ -60,7 +60,7 @@ void Recordset::Store::lireLigne(Statement &st, bool avecRowid)
     ++lignes;
 }
 
-Recordset::Recordset(QObject *parent) : QObject(parent), d(std::make_unique<Store>()) {}
+Recordset::Recordset(QObject *parent) : QObject(parent), d(std::make_unique<RecordsetStore>()) {}
 
 Recordset::~Recordset() = default;
 
@@ -81,7 +81,7 @@ Preparation preparer(Connection &c, const QString &texte, bool vide)
         if (type.step() && type.text(0) == QLatin1String("table"))
             p.table = type.text(1);
         const QString depuis = QStringLiteral(" FROM ")
-                               + Recordset::Store::identifiant(p.table.isEmpty() ? *nom : p.table)
+                               + RecordsetStore::identifiant(p.table.isEmpty() ? *nom : p.table)
                                + (vide ? QStringLiteral(" LIMIT 0") : QString());
         p.st = std::make_unique<Statement>(c, p.table.isEmpty() ? QStringLiteral("SELECT *") + depuis
                                                                 : QStringLiteral("SELECT rowid, *") + depuis);
@@ -110,7 +110,7 @@ void Recordset::openImpl(const Command &source, bool enteteSeule, bool differer)
     if (!c || !c->isOpen())
         connexionInutilisable();
 
-    auto s = std::make_unique<Store>();
+    auto s = std::make_unique<RecordsetStore>();
     s->connexion = c;
     Preparation p = preparer(*c, source.commandText(), enteteSeule);
     s->table = p.table;
@@ -120,7 +120,7 @@ void Recordset::openImpl(const Command &source, bool enteteSeule, bool differer)
         s->colonnes.emplace_back(st.columnName(i),
                                  Colonne::genreDeclare(sqlite3_column_decltype(st.handle(), i)));
     if (differer && m_report && !enteteSeule)
-        s->preparerDiffere(*m_report);
+        s->preparerDiffere(m_report->champ, m_report->source, m_report->cle, m_report->controle);
     if (!enteteSeule)
         while (st.step())
             s->lireLigne(st, !s->table.isEmpty());
@@ -141,7 +141,7 @@ void Recordset::close()
 {
     if (!d->ouvert)
         return;
-    d = std::make_unique<Store>();
+    d = std::make_unique<RecordsetStore>();
     m_sort.clear();
     emit currentChanged();
 }

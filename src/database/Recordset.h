@@ -11,6 +11,7 @@
 #include <vector>
 
 class Command;
+struct RecordsetStore;
 
 // A client-side record set, as the original platform's: open() reads the whole
 // result into memory; then record count, end of file, moving, fields, Sort,
@@ -120,8 +121,6 @@ public:
     void update();
     void cancelUpdate();
 
-    struct Store; // the rows and their order, for the files of the record set (RecordsetStore.h)
-
 signals:
     void currentChanged();            // the current record moved (or the set was opened/closed)
     void orderAboutToChange();        // a sort is about to apply: positions still name the old rows
@@ -136,7 +135,7 @@ private:
     void validerEnAttente();            // a pending AddNew or edit is written before moving
     void inserer();
 
-    std::unique_ptr<Store> d;
+    std::unique_ptr<RecordsetStore> d;
     CursorLocation m_cursorLocation = adUseServer;
     CursorType m_cursorType = adOpenForwardOnly;
     LockType m_lockType = adLockReadOnly;

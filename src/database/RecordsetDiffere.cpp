@@ -1,8 +1,9 @@
 // The deferred field of a record set: a long text read for the current record
 // only, by a key that names one row.
-#include "database/RecordsetStore.h"
+#include "database/Recordset.h"
 
 #include "database/Connection.h"
+#include "database/RecordsetStore.h"
 #include "database/Statement.h"
 
 #include <QStringList>
@@ -58,17 +59,18 @@ QString sansBalayage(Connection &c, const QString &sql)
 
 } // namespace
 
-void Recordset::Store::preparerDiffere(const Report &r)
+void RecordsetStore::preparerDiffere(const QString &champ, const QString &source, const QString &cleDonnee,
+                                     const QString &controle)
 {
-    const QString cle = r.cle.isEmpty() ? clePrimaire(*connexion, r.source) : r.cle;
-    differe = ordinalChamp(colonnes, r.champ);
+    const QString cle = cleDonnee.isEmpty() ? clePrimaire(*connexion, source) : cleDonnee;
+    differe = ordinalChamp(colonnes, champ);
     cleDiffere = cle.isEmpty() ? -1 : ordinalChamp(colonnes, cle);
-    controleDiffere = ordinalChamp(colonnes, r.controle);
+    controleDiffere = ordinalChamp(colonnes, controle);
     if (differe >= 0 && cleDiffere >= 0 && controleDiffere >= 0 && differe != cleDiffere
         && differe != controleDiffere)
-        lectureDifferee = sansBalayage(*connexion, QStringLiteral("SELECT ") + identifiant(r.champ)
-                                                       + QStringLiteral(", ") + identifiant(r.controle)
-                                                       + QStringLiteral(" FROM ") + identifiant(r.source)
+        lectureDifferee = sansBalayage(*connexion, QStringLiteral("SELECT ") + identifiant(champ)
+                                                       + QStringLiteral(", ") + identifiant(controle)
+                                                       + QStringLiteral(" FROM ") + identifiant(source)
                                                        + QStringLiteral(" WHERE ") + identifiant(cle)
                                                        + QStringLiteral(" = ?1"));
     if (lectureDifferee.isEmpty())
@@ -77,7 +79,7 @@ void Recordset::Store::preparerDiffere(const Report &r)
         colonnes[std::size_t(differe)].marquerDifferee();
 }
 
-bool Recordset::Store::cleDiffereUnique() const
+bool RecordsetStore::cleDiffereUnique() const
 {
     return clesUniques(colonnes[std::size_t(cleDiffere)], lignes);
 }

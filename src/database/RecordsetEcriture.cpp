@@ -1,9 +1,10 @@
 // Writing through a record set: AddNew, field values, Update, each inside a
 // transaction on the table the set was opened on.
-#include "database/RecordsetStore.h"
+#include "database/Recordset.h"
 
 #include "database/Connection.h"
 #include "database/ErreursAdo.h"
+#include "database/RecordsetStore.h"
 #include "database/Statement.h"
 
 #include <QStringList>
@@ -72,10 +73,10 @@ void Recordset::update()
     QStringList affectations;
     for (std::size_t i = 0; i < d->modifs.size(); ++i)
         if (d->modifs[i])
-            affectations << Store::identifiant(d->colonnes[i].nom()) + QStringLiteral(" = ?");
+            affectations << RecordsetStore::identifiant(d->colonnes[i].nom()) + QStringLiteral(" = ?");
     {
         Transaction t(c);
-        Statement st(c, QStringLiteral("UPDATE ") + Store::identifiant(d->table) + QStringLiteral(" SET ")
+        Statement st(c, QStringLiteral("UPDATE ") + RecordsetStore::identifiant(d->table) + QStringLiteral(" SET ")
                             + affectations.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid = ?"));
         int index = 1;
         for (const auto &m : d->modifs)
@@ -89,7 +90,7 @@ void Recordset::update()
     }
     d->modifs.clear();
     // The row as the table now holds it (types as stored).
-    Statement lecture(c, QStringLiteral("SELECT rowid, * FROM ") + Store::identifiant(d->table)
+    Statement lecture(c, QStringLiteral("SELECT rowid, * FROM ") + RecordsetStore::identifiant(d->table)
                              + QStringLiteral(" WHERE rowid = ?"));
     lecture.bind(1, Value(d->rowids[ligne]));
     if (lecture.step())
@@ -105,13 +106,13 @@ void Recordset::inserer()
     QStringList noms, marques;
     for (std::size_t i = 0; i < d->modifs.size(); ++i)
         if (d->modifs[i]) {
-            noms << Store::identifiant(d->colonnes[i].nom());
+            noms << RecordsetStore::identifiant(d->colonnes[i].nom());
             marques << QStringLiteral("?");
         }
     std::int64_t rowid = 0;
     {
         Transaction t(c);
-        Statement st(c, QStringLiteral("INSERT INTO ") + Store::identifiant(d->table)
+        Statement st(c, QStringLiteral("INSERT INTO ") + RecordsetStore::identifiant(d->table)
                             + (noms.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
                                               : QStringLiteral(" (") + noms.join(QStringLiteral(", "))
                                                     + QStringLiteral(") VALUES (") + marques.join(QStringLiteral(", "))
@@ -127,7 +128,7 @@ void Recordset::inserer()
     d->ajout = false;
     d->modifs.clear();
 
-    Statement lecture(c, QStringLiteral("SELECT rowid, * FROM ") + Store::identifiant(d->table)
+    Statement lecture(c, QStringLiteral("SELECT rowid, * FROM ") + RecordsetStore::identifiant(d->table)
                              + QStringLiteral(" WHERE rowid = ?"));
     lecture.bind(1, Value(rowid));
     if (!lecture.step())

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "database/Colonne.h"
-#include "database/Recordset.h"
 #include "database/Tri.h"
 
+#include <QString>
 #include <algorithm>
 #include <optional>
 
@@ -12,7 +12,7 @@ class Statement;
 
 // What an open record set holds: the rows, their order, the current position
 // and the pending edit. Shared by the files that make up Recordset.
-struct Recordset::Store
+struct RecordsetStore
 {
     Connection *connexion = nullptr;
     bool ouvert = false;
@@ -45,7 +45,8 @@ struct Recordset::Store
 
     // The deferred read (RecordsetDiffere.cpp): set up from the columns read,
     // and whether the key names one row each once the rows are in.
-    void preparerDiffere(const Report &r);
+    void preparerDiffere(const QString &champ, const QString &source, const QString &cle,
+                         const QString &controle);
     bool cleDiffereUnique() const;
 
     static QString identifiant(const QString &nom); // quoted for SQL
