@@ -77,7 +77,7 @@ int main(int argc, char **argv)
         // The same work in this process: the cost of reading and writing alone.
         const QString b = dossier.filePath(QStringLiteral("b%1.db").arg(i));
         t.restart();
-        jet::convertirFichier(fichier.toStdString(), b.toStdString(), false, {});
+        Jet::convertirFichier(fichier.toStdString(), b.toStdString(), false, {});
         direct.push_back(t.nsecsElapsed() / 1e9);
 
         // mdb-export of every table, its output read and dropped.

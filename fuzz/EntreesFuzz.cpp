@@ -50,11 +50,11 @@ int expression(const std::uint8_t *d, std::size_t n)
 {
     const std::string texte(reinterpret_cast<const char *>(d), n);
     try {
-        const jet::ExpressionTraduite e = jet::traduireExpression(texte);
+        const Jet::ExpressionTraduite e = Jet::traduireExpression(texte);
         if (e.sql.empty())
             faute("empty translation", texte);
         verifierSql("SELECT " + e.sql + " FROM t");
-    } catch (const jet::ErreurTraduction &) {
+    } catch (const Jet::ErreurTraduction &) {
     }
     return 0;
 }
@@ -62,7 +62,7 @@ int expression(const std::uint8_t *d, std::size_t n)
 int requete(const std::uint8_t *d, std::size_t n)
 {
     const std::string texte(reinterpret_cast<const char *>(d), n);
-    std::vector<jet::LigneCatalogue> lignes;
+    std::vector<Jet::LigneCatalogue> lignes;
     std::size_t debut = 0;
     while (debut <= texte.size() && lignes.size() < 200) {
         std::size_t fin = texte.find('\n', debut);
@@ -80,7 +80,7 @@ int requete(const std::uint8_t *d, std::size_t n)
             a = b + 1;
         }
         champs.resize(5);
-        jet::LigneCatalogue l;
+        Jet::LigneCatalogue l;
         l.attribut = std::atoi(champs[0].c_str());
         l.nom1 = champs[1];
         l.nom2 = champs[2];
@@ -90,14 +90,14 @@ int requete(const std::uint8_t *d, std::size_t n)
         lignes.push_back(l);
         debut = fin + 1;
     }
-    const jet::ColonnesDe colonnes = [](const std::string &t) -> std::optional<std::vector<std::string>> {
+    const Jet::ColonnesDe colonnes = [](const std::string &t) -> std::optional<std::vector<std::string>> {
         if (t == "t")
             return std::vector<std::string>{"a", "b", "c"};
         return std::nullopt;
     };
     try {
-        verifierSql(jet::traduireRequete(lignes, colonnes));
-    } catch (const jet::ErreurTraduction &) {
+        verifierSql(Jet::traduireRequete(lignes, colonnes));
+    } catch (const Jet::ErreurTraduction &) {
     }
     return 0;
 }
@@ -106,25 +106,25 @@ int valeurs(const std::uint8_t *d, std::size_t n)
 {
     if (n == 0)
         return 0;
-    const std::string a = jet::texteJet4(d + 1, n - 1);
-    const std::string b = jet::texteJet3(d + 1, n - 1);
+    const std::string a = Jet::texteJet4(d + 1, n - 1);
+    const std::string b = Jet::texteJet3(d + 1, n - 1);
     if (n >= 9) {
         double jours;
         std::memcpy(&jours, d + 1, 8);
-        if (const auto iso = jet::dateIso(jours); iso && iso->size() != 19)
+        if (const auto iso = Jet::dateIso(jours); iso && iso->size() != 19)
             faute("date of the wrong length", *iso);
         std::int64_t c;
         std::memcpy(&c, d + 1, 8);
-        jet::montant(c);
+        Jet::montant(c);
     }
     if (n >= 18) {
-        const std::string t = jet::texteDecimal(d + 1, d[0] % 40);
-        jet::decimal(d + 1, d[0] % 40);
+        const std::string t = Jet::texteDecimal(d + 1, d[0] % 40);
+        Jet::decimal(d + 1, d[0] % 40);
         if (t.empty())
             faute("empty decimal", t);
     }
     if (n >= 17)
-        jet::guid(d + 1);
+        Jet::guid(d + 1);
     (void)a;
     (void)b;
     return 0;
@@ -134,11 +134,11 @@ int lecture(const std::uint8_t *d, std::size_t n)
 {
 #ifdef CORVANE_FUZZ_LECTURE
     try {
-        jet::BaseJet base(d, n);
+        Jet::BaseJet base(d, n);
         sqlite3 *db = nullptr;
         sqlite3_open(":memory:", &db);
         try {
-            jet::convertir(base, db, {});
+            Jet::convertir(base, db, {});
         } catch (const std::runtime_error &) {
         }
         sqlite3_close(db);

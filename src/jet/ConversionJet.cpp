@@ -3,6 +3,7 @@
 #include "database/ReglagesSqlite.h"
 #include "jet/FichiersDurables.h"
 #include "jet/LecteurJet.h"
+#include "jet/NomsSqlJet.h"
 #include "jet/RequeteJet.h"
 
 #include <sqlite3.h>
@@ -12,20 +13,11 @@
 #include <memory>
 #include <set>
 
-namespace jet {
+namespace Jet {
 
 namespace {
 
 std::string guillemets(const std::string &nom) { return "« " + nom + " »"; }
-
-std::string cle(std::string_view nom)
-{
-    std::string r(nom);
-    for (char &c : r)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-    return r;
-}
 
 struct FinInstruction
 {
@@ -376,4 +368,4 @@ Resume convertirFichier(const std::string &source, const std::string &destinatio
     return resume;
 }
 
-} // namespace jet
+} // namespace Jet

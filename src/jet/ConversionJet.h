@@ -13,7 +13,7 @@ struct sqlite3;
 // The conversion of a Jet file into a new native (SQLite) database: every
 // user table with every row, primary keys and indexes, saved select queries
 // as views. Runs in the converter's own process (corvane-jet).
-namespace jet {
+namespace Jet {
 
 // The conversion failed; what() is a French reason.
 class ErreurConversion : public std::runtime_error
@@ -60,4 +60,4 @@ void convertirRequetes(sqlite3 *destination, std::vector<BaseJet::Requete> reque
 Resume convertirFichier(const std::string &source, const std::string &destination, bool sansRenommer,
                         const Rapport &rapport);
 
-} // namespace jet
+} // namespace Jet

@@ -31,14 +31,14 @@ QString nomTemporaire(const QString &destination)
     for (;;) {
         const QString nom = destination + QStringLiteral(".conversion-")
                             + QString::number(QRandomGenerator::global()->generate64(), 36);
-        if (!jet::existe(local(nom)))
+        if (!Jet::existe(local(nom)))
             return nom;
     }
 }
 
-QString raisonFin(const jet::FinProcessus &fin, const LimitesConversion &limites)
+QString raisonFin(const Jet::FinProcessus &fin, const LimitesConversion &limites)
 {
-    using G = jet::FinProcessus::Genre;
+    using G = Jet::FinProcessus::Genre;
     switch (fin.genre) {
     case G::Delai:
         return (limites.delaiMillisecondes % 1000
@@ -78,7 +78,7 @@ void supprimer(const QString &chemin)
 
 bool EstBaseJet(const QString &chemin)
 {
-    return jet::versionFichierJet(local(chemin).c_str()) != jet::VersionJet::Aucune;
+    return Jet::versionFichierJet(local(chemin).c_str()) != Jet::VersionJet::Aucune;
 }
 
 QString ProgrammeConversion()
@@ -116,7 +116,7 @@ ResultatConversion ConvertirBaseJet(const QString &source, const QString &destin
     const QString nomSource = QFileInfo(source).fileName();
     if (!QFileInfo(source).isFile())
         throw RuntimeError(Erreurs::FichierIntrouvable, QStringLiteral("Fichier introuvable : ") + guillemets(source));
-    if (jet::existe(local(destination)))
+    if (Jet::existe(local(destination)))
         throw RuntimeError(FichierExistant, QStringLiteral("Le fichier ") + guillemets(destination)
                                                 + QStringLiteral(" existe déjà : la base Jet ") + guillemets(nomSource)
                                                 + QStringLiteral(" n'a pas été convertie"));
@@ -154,7 +154,7 @@ ResultatConversion ConvertirBaseJet(const QString &source, const QString &destin
             r.lignes += champs[2].toLongLong();
             avancer(r.lignes);
             if (progression)
-                progression(texte(jet::ligneTable(champs[1].toStdString(), champs[2].toULongLong())));
+                progression(texte(Jet::ligneTable(champs[1].toStdString(), champs[2].toULongLong())));
         } else if (genre == QLatin1String("AVERTISSEMENT") && champs.size() == 2) {
             r.avertissements << champs[1];
         } else if (genre == QLatin1String("RESUME") && champs.size() == 5) {
@@ -168,27 +168,27 @@ ResultatConversion ConvertirBaseJet(const QString &source, const QString &destin
         }
     };
 
-    jet::Limites l;
+    Jet::Limites l;
     l.memoireOctets = static_cast<std::uint64_t>(limites.memoireOctets);
     l.secondesProcesseur = limites.secondesProcesseur;
     l.delaiMillisecondes = limites.delaiMillisecondes;
     l.arreter = [] { return Surveillance::interrompu(); };
-    const jet::FinProcessus fin = jet::executerLimite(
+    const Jet::FinProcessus fin = Jet::executerLimite(
         local(programme), {"--machine", "--sans-renommer", local(source), local(temporaire)}, l, ligne);
 
     QString raison;
-    if (fin.genre == jet::FinProcessus::Genre::Sortie && fin.code == 0 && resume && !estBaseSqlite(temporaire)) {
+    if (fin.genre == Jet::FinProcessus::Genre::Sortie && fin.code == 0 && resume && !estBaseSqlite(temporaire)) {
         raison = QStringLiteral("le convertisseur n'a pas produit de base de données");
-    } else if (fin.genre == jet::FinProcessus::Genre::Sortie && fin.code == 0 && resume) {
+    } else if (fin.genre == Jet::FinProcessus::Genre::Sortie && fin.code == 0 && resume) {
         try {
-            jet::nommerSansRemplacer(local(temporaire), local(destination));
+            Jet::nommerSansRemplacer(local(temporaire), local(destination));
             if (avancement && dernier < 1)
                 avancement(1.0);
             // Only now: no success line may come before a failure.
             if (progression)
-                progression(texte(jet::ligneResume(r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees)));
+                progression(texte(Jet::ligneResume(r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees)));
             return r;
-        } catch (const jet::ErreurFichier &e) {
+        } catch (const Jet::ErreurFichier &e) {
             raison = texte(e.what());
         }
     } else if (erreur) {

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace jet {
+namespace Jet {
 
 VersionJet versionJet(const std::uint8_t *e, std::size_t n)
 {
@@ -46,4 +46,4 @@ VersionJet versionFichierJet(const char *chemin)
     return versionJet(e, lus);
 }
 
-} // namespace jet
+} // namespace Jet

@@ -5,7 +5,7 @@
 
 // Recognising a Jet 3 (Access 97) or Jet 4 (Access 2000-2003) database by
 // the first bytes of its file. Plain C++: both sides of the conversion use it.
-namespace jet {
+namespace Jet {
 
 enum class VersionJet { Aucune, Jet3, Jet4 };
 
@@ -17,4 +17,4 @@ VersionJet versionJet(const std::uint8_t *entete, std::size_t n);
 // From the file itself; Aucune when it cannot be read.
 VersionJet versionFichierJet(const char *chemin);
 
-} // namespace jet
+} // namespace Jet

@@ -1,20 +1,13 @@
 #pragma once
 
-#include <stdexcept>
+#include "jet/ErreurTraduction.h"
+
 #include <string>
 #include <string_view>
 
 // Translation of Jet SQL expressions (as the query catalogue of a Jet file
 // stores them) into SQLite SQL. Plain C++, no Qt: the converter process links it.
-namespace jet {
-
-// A Jet text that cannot be translated; what() is a French reason, meant to
-// complete "Requête « X » non convertie : ...".
-class ErreurTraduction : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
+namespace Jet {
 
 // What the translation found out about an expression besides its SQL.
 struct ExpressionTraduite
@@ -33,10 +26,4 @@ struct ExpressionTraduite
 // 64 KiB or nested deeper than 200 levels are refused.
 ExpressionTraduite traduireExpression(std::string_view jet);
 
-// An identifier as SQLite reads it whatever it holds: [name], or "name"
-// when the name itself holds a ']'.
-std::string identifiant(std::string_view nom);
-// A text literal: 'text' with quotes doubled.
-std::string litteral(std::string_view texte);
-
-} // namespace jet
+} // namespace Jet

@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace jet {
+namespace Jet {
 
 namespace {
 
@@ -134,4 +134,4 @@ void FichierTemporaire::publier(const std::string &destination)
     m_garde = true;
 }
 
-} // namespace jet
+} // namespace Jet

@@ -6,7 +6,7 @@
 // Writing a new file beside its final name and giving it that name only once
 // it is complete and on the disk, never replacing an existing file. Plain
 // C++: the converter and Corvane both use it.
-namespace jet {
+namespace Jet {
 
 // A file operation failed; what() is a French description.
 class ErreurFichier : public std::runtime_error
@@ -49,4 +49,4 @@ private:
     bool m_garde = false;
 };
 
-} // namespace jet
+} // namespace Jet

@@ -1,26 +1,16 @@
 #include "jet/FormatsJet.h"
 
-#include "jet/ExpressionJet.h"
+#include "jet/NomsSqlJet.h"
 
 #include <vector>
 
-namespace jet {
+namespace Jet {
 
 namespace {
 
 bool chiffre(char c) { return c >= '0' && c <= '9'; }
 bool lettreAscii(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 char minuscule(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-bool egalSansCasse(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (minuscule(a[i]) != minuscule(b[i]))
-            return false;
-    return true;
-}
 
 bool bissextile(int a) { return (a % 4 == 0 && a % 100 != 0) || a % 400 == 0; }
 int joursDuMois(int a, int m)
@@ -125,8 +115,8 @@ std::optional<std::string> dateLitterale(std::string_view t)
         blancs(t, i);
         if (i < t.size()) {
             const std::string_view reste = t.substr(i, t.find_last_not_of(' ') + 1 - i);
-            const bool am = egalSansCasse(reste, "AM") || egalSansCasse(reste, "A");
-            const bool pm = egalSansCasse(reste, "PM") || egalSansCasse(reste, "P");
+            const bool am = memeMot(reste, "AM") || memeMot(reste, "A");
+            const bool pm = memeMot(reste, "PM") || memeMot(reste, "P");
             if ((!am && !pm) || h < 1 || h > 12)
                 return std::nullopt;
             h = h % 12 + (pm ? 12 : 0);
@@ -330,10 +320,10 @@ std::optional<std::string> formatSql(const std::string &x, std::string_view mode
         {"Short Date", "dd/mm/yyyy"}, {"Long Time", "hh:nn:ss"}, {"Short Time", "hh:nn"},
         {"Fixed", "0.00"},            {"Percent", "0.00%"},
     };
-    if (egalSansCasse(modele, "General Number"))
+    if (memeMot(modele, "General Number"))
         return "CAST(" + x + " AS TEXT)";
     for (const Nomme &n : nommes)
-        if (egalSansCasse(modele, n.nom))
+        if (memeMot(modele, n.nom))
             return formatSql(x, n.modele);
     if (modele.empty())
         return std::nullopt;
@@ -412,4 +402,4 @@ std::optional<MotifSql> motifComme(std::string_view j)
     return r;
 }
 
-} // namespace jet
+} // namespace Jet

@@ -6,7 +6,7 @@
 
 // Jet's literal and pattern languages inside expressions, read and rewritten
 // for SQLite. Each answers nullopt for what SQLite cannot express.
-namespace jet {
+namespace Jet {
 
 // The inside of a #...# date literal (US order m/d/y as Jet SQL reads it, or
 // y-m-d; optionally a time, with AM/PM; a time alone is on 30/12/1899) as ISO
@@ -26,4 +26,4 @@ struct MotifSql
 };
 std::optional<MotifSql> motifComme(std::string_view jet);
 
-} // namespace jet
+} // namespace Jet

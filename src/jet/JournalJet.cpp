@@ -95,17 +95,17 @@ void PreparerJournalJet(const QString &dossierJournal)
         if (::link(QFile::encodeName(journal).constData(), QFile::encodeName(temporaire).constData()) != 0) {
             if (!QFile::copy(journal, temporaire))
                 throw echec(QStringLiteral("copie de l'original impossible"));
-            jet::synchroniserFichier(local(temporaire));
+            Jet::synchroniserFichier(local(temporaire));
         }
-        jet::synchroniserDossier(local(dossier));
+        Jet::synchroniserDossier(local(dossier));
         if (::rename(QFile::encodeName(temporaire).constData(),
                      QFile::encodeName(resoudreChemin(dossier + NomOriginal)).constData())
             != 0)
             throw echec(QStringLiteral("l'original ne peut pas être renommé ") + NomOriginal);
         if (::rename(QFile::encodeName(converti).constData(), QFile::encodeName(journal).constData()) != 0)
             throw echec(QStringLiteral("le journal converti ne peut pas prendre sa place"));
-        jet::synchroniserDossier(local(dossier));
-    } catch (const jet::ErreurFichier &e) {
+        Jet::synchroniserDossier(local(dossier));
+    } catch (const Jet::ErreurFichier &e) {
         supprimer(temporaire);
         supprimer(converti);
         throw echec(QString::fromUtf8(e.what()));

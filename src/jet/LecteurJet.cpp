@@ -14,7 +14,7 @@
 #include <set>
 #include <sys/stat.h>
 
-namespace jet {
+namespace Jet {
 
 namespace {
 
@@ -536,4 +536,4 @@ bool TableJet::ligneSuivante(std::vector<ValeurJet> &valeurs)
     }
 }
 
-} // namespace jet
+} // namespace Jet

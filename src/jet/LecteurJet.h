@@ -12,7 +12,7 @@
 
 // Reading a Jet 3 / Jet 4 file with libmdb. The file is untrusted: this code
 // runs only in the converter's own process (or a fuzzer), never in Corvane.
-namespace jet {
+namespace Jet {
 
 // The file or one of its tables cannot be read; what() is a French reason.
 class ErreurLecture : public std::runtime_error
@@ -119,4 +119,4 @@ private:
     std::unique_ptr<Private> d;
 };
 
-} // namespace jet
+} // namespace Jet

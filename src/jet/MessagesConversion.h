@@ -5,7 +5,7 @@
 
 // The French lines of a conversion's progress, the same from the converter
 // run by hand and from "corvane --convertir".
-namespace jet {
+namespace Jet {
 
 // "3 tables", "1 table", "0 ligne": French uses the singular below 2.
 inline std::string quantite(std::uint64_t n, const std::string &singulier, const std::string &pluriel)
@@ -26,4 +26,4 @@ inline std::string ligneResume(std::uint64_t tables, std::uint64_t lignes, std::
            + quantite(ignorees, "requête ignorée", "requêtes ignorées") + ".";
 }
 
-} // namespace jet
+} // namespace Jet

@@ -19,7 +19,7 @@
 #endif
 #endif
 
-namespace jet {
+namespace Jet {
 
 namespace {
 
@@ -196,4 +196,4 @@ FinProcessus executerLimite(const std::string &programme, const std::vector<std:
     return fin;
 }
 
-} // namespace jet
+} // namespace Jet

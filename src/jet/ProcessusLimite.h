@@ -9,7 +9,7 @@
 // wall-clock limits, reading its standard output line by line as it comes.
 // Whatever the child does (crash, endless loop, memory exhaustion) ends
 // only the child. Plain C++, POSIX.
-namespace jet {
+namespace Jet {
 
 struct Limites
 {
@@ -32,4 +32,4 @@ struct FinProcessus
 FinProcessus executerLimite(const std::string &programme, const std::vector<std::string> &arguments,
                             const Limites &limites, const std::function<void(const std::string &)> &ligne);
 
-} // namespace jet
+} // namespace Jet

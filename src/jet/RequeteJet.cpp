@@ -1,21 +1,14 @@
 #include "jet/RequeteJet.h"
 
+#include "jet/NomsSqlJet.h"
+
 #include <algorithm>
 #include <charconv>
 #include <map>
 
-namespace jet {
+namespace Jet {
 
 namespace {
-
-std::string cle(std::string_view nom)
-{
-    std::string r(nom);
-    for (char &c : r)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-    return r;
-}
 
 const char *nomType(int type)
 {
@@ -46,7 +39,7 @@ constexpr int OptionEtoile = 0x01, OptionDistinct = 0x02, OptionTop = 0x10, Opti
 struct Source
 {
     std::string nom, alias;
-    std::string cle() const { return jet::cle(alias.empty() ? nom : alias); }
+    std::string cle() const { return Jet::cle(alias.empty() ? nom : alias); }
     std::string sql() const { return identifiant(nom) + (alias.empty() ? "" : " AS " + identifiant(alias)); }
 };
 
@@ -328,4 +321,4 @@ std::string traduireRequete(const std::vector<LigneCatalogue> &lignes, const Col
     return sql;
 }
 
-} // namespace jet
+} // namespace Jet

@@ -9,7 +9,7 @@
 
 // A saved query of a Jet file, as its query catalogue (MSysQueries) stores
 // it, rebuilt as one SQLite SELECT statement.
-namespace jet {
+namespace Jet {
 
 // One row of the catalogue for one query: Attribute, Name1, Name2,
 // Expression, Flag (Null when absent).
@@ -43,4 +43,4 @@ using ColonnesDe = std::function<std::optional<std::vector<std::string>>(const s
 // for anything else (action, crosstab, union, parameter queries...).
 std::string traduireRequete(const std::vector<LigneCatalogue> &lignes, const ColonnesDe &colonnes = {});
 
-} // namespace jet
+} // namespace Jet

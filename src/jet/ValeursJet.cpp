@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace jet {
+namespace Jet {
 
 namespace {
 
@@ -269,4 +269,4 @@ std::string guid(const std::uint8_t o[16])
     return r + "}";
 }
 
-} // namespace jet
+} // namespace Jet

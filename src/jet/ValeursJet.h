@@ -8,7 +8,7 @@
 
 // Values of a Jet row, decoded from their bytes into what the native
 // database stores. Plain C++: no libmdb, no Qt.
-namespace jet {
+namespace Jet {
 
 // Jet 4 text: UTF-16 LE, or "compressed" (starting FF FE: runs of one byte
 // per character, a 0 byte switching between one and two bytes). To UTF-8;
@@ -43,4 +43,4 @@ double simple(float f);
 // Replication ID: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 std::string guid(const std::uint8_t octets[16]);
 
-} // namespace jet
+} // namespace Jet

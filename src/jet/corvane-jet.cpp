@@ -90,7 +90,7 @@ int main(int argc, char **argv)
         }
     }
 
-    jet::Rapport rapport;
+    Jet::Rapport rapport;
     if (machine) {
         rapport.debut = [sortie](std::size_t tables, std::uint64_t lignes) {
             ecrire(sortie, "DEBUT\t" + std::to_string(tables) + "\t" + std::to_string(lignes));
@@ -99,7 +99,7 @@ int main(int argc, char **argv)
     }
     rapport.table = [machine, sortie](const std::string &table, std::uint64_t lignes) {
         ecrire(sortie, machine ? "TABLE\t" + champ(table) + "\t" + std::to_string(lignes)
-                               : jet::ligneTable(table, lignes));
+                               : Jet::ligneTable(table, lignes));
     };
     rapport.avertissement = [machine, sortie](const std::string &texte) {
         if (machine)
@@ -108,12 +108,12 @@ int main(int argc, char **argv)
             ecrire(stderr, "Avertissement : " + texte);
     };
     try {
-        const jet::Resume r = jet::convertirFichier(source, destination, sansRenommer, rapport);
+        const Jet::Resume r = Jet::convertirFichier(source, destination, sansRenommer, rapport);
         if (machine)
             ecrire(sortie, "RESUME\t" + std::to_string(r.tables) + "\t" + std::to_string(r.lignes) + "\t"
                                + std::to_string(r.requetesConverties) + "\t" + std::to_string(r.requetesIgnorees));
         else
-            ecrire(sortie, jet::ligneResume(r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees));
+            ecrire(sortie, Jet::ligneResume(r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees));
         return 0;
     } catch (const std::bad_alloc &) {
         const std::string m = "mémoire insuffisante";

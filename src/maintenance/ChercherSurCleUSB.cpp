@@ -84,8 +84,8 @@ bool estUneBase(const QString &chemin)
     const QByteArray entete = f.read(100);
     if (entete.size() == 100 && entete.startsWith(QByteArrayView("SQLite format 3\0", 16)))
         return true;
-    return jet::versionJet(reinterpret_cast<const std::uint8_t *>(entete.constData()), std::size_t(entete.size()))
-           != jet::VersionJet::Aucune;
+    return Jet::versionJet(reinterpret_cast<const std::uint8_t *>(entete.constData()), std::size_t(entete.size()))
+           != Jet::VersionJet::Aucune;
 }
 
 void supprimerSansErreur(OperationsFichiers &ops, const QString &chemin)

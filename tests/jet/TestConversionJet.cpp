@@ -344,22 +344,22 @@ private slots:
         sqlite3 *db = nullptr;
         sqlite3_open(":memory:", &db);
         sqlite3_exec(db, "CREATE TABLE Ventes (NoVente INTEGER, Total CURRENCY)", nullptr, nullptr, nullptr);
-        jet::BaseJet::Requete autre{"Autre", {{5, "Ventes", "", "", {}}, {6, "", "", "DLookup(1)", 0}}, {}};
-        jet::BaseJet::Requete reqVentes{"ReqVentes", {{5, "Ventes", "", "", {}}, {6, "", "", "Nz([Total], 0)", 0}}, {}};
+        Jet::BaseJet::Requete autre{"Autre", {{5, "Ventes", "", "", {}}, {6, "", "", "DLookup(1)", 0}}, {}};
+        Jet::BaseJet::Requete reqVentes{"ReqVentes", {{5, "Ventes", "", "", {}}, {6, "", "", "Nz([Total], 0)", 0}}, {}};
         QStringList avertissements;
-        jet::Rapport rapport;
+        Jet::Rapport rapport;
         rapport.avertissement = [&](const std::string &t) { avertissements << QString::fromStdString(t); };
-        jet::Resume resume;
-        jet::convertirRequetes(db, {autre, reqVentes}, rapport, resume);
+        Jet::Resume resume;
+        Jet::convertirRequetes(db, {autre, reqVentes}, rapport, resume);
         QCOMPARE(resume.requetesConverties, std::size_t(1));
         QCOMPARE(avertissements, QStringList{"Requête « Autre » non convertie : fonction DLookup non prise en charge."});
 
         reqVentes.lignes[1].expression = "DLookup(1)";
         reqVentes.nom = "REQVENTES";
         try {
-            jet::convertirRequetes(db, {reqVentes}, rapport, resume);
+            Jet::convertirRequetes(db, {reqVentes}, rapport, resume);
             QFAIL("converted");
-        } catch (const jet::ErreurConversion &e) {
+        } catch (const Jet::ErreurConversion &e) {
             QCOMPARE(QString::fromUtf8(e.what()),
                      "la requête « REQVENTES » n'a pas pu être convertie : fonction DLookup non prise en charge");
         }
@@ -373,10 +373,10 @@ private slots:
         sqlite3_open(":memory:", &db);
         sqlite3_exec(db, "CREATE TABLE Ventes (NoVente INTEGER, Total CURRENCY); INSERT INTO Ventes VALUES (1, 2.5)",
                      nullptr, nullptr, nullptr);
-        jet::BaseJet::Requete b{"B", {{5, "A", "", "", {}}, {6, "", "", "A.*", 0}}, {}};
-        jet::BaseJet::Requete a{"A", {{5, "Ventes", "", "", {}}, {6, "Montant", "", "[Total] * 2", 0}}, {}};
-        jet::Resume resume;
-        jet::convertirRequetes(db, {b, a}, {}, resume);
+        Jet::BaseJet::Requete b{"B", {{5, "A", "", "", {}}, {6, "", "", "A.*", 0}}, {}};
+        Jet::BaseJet::Requete a{"A", {{5, "Ventes", "", "", {}}, {6, "Montant", "", "[Total] * 2", 0}}, {}};
+        Jet::Resume resume;
+        Jet::convertirRequetes(db, {b, a}, {}, resume);
         QCOMPARE(resume.requetesConverties, std::size_t(2));
         QCOMPARE(resume.requetesIgnorees, std::size_t(0));
         sqlite3_close(db);

@@ -147,8 +147,8 @@ private slots:
         QFETCH(QString, attendu);
         std::string sql;
         try {
-            sql = jet::traduireExpression(jet.toStdString()).sql;
-        } catch (const jet::ErreurTraduction &e) {
+            sql = Jet::traduireExpression(jet.toStdString()).sql;
+        } catch (const Jet::ErreurTraduction &e) {
             QFAIL(qPrintable(QStringLiteral("non traduite : ") + QString::fromUtf8(e.what())));
         }
         QCOMPARE(evaluer(sql), attendu);
@@ -172,7 +172,7 @@ private slots:
         QFETCH(QString, table);
         QFETCH(QString, colonne);
         QFETCH(bool, etoile);
-        const jet::ExpressionTraduite e = jet::traduireExpression(jet.toStdString());
+        const Jet::ExpressionTraduite e = Jet::traduireExpression(jet.toStdString());
         QCOMPARE(e.etoile, etoile);
         QCOMPARE(e.colonne, !etoile);
         QCOMPARE(QString::fromStdString(e.table), table);
@@ -206,7 +206,7 @@ private slots:
     void refus()
     {
         QFETCH(QString, jet);
-        QVERIFY_THROWS_EXCEPTION(jet::ErreurTraduction, jet::traduireExpression(jet.toStdString()));
+        QVERIFY_THROWS_EXCEPTION(Jet::ErreurTraduction, Jet::traduireExpression(jet.toStdString()));
     }
 };
 

@@ -9,12 +9,12 @@
 namespace {
 
 // Catalogue rows written one a line: "attribute|Name1|Name2|Expression|Flag".
-std::vector<jet::LigneCatalogue> catalogue(const QString &texte)
+std::vector<Jet::LigneCatalogue> catalogue(const QString &texte)
 {
-    std::vector<jet::LigneCatalogue> r;
+    std::vector<Jet::LigneCatalogue> r;
     for (const QString &l : texte.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QStringList c = l.split(QLatin1Char('|'));
-        jet::LigneCatalogue x;
+        Jet::LigneCatalogue x;
         x.attribut = c.value(0).toInt();
         x.nom1 = c.value(1).toStdString();
         x.nom2 = c.value(2).toStdString();
@@ -64,7 +64,7 @@ struct Base
         sqlite3_finalize(s);
         return lignes;
     }
-    jet::ColonnesDe colonnes()
+    Jet::ColonnesDe colonnes()
     {
         return [this](const std::string &t) -> std::optional<std::vector<std::string>> {
             QStringList noms;
@@ -134,8 +134,8 @@ private slots:
         Base b;
         std::string sql;
         try {
-            sql = jet::traduireRequete(catalogue(requete), b.colonnes());
-        } catch (const jet::ErreurTraduction &e) {
+            sql = Jet::traduireRequete(catalogue(requete), b.colonnes());
+        } catch (const Jet::ErreurTraduction &e) {
             QFAIL(e.what());
         }
         QCOMPARE(b.lire(sql), attendu);
@@ -163,7 +163,7 @@ private slots:
         QFETCH(QStringList, noms);
         Base b;
         QStringList obtenus;
-        b.lire(jet::traduireRequete(catalogue(requete), b.colonnes()), &obtenus);
+        b.lire(Jet::traduireRequete(catalogue(requete), b.colonnes()), &obtenus);
         QCOMPARE(obtenus, noms);
     }
 
@@ -190,9 +190,9 @@ private slots:
         QFETCH(QString, requete);
         QFETCH(QString, raison);
         try {
-            jet::traduireRequete(catalogue(requete));
+            Jet::traduireRequete(catalogue(requete));
             QFAIL("traduite");
-        } catch (const jet::ErreurTraduction &e) {
+        } catch (const Jet::ErreurTraduction &e) {
             QVERIFY2(QString::fromUtf8(e.what()).contains(raison), e.what());
         }
     }

@@ -42,7 +42,7 @@ private slots:
         QFETCH(QByteArray, hex);
         QFETCH(QString, attendu);
         const auto o = octets(hex);
-        QCOMPARE(texte(jet4 ? jet::texteJet4(o.data(), o.size()) : jet::texteJet3(o.data(), o.size())), attendu);
+        QCOMPARE(texte(jet4 ? Jet::texteJet4(o.data(), o.size()) : Jet::texteJet3(o.data(), o.size())), attendu);
     }
 
     void dates_data()
@@ -66,7 +66,7 @@ private slots:
     {
         QFETCH(double, jours);
         QFETCH(QString, attendu);
-        const std::optional<std::string> iso = jet::dateIso(jours);
+        const std::optional<std::string> iso = Jet::dateIso(jours);
         QCOMPARE(iso ? texte(*iso) : QString(), attendu);
     }
 
@@ -86,7 +86,7 @@ private slots:
     {
         QFETCH(qint64, dixMilliemes);
         QFETCH(QString, attendu);
-        const auto m = jet::montant(dixMilliemes);
+        const auto m = Jet::montant(dixMilliemes);
         QString obtenu;
         if (m)
             obtenu = std::holds_alternative<std::int64_t>(*m) ? QString::number(std::get<std::int64_t>(*m))
@@ -117,8 +117,8 @@ private slots:
         QFETCH(QString, texte);
         QFETCH(bool, exact);
         const auto o = octets(hex);
-        QCOMPARE(QString::fromStdString(jet::texteDecimal(o.data(), echelle)), texte);
-        const auto v = jet::decimal(o.data(), echelle);
+        QCOMPARE(QString::fromStdString(Jet::texteDecimal(o.data(), echelle)), texte);
+        const auto v = Jet::decimal(o.data(), echelle);
         QCOMPARE(v.has_value(), exact);
         if (v && std::holds_alternative<double>(*v))
             QCOMPARE(QString::number(std::get<double>(*v), 'g', 15), texte);
@@ -126,10 +126,10 @@ private slots:
 
     void simplesEtGuid()
     {
-        QCOMPARE(jet::simple(0.1f), 0.1);
-        QCOMPARE(jet::simple(804983.375f), 804983.4);
+        QCOMPARE(Jet::simple(0.1f), 0.1);
+        QCOMPARE(Jet::simple(804983.375f), 804983.4);
         const auto g = octets("6a27398ea8bcc44a891e49911d8438dd");
-        QCOMPARE(texte(jet::guid(g.data())), QStringLiteral("{8E39276A-BCA8-4AC4-891E-49911D8438DD}"));
+        QCOMPARE(texte(Jet::guid(g.data())), QStringLiteral("{8E39276A-BCA8-4AC4-891E-49911D8438DD}"));
     }
 
     void entetes_data()
@@ -137,19 +137,19 @@ private slots:
         QTest::addColumn<QByteArray>("hex");
         QTest::addColumn<int>("version");
         const QByteArray debut("000100005374616e64617264204a6574204442");
-        QTest::newRow("Jet 3") << debut + "0000000000" << int(jet::VersionJet::Jet3);
-        QTest::newRow("Jet 4") << debut + "0001000000" << int(jet::VersionJet::Jet4);
-        QTest::newRow("Access 2007") << debut + "0002000000" << int(jet::VersionJet::Aucune);
-        QTest::newRow("ACE") << QByteArray("000100005374616e64617264204143452044420002000000") << int(jet::VersionJet::Aucune);
-        QTest::newRow("SQLite") << QByteArray("53514c69746520666f726d6174203300100001010040202000") << int(jet::VersionJet::Aucune);
-        QTest::newRow("trop court") << debut << int(jet::VersionJet::Aucune);
+        QTest::newRow("Jet 3") << debut + "0000000000" << int(Jet::VersionJet::Jet3);
+        QTest::newRow("Jet 4") << debut + "0001000000" << int(Jet::VersionJet::Jet4);
+        QTest::newRow("Access 2007") << debut + "0002000000" << int(Jet::VersionJet::Aucune);
+        QTest::newRow("ACE") << QByteArray("000100005374616e64617264204143452044420002000000") << int(Jet::VersionJet::Aucune);
+        QTest::newRow("SQLite") << QByteArray("53514c69746520666f726d6174203300100001010040202000") << int(Jet::VersionJet::Aucune);
+        QTest::newRow("trop court") << debut << int(Jet::VersionJet::Aucune);
     }
     void entetes()
     {
         QFETCH(QByteArray, hex);
         QFETCH(int, version);
         const auto o = octets(hex);
-        QCOMPARE(int(jet::versionJet(o.data(), o.size())), version);
+        QCOMPARE(int(Jet::versionJet(o.data(), o.size())), version);
     }
 };
 
