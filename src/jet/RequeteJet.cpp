@@ -64,53 +64,89 @@ const char *motJointure(int type)
     }
 }
 
-std::string clauseFrom(const std::vector<Source> &sources, const std::vector<LigneCatalogue> &lignes,
-                       std::vector<std::string> &filtresSupplementaires)
+// The FROM clause: the sources, joined as the catalogue's join rows say.
+class ClauseFrom
 {
-    std::map<std::string, std::size_t> indexSource;
-    for (std::size_t i = 0; i < sources.size(); ++i)
-        if (!indexSource.emplace(sources[i].cle(), i).second)
-            throw ErreurTraduction("source « " + sources[i].cle() + " » nommée deux fois");
-    const auto source = [&](const std::string &nom) -> std::size_t {
-        const auto it = indexSource.find(cle(nom));
-        if (it == indexSource.end())
-            throw ErreurTraduction("jointure sur une source inconnue « " + nom + " »");
-        return it->second;
-    };
-
-    // Several joins between the same two sources make one join on all their conditions.
-    std::vector<Jointure> jointures;
-    for (const LigneCatalogue &l : lignes) {
-        if (l.attribut != Attribut::Jointure)
-            continue;
-        const int type = l.drapeau.value_or(1);
-        motJointure(type);
-        const std::string g = sources[source(l.nom1)].cle(), d = sources[source(l.nom2)].cle();
-        const std::string condition = traduireExpression(l.expression).sql;
-        auto it = std::find_if(jointures.begin(), jointures.end(), [&](const Jointure &j) {
-            return j.gauche == g && j.droite == d && j.type == type;
-        });
-        if (it == jointures.end())
-            jointures.push_back({g, d, type, {condition}});
-        else
-            it->conditions.push_back(condition);
+public:
+    explicit ClauseFrom(const std::vector<Source> &sources) : m_sources(sources)
+    {
+        for (std::size_t i = 0; i < sources.size(); ++i)
+            if (!m_index.emplace(sources[i].cle(), i).second)
+                throw ErreurTraduction("source « " + sources[i].cle() + " » nommée deux fois");
     }
 
+    // Joins whose conditions only filter (inner joins closing a loop) add to `filtres`.
+    std::string texte(const std::vector<LigneCatalogue> &lignes, std::vector<std::string> &filtres)
+    {
+        for (const Jointure &j : jointures(lignes))
+            joindre(j, filtres);
+        // Items in the order of their first source, as Jet lists them.
+        std::vector<std::pair<std::size_t, std::string>> elements;
+        for (const Composant &c : m_composants)
+            elements.emplace_back(*std::min_element(c.membres.begin(), c.membres.end()), c.sql);
+        for (std::size_t i = 0; i < m_sources.size(); ++i)
+            if (trouver(i) < 0)
+                elements.emplace_back(i, m_sources[i].sql());
+        std::sort(elements.begin(), elements.end());
+        std::string from;
+        for (const auto &e : elements)
+            from += (from.empty() ? "" : ", ") + e.second;
+        return from;
+    }
+
+private:
+    // Sources already joined together, as one FROM item.
     struct Composant
     {
         std::string sql;
         std::vector<std::size_t> membres;
         bool contient(std::size_t i) const { return std::find(membres.begin(), membres.end(), i) != membres.end(); }
     };
-    std::vector<Composant> composants;
-    const auto trouver = [&](std::size_t i) -> int {
-        for (std::size_t c = 0; c < composants.size(); ++c)
-            if (composants[c].contient(i))
+
+    const std::vector<Source> &m_sources;
+    std::map<std::string, std::size_t> m_index;
+    std::vector<Composant> m_composants;
+
+    std::size_t source(const std::string &nom) const
+    {
+        const auto it = m_index.find(cle(nom));
+        if (it == m_index.end())
+            throw ErreurTraduction("jointure sur une source inconnue « " + nom + " »");
+        return it->second;
+    }
+
+    int trouver(std::size_t i) const
+    {
+        for (std::size_t c = 0; c < m_composants.size(); ++c)
+            if (m_composants[c].contient(i))
                 return static_cast<int>(c);
         return -1;
-    };
+    }
 
-    for (const Jointure &j : jointures) {
+    // Several joins between the same two sources make one join on all their conditions.
+    std::vector<Jointure> jointures(const std::vector<LigneCatalogue> &lignes) const
+    {
+        std::vector<Jointure> jointures;
+        for (const LigneCatalogue &l : lignes) {
+            if (l.attribut != Attribut::Jointure)
+                continue;
+            const int type = l.drapeau.value_or(1);
+            motJointure(type);
+            const std::string g = m_sources[source(l.nom1)].cle(), d = m_sources[source(l.nom2)].cle();
+            const std::string condition = traduireExpression(l.expression).sql;
+            auto it = std::find_if(jointures.begin(), jointures.end(), [&](const Jointure &j) {
+                return j.gauche == g && j.droite == d && j.type == type;
+            });
+            if (it == jointures.end())
+                jointures.push_back({g, d, type, {condition}});
+            else
+                it->conditions.push_back(condition);
+        }
+        return jointures;
+    }
+
+    void joindre(const Jointure &j, std::vector<std::string> &filtres)
+    {
         std::string on;
         for (const std::string &c : j.conditions)
             on += (on.empty() ? "" : " AND ") + c;
@@ -119,41 +155,28 @@ std::string clauseFrom(const std::vector<Source> &sources, const std::vector<Lig
         const std::size_t g = source(j.gauche), d = source(j.droite);
         const int cg = trouver(g), cd = trouver(d);
         if (cg < 0 && cd < 0) {
-            composants.push_back({sources[g].sql() + motJointure(j.type) + sources[d].sql() + " ON " + on, {g, d}});
+            m_composants.push_back({m_sources[g].sql() + motJointure(j.type) + m_sources[d].sql() + " ON " + on, {g, d}});
         } else if (cg >= 0 && cd < 0) {
-            composants[cg].sql += motJointure(j.type) + sources[d].sql() + " ON " + on;
-            composants[cg].membres.push_back(d);
+            m_composants[cg].sql += motJointure(j.type) + m_sources[d].sql() + " ON " + on;
+            m_composants[cg].membres.push_back(d);
         } else if (cg < 0) {
             // The left source joins an existing group: the same join seen from the other side.
             const int inverse = j.type == 2 ? 3 : j.type == 3 ? 2 : 1;
-            composants[cd].sql += motJointure(inverse) + sources[g].sql() + " ON " + on;
-            composants[cd].membres.push_back(g);
+            m_composants[cd].sql += motJointure(inverse) + m_sources[g].sql() + " ON " + on;
+            m_composants[cd].membres.push_back(g);
         } else if (cg == cd) {
             if (j.type != 1)
                 throw ErreurTraduction("jointure externe formant une boucle");
-            filtresSupplementaires.push_back(on);
+            filtres.push_back(on);
         } else {
-            Composant &a = composants[cg];
-            const Composant &b = composants[cd];
+            Composant &a = m_composants[cg];
+            const Composant &b = m_composants[cd];
             a.sql += std::string(motJointure(j.type)) + "(" + b.sql + ") ON " + on;
             a.membres.insert(a.membres.end(), b.membres.begin(), b.membres.end());
-            composants.erase(composants.begin() + cd);
+            m_composants.erase(m_composants.begin() + cd);
         }
     }
-
-    // Items in the order of their first source, as Jet lists them.
-    std::vector<std::pair<std::size_t, std::string>> elements;
-    for (const Composant &c : composants)
-        elements.emplace_back(*std::min_element(c.membres.begin(), c.membres.end()), c.sql);
-    for (std::size_t i = 0; i < sources.size(); ++i)
-        if (trouver(i) < 0)
-            elements.emplace_back(i, sources[i].sql());
-    std::sort(elements.begin(), elements.end());
-    std::string from;
-    for (const auto &e : elements)
-        from += (from.empty() ? "" : ", ") + e.second;
-    return from;
-}
+};
 
 struct Colonne
 {
@@ -163,9 +186,15 @@ struct Colonne
     bool reference = false; // a plain column reference without alias
 };
 
-} // namespace
+// What the Type, Options and Source rows say; refuses what is not a plain select.
+struct Entete
+{
+    int options = 0;
+    std::string top;
+    std::vector<Source> sources;
+};
 
-std::string traduireRequete(const std::vector<LigneCatalogue> &lignes, const ColonnesDe &colonnesDe)
+Entete lireEntete(const std::vector<LigneCatalogue> &lignes)
 {
     int type = TypeRequete::Selection;
     for (const LigneCatalogue &l : lignes)
@@ -174,9 +203,7 @@ std::string traduireRequete(const std::vector<LigneCatalogue> &lignes, const Col
     if (type != TypeRequete::Selection)
         throw ErreurTraduction(std::string(nomType(type)) + " : seules les requêtes Sélection deviennent des vues");
 
-    int options = 0;
-    std::string top;
-    std::vector<Source> sources;
+    Entete e;
     for (const LigneCatalogue &l : lignes) {
         switch (l.attribut) {
         case Attribut::Parametre:
@@ -184,96 +211,120 @@ std::string traduireRequete(const std::vector<LigneCatalogue> &lignes, const Col
         case Attribut::BaseExterne:
             throw ErreurTraduction("requête sur une base de données externe");
         case Attribut::Options:
-            options = l.drapeau.value_or(0);
-            top = l.nom1;
+            e.options = l.drapeau.value_or(0);
+            e.top = l.nom1;
             break;
         case Attribut::Source:
             if (!l.expression.empty())
                 throw ErreurTraduction("source dans une base de données externe");
             if (l.nom1.empty())
                 throw ErreurTraduction("source sans nom");
-            sources.push_back({l.nom1, l.nom2});
+            e.sources.push_back({l.nom1, l.nom2});
             break;
         default:
             break;
         }
     }
-    if (options & OptionPourcent)
+    if (e.options & OptionPourcent)
         throw ErreurTraduction("TOP ... PERCENT non pris en charge");
-    if (sources.empty())
+    if (e.sources.empty())
         throw ErreurTraduction("requête sans table");
+    return e;
+}
 
-    std::vector<std::string> filtres;
-    const std::string from = clauseFrom(sources, lignes, filtres);
+// The result columns, named as Jet names them.
+class ListeColonnes
+{
+public:
+    ListeColonnes(const std::vector<Source> &sources, const ColonnesDe &colonnesDe)
+        : m_sources(sources), m_colonnesDe(colonnesDe)
+    {
+    }
 
-    const auto sourceParCle = [&](const std::string &c) -> const Source * {
-        for (const Source &s : sources)
-            if (s.cle() == cle(c))
-                return &s;
-        return nullptr;
-    };
-    // Every column of a source, or nullopt when it is not known.
-    const auto deplier = [&](const Source &s, std::vector<Colonne> &sortie) {
+    std::vector<Colonne> lire(const std::vector<LigneCatalogue> &lignes, int options)
+    {
+        if (options & OptionEtoile)
+            etoile({});
+        for (const LigneCatalogue &l : lignes)
+            if (l.attribut == Attribut::Colonne)
+                colonne(l);
+        if (m_colonnes.empty())
+            throw ErreurTraduction("requête sans colonne");
+        nommerHomonymes();
+        return std::move(m_colonnes);
+    }
+
+private:
+    const std::vector<Source> &m_sources;
+    const ColonnesDe &m_colonnesDe;
+    std::vector<Colonne> m_colonnes;
+    int m_expressions = 0;
+
+    void colonne(const LigneCatalogue &l)
+    {
+        const ExpressionTraduite e = traduireExpression(l.expression);
+        if (e.etoile) {
+            if (!l.nom1.empty())
+                throw ErreurTraduction("« * » avec un alias");
+            etoile(e.table);
+        } else if (!l.nom1.empty()) {
+            m_colonnes.push_back({e.sql, l.nom1, {}, false});
+        } else if (e.colonne) {
+            m_colonnes.push_back({e.sql, e.nomColonne, e.table, true});
+        } else {
+            m_colonnes.push_back({e.sql, "Expr" + std::to_string(1000 + m_expressions++), {}, false});
+        }
+    }
+
+    // Every column of a source, or false when they are not known.
+    bool deplier(const Source &s, std::vector<Colonne> &sortie) const
+    {
         const std::optional<std::vector<std::string>> noms =
-            colonnesDe ? colonnesDe(s.nom) : std::optional<std::vector<std::string>>();
+            m_colonnesDe ? m_colonnesDe(s.nom) : std::optional<std::vector<std::string>>();
         if (!noms)
             return false;
         const std::string t = s.alias.empty() ? s.nom : s.alias;
         for (const std::string &n : *noms)
             sortie.push_back({identifiant(t) + "." + identifiant(n), n, t, true});
         return true;
-    };
+    }
 
-    std::vector<Colonne> colonnes;
-    int expressions = 0;
-    const auto etoile = [&](const std::string &table) {
+    // "T.*" (or "*" for an empty table): the columns one by one when known.
+    void etoile(const std::string &table)
+    {
         std::vector<const Source *> visees;
-        if (table.empty())
-            for (const Source &s : sources)
+        for (const Source &s : m_sources)
+            if (table.empty() || s.cle() == cle(table)) {
                 visees.push_back(&s);
-        else if (const Source *s = sourceParCle(table))
-            visees.push_back(s);
-        else
+                if (!table.empty())
+                    break;
+            }
+        if (visees.empty())
             throw ErreurTraduction("« " + table + ".* » sur une source inconnue");
         std::vector<Colonne> depliees;
         for (const Source *s : visees)
             if (!deplier(*s, depliees)) {
-                colonnes.push_back({table.empty() ? "*" : identifiant(table) + ".*", {}, {}, false});
+                m_colonnes.push_back({table.empty() ? "*" : identifiant(table) + ".*", {}, {}, false});
                 return;
             }
-        colonnes.insert(colonnes.end(), depliees.begin(), depliees.end());
-    };
-    if (options & OptionEtoile)
-        etoile({});
-    for (const LigneCatalogue &l : lignes) {
-        if (l.attribut != Attribut::Colonne)
-            continue;
-        const ExpressionTraduite e = traduireExpression(l.expression);
-        if (e.etoile) {
-            if (!l.nom1.empty())
-                throw ErreurTraduction("« * » avec un alias");
-            etoile(e.table);
-            continue;
-        }
-        if (!l.nom1.empty())
-            colonnes.push_back({e.sql, l.nom1, {}, false});
-        else if (e.colonne)
-            colonnes.push_back({e.sql, e.nomColonne, e.table, true});
-        else
-            colonnes.push_back({e.sql, "Expr" + std::to_string(1000 + expressions++), {}, false});
+        m_colonnes.insert(m_colonnes.end(), depliees.begin(), depliees.end());
     }
-    if (colonnes.empty())
-        throw ErreurTraduction("requête sans colonne");
 
     // Two references of the same name from different sources are named "Table.Column".
-    std::map<std::string, int> occurrences;
-    for (const Colonne &c : colonnes)
-        if (!c.nom.empty())
-            ++occurrences[cle(c.nom)];
-    for (Colonne &c : colonnes)
-        if (c.reference && !c.table.empty() && occurrences[cle(c.nom)] > 1)
-            c.nom = c.table + "." + c.nom;
+    void nommerHomonymes()
+    {
+        std::map<std::string, int> occurrences;
+        for (const Colonne &c : m_colonnes)
+            if (!c.nom.empty())
+                ++occurrences[cle(c.nom)];
+        for (Colonne &c : m_colonnes)
+            if (c.reference && !c.table.empty() && occurrences[cle(c.nom)] > 1)
+                c.nom = c.table + "." + c.nom;
+    }
+};
 
+std::string clauseSelect(int options, const std::vector<Colonne> &colonnes)
+{
     std::string sql = "SELECT ";
     if (options & OptionDistinct)
         sql += "DISTINCT ";
@@ -284,17 +335,24 @@ std::string traduireRequete(const std::vector<LigneCatalogue> &lignes, const Col
         if (!colonnes[i].nom.empty())
             sql += " AS " + identifiant(colonnes[i].nom);
     }
-    sql += " FROM " + from;
+    return sql;
+}
 
+// WHERE from the filter rows and the joins that only filter.
+std::string clauseWhere(const std::vector<LigneCatalogue> &lignes, const std::vector<std::string> &filtresJointures)
+{
     std::string where;
     for (const LigneCatalogue &l : lignes)
         if (l.attribut == Attribut::Filtre)
             where += (where.empty() ? "" : " AND ") + traduireExpression(l.expression).sql;
-    for (const std::string &f : filtres)
+    for (const std::string &f : filtresJointures)
         where += (where.empty() ? "" : " AND ") + f;
-    if (!where.empty())
-        sql += " WHERE " + where;
+    return where.empty() ? std::string() : " WHERE " + where;
+}
 
+// GROUP BY, HAVING and ORDER BY, the rows translated in the catalogue's order.
+std::string clausesGroupeEtTri(const std::vector<LigneCatalogue> &lignes)
+{
     std::string groupe, filtreGroupe, tri;
     for (const LigneCatalogue &l : lignes) {
         if (l.attribut == Attribut::Groupe)
@@ -305,20 +363,39 @@ std::string traduireRequete(const std::vector<LigneCatalogue> &lignes, const Col
             tri += (tri.empty() ? "" : ", ") + traduireExpression(l.expression).sql
                    + (cle(l.nom1) == "d" ? " DESC" : "");
     }
+    std::string sql;
     if (!groupe.empty())
         sql += " GROUP BY " + groupe;
     if (!filtreGroupe.empty())
         sql += " HAVING " + filtreGroupe;
     if (!tri.empty())
         sql += " ORDER BY " + tri;
-    if (options & OptionTop) {
-        long long n = 0;
-        const auto r = std::from_chars(top.data(), top.data() + top.size(), n);
-        if (r.ec != std::errc() || r.ptr != top.data() + top.size() || n < 0)
-            throw ErreurTraduction("TOP « " + top + " » incompris");
-        sql += " LIMIT " + std::to_string(n);
-    }
     return sql;
+}
+
+std::string clauseLimit(int options, const std::string &top)
+{
+    if (!(options & OptionTop))
+        return {};
+    long long n = 0;
+    const auto r = std::from_chars(top.data(), top.data() + top.size(), n);
+    if (r.ec != std::errc() || r.ptr != top.data() + top.size() || n < 0)
+        throw ErreurTraduction("TOP « " + top + " » incompris");
+    return " LIMIT " + std::to_string(n);
+}
+
+} // namespace
+
+std::string traduireRequete(const std::vector<LigneCatalogue> &lignes, const ColonnesDe &colonnesDe)
+{
+    const Entete e = lireEntete(lignes);
+    std::vector<std::string> filtresJointures;
+    const std::string from = ClauseFrom(e.sources).texte(lignes, filtresJointures);
+    const std::vector<Colonne> colonnes = ListeColonnes(e.sources, colonnesDe).lire(lignes, e.options);
+    std::string sql = clauseSelect(e.options, colonnes) + " FROM " + from;
+    sql += clauseWhere(lignes, filtresJointures);
+    sql += clausesGroupeEtTri(lignes);
+    return sql + clauseLimit(e.options, e.top);
 }
 
 } // namespace Jet
