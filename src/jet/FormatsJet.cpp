@@ -48,89 +48,104 @@ std::string deuxChiffres(int v)
 
 } // namespace
 
-std::optional<std::string> dateLitterale(std::string_view t)
-{
-    std::size_t i = 0;
-    blancs(t, i);
-    int annee = 1899, mois = 12, jour = 30, h = 0, mi = 0, s = 0;
+namespace {
 
-    // Date part, recognised by a date separator after the first number.
+struct Horodatage
+{
+    int annee = 1899, mois = 12, jour = 30, h = 0, mi = 0, s = 0;
+};
+
+// The date part at `i` when a date separator follows the first number: m/d/y
+// or y-m-d, then a blank or the end. False for a malformed or impossible date.
+bool lirePartieDate(std::string_view t, std::size_t &i, Horodatage &d)
+{
     std::size_t j = i;
     std::size_t lus = 0;
     const int premier = nombre(t, j, 4, &lus);
     if (premier < 0)
-        return std::nullopt;
-    if (j < t.size() && (t[j] == '/' || t[j] == '-' || t[j] == '.')) {
-        const char sep = t[j];
-        ++j;
-        const int second = nombre(t, j, 2);
-        if (second < 0 || j >= t.size() || t[j] != sep)
-            return std::nullopt;
-        ++j;
-        std::size_t lusAnnee = 0;
-        const int troisieme = nombre(t, j, 4, &lusAnnee);
-        if (troisieme < 0)
-            return std::nullopt;
-        if (lus == 4) {   // y-m-d
-            if (lusAnnee > 2)
-                return std::nullopt;
-            annee = premier;
-            mois = second;
-            jour = troisieme;
-        } else {          // m/d/y
-            if (lus > 2)
-                return std::nullopt;
-            mois = premier;
-            jour = second;
-            annee = troisieme;
-            if (lusAnnee <= 2)
-                annee += annee < 30 ? 2000 : 1900;
-            else if (lusAnnee == 3)
-                return std::nullopt;
-        }
-        i = j;
-        if (annee < 100 || annee > 9999 || mois < 1 || mois > 12 || jour < 1 || jour > joursDuMois(annee, mois))
-            return std::nullopt;
-        if (i < t.size() && t[i] != ' ')
-            return std::nullopt;
-        blancs(t, i);
+        return false;
+    if (j >= t.size() || (t[j] != '/' && t[j] != '-' && t[j] != '.'))
+        return true;   // no date: a time alone
+    const char sep = t[j];
+    ++j;
+    const int second = nombre(t, j, 2);
+    if (second < 0 || j >= t.size() || t[j] != sep)
+        return false;
+    ++j;
+    std::size_t lusAnnee = 0;
+    const int troisieme = nombre(t, j, 4, &lusAnnee);
+    if (troisieme < 0)
+        return false;
+    if (lus == 4) {   // y-m-d
+        if (lusAnnee > 2)
+            return false;
+        d.annee = premier;
+        d.mois = second;
+        d.jour = troisieme;
+    } else {          // m/d/y
+        if (lus > 2 || lusAnnee == 3)
+            return false;
+        d.mois = premier;
+        d.jour = second;
+        d.annee = troisieme + (lusAnnee > 2 ? 0 : troisieme < 30 ? 2000 : 1900);
     }
+    i = j;
+    if (d.annee < 100 || d.annee > 9999 || d.mois < 1 || d.mois > 12 || d.jour < 1
+        || d.jour > joursDuMois(d.annee, d.mois))
+        return false;
+    if (i < t.size() && t[i] != ' ')
+        return false;
+    blancs(t, i);
+    return true;
+}
 
-    // Time part.
-    if (i < t.size()) {
-        h = nombre(t, i, 2);
-        if (h < 0 || i >= t.size() || t[i] != ':')
-            return std::nullopt;
+// The time part at `i` to the end: h:nn[:ss] with an optional AM/PM.
+bool lirePartieHeure(std::string_view t, std::size_t &i, Horodatage &d)
+{
+    d.h = nombre(t, i, 2);
+    if (d.h < 0 || i >= t.size() || t[i] != ':')
+        return false;
+    ++i;
+    std::size_t n = 0;
+    d.mi = nombre(t, i, 2, &n);
+    if (d.mi < 0 || n != 2)
+        return false;
+    if (i < t.size() && t[i] == ':') {
         ++i;
-        std::size_t n = 0;
-        mi = nombre(t, i, 2, &n);
-        if (mi < 0 || n != 2)
-            return std::nullopt;
-        if (i < t.size() && t[i] == ':') {
-            ++i;
-            s = nombre(t, i, 2, &n);
-            if (s < 0 || n != 2)
-                return std::nullopt;
-        }
-        blancs(t, i);
-        if (i < t.size()) {
-            const std::string_view reste = t.substr(i, t.find_last_not_of(' ') + 1 - i);
-            const bool am = memeMot(reste, "AM") || memeMot(reste, "A");
-            const bool pm = memeMot(reste, "PM") || memeMot(reste, "P");
-            if ((!am && !pm) || h < 1 || h > 12)
-                return std::nullopt;
-            h = h % 12 + (pm ? 12 : 0);
-            i = t.size();
-        }
-        if (h > 23 || mi > 59 || s > 59)
-            return std::nullopt;
+        d.s = nombre(t, i, 2, &n);
+        if (d.s < 0 || n != 2)
+            return false;
     }
+    blancs(t, i);
+    if (i < t.size()) {
+        const std::string_view reste = t.substr(i, t.find_last_not_of(' ') + 1 - i);
+        const bool am = memeMot(reste, "AM") || memeMot(reste, "A");
+        const bool pm = memeMot(reste, "PM") || memeMot(reste, "P");
+        if ((!am && !pm) || d.h < 1 || d.h > 12)
+            return false;
+        d.h = d.h % 12 + (pm ? 12 : 0);
+        i = t.size();
+    }
+    return d.h <= 23 && d.mi <= 59 && d.s <= 59;
+}
+
+} // namespace
+
+std::optional<std::string> dateLitterale(std::string_view t)
+{
+    std::size_t i = 0;
+    blancs(t, i);
+    Horodatage d;
+    if (!lirePartieDate(t, i, d))
+        return std::nullopt;
+    if (i < t.size() && !lirePartieHeure(t, i, d))
+        return std::nullopt;
     blancs(t, i);
     if (i != t.size())
         return std::nullopt;
 
-    return deuxChiffres(annee / 100) + deuxChiffres(annee % 100) + '-' + deuxChiffres(mois) + '-' + deuxChiffres(jour) + ' '
-           + deuxChiffres(h) + ':' + deuxChiffres(mi) + ':' + deuxChiffres(s);
+    return deuxChiffres(d.annee / 100) + deuxChiffres(d.annee % 100) + '-' + deuxChiffres(d.mois) + '-'
+           + deuxChiffres(d.jour) + ' ' + deuxChiffres(d.h) + ':' + deuxChiffres(d.mi) + ':' + deuxChiffres(d.s);
 }
 
 namespace {
@@ -150,14 +165,16 @@ void ajouter(std::vector<Morceau> &m, bool strftime, const std::string &texte)
         m.push_back({strftime, texte});
 }
 
-std::optional<std::string> formatDate(const std::string &x, std::string_view t)
+// One element of a date template: a run of one letter or a literal text.
+struct Jeton
 {
-    struct Jeton
-    {
-        char lettre = 0;   // 0: literal
-        std::size_t n = 0;
-        std::string litteral;
-    };
+    char lettre = 0;   // 0: literal
+    std::size_t n = 0;
+    std::string litteral;
+};
+
+std::optional<std::vector<Jeton>> jetonsDate(std::string_view t)
+{
     std::vector<Jeton> jetons;
     for (std::size_t i = 0; i < t.size();) {
         const char c = t[i];
@@ -184,14 +201,77 @@ std::optional<std::string> formatDate(const std::string &x, std::string_view t)
             return std::nullopt;
         }
     }
+    return jetons;
+}
 
+// The letter a run stands for: "m" right after an hour or right before
+// seconds means minutes ('n').
+char sens(const std::vector<Jeton> &jetons, std::size_t k, char precedent)
+{
+    if (jetons[k].lettre != 'm')
+        return jetons[k].lettre;
+    char suivante = 0;
+    for (std::size_t q = k + 1; q < jetons.size(); ++q)
+        if (jetons[q].lettre) {
+            suivante = jetons[q].lettre;
+            break;
+        }
+    return precedent == 'h' || suivante == 's' ? 'n' : 'm';
+}
+
+// The piece for `n` times the letter `lettre` of operand `x`; false when Jet's
+// template means something SQLite cannot write.
+bool ajouterLettre(std::vector<Morceau> &morceaux, const std::string &x, char lettre, std::size_t n)
+{
     const auto sansZero = [&x](const char *conv) {
         return "CAST(CAST(strftime('" + std::string(conv) + "', " + x + ") AS INTEGER) AS TEXT)";
     };
+    const char *conv = nullptr;
+    switch (lettre) {
+    case 'd':
+        if (n == 5) {
+            ajouter(morceaux, true, "%d/%m/%Y");
+            return true;
+        }
+        conv = "%d";
+        break;
+    case 'y':
+        if (n == 2)
+            ajouter(morceaux, false, "substr(strftime('%Y', " + x + "), 3, 2)");
+        else if (n == 4)
+            ajouter(morceaux, true, "%Y");
+        return n == 2 || n == 4;
+    case 'm':
+        conv = "%m";
+        break;
+    case 'h':
+        conv = "%H";
+        break;
+    case 'n':
+        conv = "%M";
+        break;
+    case 's':
+        conv = "%S";
+        break;
+    default:
+        return false;
+    }
+    if (n == 1)
+        ajouter(morceaux, false, sansZero(conv));
+    else if (n == 2)
+        ajouter(morceaux, true, conv);
+    return n == 1 || n == 2;
+}
+
+std::optional<std::string> formatDate(const std::string &x, std::string_view t)
+{
+    const std::optional<std::vector<Jeton>> jetons = jetonsDate(t);
+    if (!jetons)
+        return std::nullopt;
     std::vector<Morceau> morceaux;
     char precedent = 0;
-    for (std::size_t k = 0; k < jetons.size(); ++k) {
-        const Jeton &j = jetons[k];
+    for (std::size_t k = 0; k < jetons->size(); ++k) {
+        const Jeton &j = (*jetons)[k];
         if (j.lettre == 0) {
             std::string lit;
             for (const char c : j.litteral)
@@ -199,62 +279,9 @@ std::optional<std::string> formatDate(const std::string &x, std::string_view t)
             ajouter(morceaux, true, lit);
             continue;
         }
-        char lettre = j.lettre;
-        if (lettre == 'm') {
-            // "m" right after an hour or right before seconds means minutes.
-            char suivante = 0;
-            for (std::size_t q = k + 1; q < jetons.size(); ++q)
-                if (jetons[q].lettre) {
-                    suivante = jetons[q].lettre;
-                    break;
-                }
-            if (precedent == 'h' || suivante == 's')
-                lettre = 'n';
-        }
-        precedent = lettre;
-        const std::size_t n = j.n;
-        switch (lettre) {
-        case 'd':
-            if (n == 1)
-                ajouter(morceaux, false, sansZero("%d"));
-            else if (n == 2)
-                ajouter(morceaux, true, "%d");
-            else if (n == 5)
-                ajouter(morceaux, true, "%d/%m/%Y");
-            else
-                return std::nullopt;
-            break;
-        case 'm':
-            if (n == 1)
-                ajouter(morceaux, false, sansZero("%m"));
-            else if (n == 2)
-                ajouter(morceaux, true, "%m");
-            else
-                return std::nullopt;
-            break;
-        case 'y':
-            if (n == 2)
-                ajouter(morceaux, false, "substr(strftime('%Y', " + x + "), 3, 2)");
-            else if (n == 4)
-                ajouter(morceaux, true, "%Y");
-            else
-                return std::nullopt;
-            break;
-        case 'h':
-        case 'n':
-        case 's': {
-            const char *conv = lettre == 'h' ? "%H" : lettre == 'n' ? "%M" : "%S";
-            if (n == 1)
-                ajouter(morceaux, false, sansZero(conv));
-            else if (n == 2)
-                ajouter(morceaux, true, conv);
-            else
-                return std::nullopt;
-            break;
-        }
-        default:
+        precedent = sens(*jetons, k, precedent);
+        if (!ajouterLettre(morceaux, x, precedent, j.n))
             return std::nullopt;
-        }
     }
     if (morceaux.empty())
         return std::nullopt;
@@ -336,13 +363,12 @@ std::optional<std::string> formatSql(const std::string &x, std::string_view mode
     return date ? formatDate(x, modele) : formatNombre(x, modele);
 }
 
-std::optional<MotifSql> motifComme(std::string_view j)
+namespace {
+
+// Whether a Like pattern needs a class (#, [a-z], [!x]); nullopt for an unclosed '['.
+std::optional<bool> besoinClasse(std::string_view j)
 {
-    // First pass: does the pattern need a class (#, [a-z], [!x])?
-    bool classe = false, lettres = false;
-    for (const char c : j)
-        if (lettreAscii(c) || static_cast<unsigned char>(c) >= 0x80)
-            lettres = true;
+    bool classe = false;
     for (std::size_t i = 0; i < j.size(); ++i) {
         if (j[i] == '#')
             classe = true;
@@ -356,11 +382,23 @@ std::optional<MotifSql> motifComme(std::string_view j)
             i = f;
         }
     }
-    if (classe && lettres)
+    return classe;
+}
+
+} // namespace
+
+std::optional<MotifSql> motifComme(std::string_view j)
+{
+    bool lettres = false;
+    for (const char c : j)
+        if (lettreAscii(c) || static_cast<unsigned char>(c) >= 0x80)
+            lettres = true;
+    const std::optional<bool> classe = besoinClasse(j);
+    if (!classe || (*classe && lettres))
         return std::nullopt;
 
     MotifSql r;
-    r.glob = classe;
+    r.glob = *classe;
     for (std::size_t i = 0; i < j.size(); ++i) {
         const char c = j[i];
         if (c == '[') {
