@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <optional>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -68,12 +69,18 @@ struct Descripteur
     ::_exit(127);
 }
 
-} // namespace
-
-FinProcessus executerLimite(const std::string &programme, const std::vector<std::string> &arguments,
-                            const Limites &limites, const std::function<void(const std::string &)> &ligne)
+// The running child and the parent's ends of its output and error pipes.
+struct Enfant
 {
-    FinProcessus fin;
+    pid_t pid = -1;
+    Descripteur sortie, erreurs;
+};
+
+// Starts the child with its standard output and error into `e`'s pipes;
+// 0, or errno when it could not be started.
+int lancer(const std::string &programme, const std::vector<std::string> &arguments, const Limites &limites,
+           Enfant &e)
+{
     // Everything the child needs is allocated before the fork.
     std::vector<std::string> args;
     args.push_back(programme);
@@ -83,105 +90,138 @@ FinProcessus executerLimite(const std::string &programme, const std::vector<std:
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    Descripteur vide, sortieL, sortieE, erreurL, erreurE;
+    Descripteur vide, sortieE, erreurE;
     int p1[2], p2[2];
     vide.fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (vide.fd < 0 || ::pipe2(p1, O_CLOEXEC) != 0) {
-        fin.code = errno;
-        return fin;
-    }
-    sortieL.fd = p1[0];
+    if (vide.fd < 0 || ::pipe2(p1, O_CLOEXEC) != 0)
+        return errno;
+    e.sortie.fd = p1[0];
     sortieE.fd = p1[1];
-    if (::pipe2(p2, O_CLOEXEC) != 0) {
-        fin.code = errno;
-        return fin;
-    }
-    erreurL.fd = p2[0];
+    if (::pipe2(p2, O_CLOEXEC) != 0)
+        return errno;
+    e.erreurs.fd = p2[0];
     erreurE.fd = p2[1];
 
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        fin.code = errno;
-        return fin;
-    }
-    if (pid == 0)
+    e.pid = ::fork();
+    if (e.pid < 0)
+        return errno;
+    if (e.pid == 0)
         enfant(args.front().c_str(), argv.data(), vide.fd, sortieE.fd, erreurE.fd, limites);
-    sortieE.fermer();
-    erreurE.fermer();
+    return 0;
+}
 
-    using Horloge = std::chrono::steady_clock;
-    const auto limite = Horloge::now() + std::chrono::milliseconds(limites.delaiMillisecondes);
-    std::string tampon;
-    bool delaiDepasse = false;
-    bool arrete = false;
-    char bloc[16384];
-    while (sortieL.fd >= 0 || erreurL.fd >= 0) {
-        int attente = -1;
-        if (limites.delaiMillisecondes > 0) {
-            const auto reste =
-                std::chrono::duration_cast<std::chrono::milliseconds>(limite - Horloge::now()).count();
-            if (reste <= 0) {
-                delaiDepasse = true;
+using Horloge = std::chrono::steady_clock;
+enum class Issue { Fin, Delai, Arret };
+
+// Reads the child's output line by line and the end of its errors until both
+// pipes close, the deadline passes or the caller asks to stop.
+class Lecture
+{
+public:
+    Lecture(Enfant &e, const Limites &limites, const std::function<void(const std::string &)> &ligne,
+            std::string &erreurs)
+        : m_e(e), m_limites(limites), m_ligne(ligne), m_erreurs(erreurs),
+          m_limite(Horloge::now() + std::chrono::milliseconds(limites.delaiMillisecondes))
+    {
+    }
+
+    Issue suivre()
+    {
+        while (m_e.sortie.fd >= 0 || m_e.erreurs.fd >= 0) {
+            int attente = -1;
+            if (const std::optional<Issue> issue = attendre(attente))
+                return *issue;
+            pollfd fds[2] = {{m_e.sortie.fd, POLLIN, 0}, {m_e.erreurs.fd, POLLIN, 0}};
+            const int n = ::poll(fds, 2, attente);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
                 break;
             }
+            if (fds[0].revents)
+                lireSortie();
+            if (fds[1].revents)
+                lireErreurs();
+        }
+        return Issue::Fin;
+    }
+
+    // The last line, when the output did not end with a newline.
+    void terminer()
+    {
+        if (!m_tampon.empty() && m_ligne)
+            m_ligne(m_tampon);
+    }
+
+private:
+    Enfant &m_e;
+    const Limites &m_limites;
+    const std::function<void(const std::string &)> &m_ligne;
+    std::string &m_erreurs;
+    const Horloge::time_point m_limite;
+    std::string m_tampon;
+    char m_bloc[16384];
+
+    // How long poll may wait; an issue when the deadline passed or the caller stops.
+    std::optional<Issue> attendre(int &attente) const
+    {
+        if (m_limites.delaiMillisecondes > 0) {
+            const auto reste = std::chrono::duration_cast<std::chrono::milliseconds>(m_limite - Horloge::now()).count();
+            if (reste <= 0)
+                return Issue::Delai;
             attente = static_cast<int>(reste);
         }
-        if (limites.arreter) {
-            if (limites.arreter()) {
-                arrete = true;
-                break;
-            }
+        if (m_limites.arreter) {
+            if (m_limites.arreter())
+                return Issue::Arret;
             attente = attente < 0 ? 100 : std::min(attente, 100);
         }
-        pollfd fds[2] = {{sortieL.fd, POLLIN, 0}, {erreurL.fd, POLLIN, 0}};
-        const int n = ::poll(fds, 2, attente);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
-        if (fds[0].revents) {
-            const ssize_t lus = ::read(sortieL.fd, bloc, sizeof bloc);
-            if (lus > 0) {
-                tampon.append(bloc, static_cast<std::size_t>(lus));
-                std::size_t debut = 0, nl;
-                while ((nl = tampon.find('\n', debut)) != std::string::npos) {
-                    if (ligne)
-                        ligne(tampon.substr(debut, nl - debut));
-                    debut = nl + 1;
-                }
-                tampon.erase(0, debut);
-                if (tampon.size() > MaximumLigne) {
-                    if (ligne)
-                        ligne(tampon);
-                    tampon.clear();
-                }
-            } else if (lus == 0 || errno != EINTR) {
-                sortieL.fermer();
-            }
-        }
-        if (fds[1].revents) {
-            const ssize_t lus = ::read(erreurL.fd, bloc, sizeof bloc);
-            if (lus > 0) {
-                fin.erreurs.append(bloc, static_cast<std::size_t>(lus));
-                if (fin.erreurs.size() > MaximumErreurs)
-                    fin.erreurs.erase(0, fin.erreurs.size() - MaximumErreurs);
-            } else if (lus == 0 || errno != EINTR) {
-                erreurL.fermer();
-            }
-        }
+        return std::nullopt;
     }
-    if (delaiDepasse || arrete || sortieL.fd >= 0 || erreurL.fd >= 0)
-        ::kill(pid, SIGKILL);
-    if (!tampon.empty() && ligne && !delaiDepasse && !arrete)
-        ligne(tampon);
 
-    int statut = 0;
-    while (::waitpid(pid, &statut, 0) < 0 && errno == EINTR) {
+    void lireSortie()
+    {
+        const ssize_t lus = ::read(m_e.sortie.fd, m_bloc, sizeof m_bloc);
+        if (lus <= 0) {
+            if (lus == 0 || errno != EINTR)
+                m_e.sortie.fermer();
+            return;
+        }
+        m_tampon.append(m_bloc, static_cast<std::size_t>(lus));
+        std::size_t debut = 0, nl;
+        while ((nl = m_tampon.find('\n', debut)) != std::string::npos) {
+            if (m_ligne)
+                m_ligne(m_tampon.substr(debut, nl - debut));
+            debut = nl + 1;
+        }
+        m_tampon.erase(0, debut);
+        if (m_tampon.size() > MaximumLigne) {
+            if (m_ligne)
+                m_ligne(m_tampon);
+            m_tampon.clear();
+        }
     }
-    if (arrete) {
+
+    void lireErreurs()
+    {
+        const ssize_t lus = ::read(m_e.erreurs.fd, m_bloc, sizeof m_bloc);
+        if (lus <= 0) {
+            if (lus == 0 || errno != EINTR)
+                m_e.erreurs.fermer();
+            return;
+        }
+        m_erreurs.append(m_bloc, static_cast<std::size_t>(lus));
+        if (m_erreurs.size() > MaximumErreurs)
+            m_erreurs.erase(0, m_erreurs.size() - MaximumErreurs);
+    }
+};
+
+// How the child ended, from its wait status.
+void conclure(int statut, Issue issue, FinProcessus &fin)
+{
+    if (issue == Issue::Arret) {
         fin.genre = FinProcessus::Genre::Arret;
-    } else if (delaiDepasse) {
+    } else if (issue == Issue::Delai) {
         fin.genre = FinProcessus::Genre::Delai;
     } else if (WIFSIGNALED(statut)) {
         fin.genre = FinProcessus::Genre::Signal;
@@ -193,6 +233,30 @@ FinProcessus executerLimite(const std::string &programme, const std::vector<std:
         fin.genre = FinProcessus::Genre::Sortie;
         fin.code = WEXITSTATUS(statut);
     }
+}
+
+} // namespace
+
+FinProcessus executerLimite(const std::string &programme, const std::vector<std::string> &arguments,
+                            const Limites &limites, const std::function<void(const std::string &)> &ligne)
+{
+    FinProcessus fin;
+    Enfant e;
+    fin.code = lancer(programme, arguments, limites, e);
+    if (fin.code != 0)
+        return fin;
+
+    Lecture lecture(e, limites, ligne, fin.erreurs);
+    const Issue issue = lecture.suivre();
+    if (issue != Issue::Fin || e.sortie.fd >= 0 || e.erreurs.fd >= 0)
+        ::kill(e.pid, SIGKILL);
+    if (issue == Issue::Fin)
+        lecture.terminer();
+
+    int statut = 0;
+    while (::waitpid(e.pid, &statut, 0) < 0 && errno == EINTR) {
+    }
+    conclure(statut, issue, fin);
     return fin;
 }
 
