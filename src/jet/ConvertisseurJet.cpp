@@ -74,6 +74,105 @@ void supprimer(const QString &chemin)
     QFile::remove(chemin + QStringLiteral("-journal"));
 }
 
+// Refuses a missing source, an existing destination and a missing converter; the converter's path.
+QString verifierConversion(const QString &source, const QString &destination, const QString &nomSource)
+{
+    if (!QFileInfo(source).isFile())
+        throw RuntimeError(Erreurs::FichierIntrouvable, QStringLiteral("Fichier introuvable : ") + guillemets(source));
+    if (Jet::existe(local(destination)))
+        throw RuntimeError(FichierExistant, QStringLiteral("Le fichier ") + guillemets(destination)
+                                                + QStringLiteral(" existe déjà : la base Jet ") + guillemets(nomSource)
+                                                + QStringLiteral(" n'a pas été convertie"));
+    const QString programme = ProgrammeConversion();
+    const QFileInfo infoProgramme(programme);
+    if (!infoProgramme.isFile() || !infoProgramme.isExecutable())
+        throw RuntimeError(Erreurs::FichierIntrouvable,
+                           QStringLiteral("Le convertisseur de bases Jet ") + guillemets(programme)
+                               + QStringLiteral(" est introuvable : la base ") + guillemets(nomSource)
+                               + QStringLiteral(" n'a pas été convertie"));
+    return programme;
+}
+
+// What the converter's lines (one tab-separated record each) said so far.
+class SuiviConversion
+{
+public:
+    SuiviConversion(const std::function<void(const QString &)> &progression,
+                    const std::function<void(double)> &avancement)
+        : m_progression(progression), m_avancement(avancement)
+    {
+    }
+
+    ResultatConversion r;
+    bool resume = false;
+    std::optional<QString> erreur;
+
+    void ligne(const std::string &l)
+    {
+        const QStringList champs = texte(l).split(QLatin1Char('\t'));
+        const QString &genre = champs.front();
+        if (genre == QLatin1String("DEBUT") && champs.size() == 3) {
+            m_annoncees = champs[2].toLongLong();
+            avancer(0);
+        } else if (genre == QLatin1String("LIGNES") && champs.size() == 2) {
+            avancer(champs[1].toLongLong());
+        } else if (genre == QLatin1String("TABLE") && champs.size() == 3) {
+            ++r.tables;
+            r.lignes += champs[2].toLongLong();
+            avancer(r.lignes);
+            if (m_progression)
+                m_progression(texte(Jet::ligneTable(champs[1].toStdString(), champs[2].toULongLong())));
+        } else if (genre == QLatin1String("AVERTISSEMENT") && champs.size() == 2) {
+            r.avertissements << champs[1];
+        } else if (genre == QLatin1String("RESUME") && champs.size() == 5) {
+            resume = true;
+            r.tables = champs[1].toInt();
+            r.lignes = champs[2].toLongLong();
+            r.requetesConverties = champs[3].toInt();
+            r.requetesIgnorees = champs[4].toInt();
+        } else if (genre == QLatin1String("ERREUR") && champs.size() == 2) {
+            erreur = champs[1];
+        }
+    }
+
+    // The conversion is complete: the progress bar full, then the summary line.
+    void terminer()
+    {
+        if (m_avancement && m_dernier < 1)
+            m_avancement(1.0);
+        // Only now: no success line may come before a failure.
+        if (m_progression)
+            m_progression(texte(Jet::ligneResume(r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees)));
+    }
+
+private:
+    const std::function<void(const QString &)> &m_progression;
+    const std::function<void(double)> &m_avancement;
+    qint64 m_annoncees = 0;
+    double m_dernier = -1;
+
+    void avancer(qint64 faites)
+    {
+        const double f = m_annoncees > 0 ? qBound(0.0, double(faites) / double(m_annoncees), 1.0) : 0.0;
+        if (m_avancement && f - m_dernier >= 0.001) {
+            m_dernier = f;
+            m_avancement(f);
+        }
+    }
+};
+
+Jet::FinProcessus executerConvertisseur(const QString &programme, const QString &source, const QString &temporaire,
+                                        const LimitesConversion &limites, SuiviConversion &suivi)
+{
+    Jet::Limites l;
+    l.memoireOctets = static_cast<std::uint64_t>(limites.memoireOctets);
+    l.secondesProcesseur = limites.secondesProcesseur;
+    l.delaiMillisecondes = limites.delaiMillisecondes;
+    l.arreter = [] { return Surveillance::interrompu(); };
+    return Jet::executerLimite(local(programme), {"--machine", "--sans-renommer", local(source), local(temporaire)},
+                               l, [&suivi](const std::string &ligne) { suivi.ligne(ligne); });
+}
+
 } // namespace
 
 bool EstBaseJet(const QString &chemin)
@@ -114,85 +213,25 @@ ResultatConversion ConvertirBaseJet(const QString &source, const QString &destin
                                     const LimitesConversion &limites, const std::function<void(double)> &avancement)
 {
     const QString nomSource = QFileInfo(source).fileName();
-    if (!QFileInfo(source).isFile())
-        throw RuntimeError(Erreurs::FichierIntrouvable, QStringLiteral("Fichier introuvable : ") + guillemets(source));
-    if (Jet::existe(local(destination)))
-        throw RuntimeError(FichierExistant, QStringLiteral("Le fichier ") + guillemets(destination)
-                                                + QStringLiteral(" existe déjà : la base Jet ") + guillemets(nomSource)
-                                                + QStringLiteral(" n'a pas été convertie"));
-    const QString programme = ProgrammeConversion();
-    const QFileInfo infoProgramme(programme);
-    if (!infoProgramme.isFile() || !infoProgramme.isExecutable())
-        throw RuntimeError(Erreurs::FichierIntrouvable,
-                           QStringLiteral("Le convertisseur de bases Jet ") + guillemets(programme)
-                               + QStringLiteral(" est introuvable : la base ") + guillemets(nomSource)
-                               + QStringLiteral(" n'a pas été convertie"));
-
+    const QString programme = verifierConversion(source, destination, nomSource);
     const QString temporaire = nomTemporaire(destination);
-    ResultatConversion r;
-    bool resume = false;
-    std::optional<QString> erreur;
-    qint64 annoncees = 0;
-    double dernier = -1;
-    const auto avancer = [&](qint64 faites) {
-        const double f = annoncees > 0 ? qBound(0.0, double(faites) / double(annoncees), 1.0) : 0.0;
-        if (avancement && f - dernier >= 0.001) {
-            dernier = f;
-            avancement(f);
-        }
-    };
-    const auto ligne = [&](const std::string &l) {
-        const QStringList champs = texte(l).split(QLatin1Char('\t'));
-        const QString &genre = champs.front();
-        if (genre == QLatin1String("DEBUT") && champs.size() == 3) {
-            annoncees = champs[2].toLongLong();
-            avancer(0);
-        } else if (genre == QLatin1String("LIGNES") && champs.size() == 2) {
-            avancer(champs[1].toLongLong());
-        } else if (genre == QLatin1String("TABLE") && champs.size() == 3) {
-            ++r.tables;
-            r.lignes += champs[2].toLongLong();
-            avancer(r.lignes);
-            if (progression)
-                progression(texte(Jet::ligneTable(champs[1].toStdString(), champs[2].toULongLong())));
-        } else if (genre == QLatin1String("AVERTISSEMENT") && champs.size() == 2) {
-            r.avertissements << champs[1];
-        } else if (genre == QLatin1String("RESUME") && champs.size() == 5) {
-            resume = true;
-            r.tables = champs[1].toInt();
-            r.lignes = champs[2].toLongLong();
-            r.requetesConverties = champs[3].toInt();
-            r.requetesIgnorees = champs[4].toInt();
-        } else if (genre == QLatin1String("ERREUR") && champs.size() == 2) {
-            erreur = champs[1];
-        }
-    };
-
-    Jet::Limites l;
-    l.memoireOctets = static_cast<std::uint64_t>(limites.memoireOctets);
-    l.secondesProcesseur = limites.secondesProcesseur;
-    l.delaiMillisecondes = limites.delaiMillisecondes;
-    l.arreter = [] { return Surveillance::interrompu(); };
-    const Jet::FinProcessus fin = Jet::executerLimite(
-        local(programme), {"--machine", "--sans-renommer", local(source), local(temporaire)}, l, ligne);
+    SuiviConversion suivi(progression, avancement);
+    const Jet::FinProcessus fin = executerConvertisseur(programme, source, temporaire, limites, suivi);
 
     QString raison;
-    if (fin.genre == Jet::FinProcessus::Genre::Sortie && fin.code == 0 && resume && !estBaseSqlite(temporaire)) {
+    const bool complete = fin.genre == Jet::FinProcessus::Genre::Sortie && fin.code == 0 && suivi.resume;
+    if (complete && !estBaseSqlite(temporaire)) {
         raison = QStringLiteral("le convertisseur n'a pas produit de base de données");
-    } else if (fin.genre == Jet::FinProcessus::Genre::Sortie && fin.code == 0 && resume) {
+    } else if (complete) {
         try {
             Jet::nommerSansRemplacer(local(temporaire), local(destination));
-            if (avancement && dernier < 1)
-                avancement(1.0);
-            // Only now: no success line may come before a failure.
-            if (progression)
-                progression(texte(Jet::ligneResume(r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees)));
-            return r;
+            suivi.terminer();
+            return suivi.r;
         } catch (const Jet::ErreurFichier &e) {
             raison = texte(e.what());
         }
-    } else if (erreur) {
-        raison = *erreur;
+    } else if (suivi.erreur) {
+        raison = *suivi.erreur;
     } else {
         raison = raisonFin(fin, limites);
     }
