@@ -248,6 +248,23 @@ void fonctionAbsente(sqlite3_context *c, int, sqlite3_value **)
 
 } // namespace
 
+// The view `nom` as `select`; SQLite's reason when it refuses it (then no view is left).
+std::optional<std::string> creerVue(const Destination &dest, const std::string &nom, const std::string &select)
+{
+    std::optional<std::string> erreur = dest.essayer("CREATE VIEW " + identifiant(nom) + " AS " + select);
+    if (!erreur) {
+        // Creating a view checks little: reading it checks every name.
+        sqlite3_stmt *s = nullptr;
+        const int code = sqlite3_prepare_v2(dest.db(), ("SELECT * FROM " + identifiant(nom)).c_str(), -1, &s, nullptr);
+        const Instruction lecture(s);
+        if (code != SQLITE_OK) {
+            erreur = sqlite3_errmsg(dest.db());
+            dest.executer("DROP VIEW " + identifiant(nom));
+        }
+    }
+    return erreur;
+}
+
 void convertirRequetes(sqlite3 *db, std::vector<BaseJet::Requete> requetes, const Rapport &rapport, Resume &resume)
 {
     const Destination dest(db);
@@ -283,19 +300,7 @@ void convertirRequetes(sqlite3 *db, std::vector<BaseJet::Requete> requetes, cons
                 e.raison = x.what();
                 continue;
             }
-            const std::string &nom = e.requete.nom;
-            std::optional<std::string> erreur = dest.essayer("CREATE VIEW " + identifiant(nom) + " AS " + select);
-            if (!erreur) {
-                // Creating a view checks little: reading it checks every name.
-                sqlite3_stmt *s = nullptr;
-                if (sqlite3_prepare_v2(dest.db(), ("SELECT * FROM " + identifiant(nom)).c_str(), -1, &s, nullptr)
-                    != SQLITE_OK)
-                    erreur = sqlite3_errmsg(dest.db());
-                sqlite3_finalize(s);
-                if (erreur)
-                    dest.executer("DROP VIEW " + identifiant(nom));
-            }
-            if (erreur) {
+            if (const std::optional<std::string> erreur = creerVue(dest, e.requete.nom, select)) {
                 e.raison = "refusée par le moteur SQLite (" + *erreur + ")";
                 continue;
             }
