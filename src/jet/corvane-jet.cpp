@@ -49,6 +49,42 @@ int usage()
     return 2;
 }
 
+// libmdb prints its own diagnostics, some to standard output: in machine
+// mode the records keep standard output to themselves and the library
+// writes to standard error.
+std::FILE *sortieDesEnregistrements()
+{
+    const int canal = ::dup(1);
+    std::FILE *f = canal >= 0 ? ::fdopen(canal, "w") : nullptr;
+    if (!f)
+        return stdout;
+    ::dup2(2, 1);
+    return f;
+}
+
+// Progress as records (machine mode) or as the operator's lines.
+Jet::Rapport rapportSur(std::FILE *sortie, bool machine)
+{
+    Jet::Rapport rapport;
+    if (machine) {
+        rapport.debut = [sortie](std::size_t tables, std::uint64_t lignes) {
+            ecrire(sortie, "DEBUT\t" + std::to_string(tables) + "\t" + std::to_string(lignes));
+        };
+        rapport.avancement = [sortie](std::uint64_t lignes) { ecrire(sortie, "LIGNES\t" + std::to_string(lignes)); };
+    }
+    rapport.table = [machine, sortie](const std::string &table, std::uint64_t lignes) {
+        ecrire(sortie, machine ? "TABLE\t" + champ(table) + "\t" + std::to_string(lignes)
+                               : Jet::ligneTable(table, lignes));
+    };
+    rapport.avertissement = [machine, sortie](const std::string &texte) {
+        if (machine)
+            ecrire(sortie, "AVERTISSEMENT\t" + champ(texte));
+        else
+            ecrire(stderr, "Avertissement : " + texte);
+    };
+    return rapport;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -77,36 +113,8 @@ int main(int argc, char **argv)
     if (source.empty() || destination.empty())
         return usage();
 
-    // libmdb prints its own diagnostics, some to standard output: in machine
-    // mode the records keep standard output to themselves and the library
-    // writes to standard error.
-    std::FILE *sortie = stdout;
-    if (machine) {
-        const int canal = ::dup(1);
-        std::FILE *f = canal >= 0 ? ::fdopen(canal, "w") : nullptr;
-        if (f) {
-            ::dup2(2, 1);
-            sortie = f;
-        }
-    }
-
-    Jet::Rapport rapport;
-    if (machine) {
-        rapport.debut = [sortie](std::size_t tables, std::uint64_t lignes) {
-            ecrire(sortie, "DEBUT\t" + std::to_string(tables) + "\t" + std::to_string(lignes));
-        };
-        rapport.avancement = [sortie](std::uint64_t lignes) { ecrire(sortie, "LIGNES\t" + std::to_string(lignes)); };
-    }
-    rapport.table = [machine, sortie](const std::string &table, std::uint64_t lignes) {
-        ecrire(sortie, machine ? "TABLE\t" + champ(table) + "\t" + std::to_string(lignes)
-                               : Jet::ligneTable(table, lignes));
-    };
-    rapport.avertissement = [machine, sortie](const std::string &texte) {
-        if (machine)
-            ecrire(sortie, "AVERTISSEMENT\t" + champ(texte));
-        else
-            ecrire(stderr, "Avertissement : " + texte);
-    };
+    std::FILE *sortie = machine ? sortieDesEnregistrements() : stdout;
+    const Jet::Rapport rapport = rapportSur(sortie, machine);
     try {
         const Jet::Resume r = Jet::convertirFichier(source, destination, sansRenommer, rapport);
         if (machine)
