@@ -170,28 +170,11 @@ struct TableJet::Private
         return std::string(static_cast<const char *>(tampon) + debut, taille);
     }
 
-    ValeurJet valeur(const ColonneJet &c, const MdbField &f) const
+    // Money, floating point numbers and dates: refused when not kept exactly,
+    // not finite or not a date.
+    ValeurJet nombre(const ColonneJet &c, const std::uint8_t *p) const
     {
-        if (c.type == TypeJet::Booleen)   // the null bit holds the value
-            return std::int64_t(f.is_null ? 0 : -1);
-        if (f.is_null)
-            return std::monostate{};
-        const std::size_t page = static_cast<std::size_t>(mdb->fmt->pg_size);
-        if (f.start < 0 || f.siz < 0 || static_cast<std::size_t>(f.start) + static_cast<std::size_t>(f.siz) > page)
-            echec("champ hors de sa page dans la colonne " + guillemets(c.nom));
-        const std::uint8_t *p = mdb->pg_buf + f.start;
-        const std::size_t n = static_cast<std::size_t>(f.siz);
-        const int fixe = tailleFixe(c.type);
-        if (fixe && n < static_cast<std::size_t>(fixe))
-            echec("champ trop court dans la colonne " + guillemets(c.nom));
-        const bool jet4 = mdb->f->jet_version != MDB_VER_JET3;
         switch (c.type) {
-        case TypeJet::Octet:
-            return std::int64_t(p[0]);
-        case TypeJet::Entier:
-            return std::int64_t(static_cast<std::int16_t>(p[0] | p[1] << 8));
-        case TypeJet::EntierLong:
-            return std::int64_t(static_cast<std::int32_t>(lire32(p)));
         case TypeJet::Monetaire: {
             const std::int64_t v = static_cast<std::int64_t>(lire32(p) | std::uint64_t(lire32(p + 4)) << 32);
             const std::optional<NombreExact> m = montant(v);
@@ -221,6 +204,38 @@ struct TableJet::Private
                 echec("date invalide dans la colonne " + guillemets(c.nom));
             return std::move(*iso);
         }
+        default:
+            echec("type de colonne inconnu");
+        }
+    }
+
+    ValeurJet valeur(const ColonneJet &c, const MdbField &f) const
+    {
+        if (c.type == TypeJet::Booleen)   // the null bit holds the value
+            return std::int64_t(f.is_null ? 0 : -1);
+        if (f.is_null)
+            return std::monostate{};
+        const std::size_t page = static_cast<std::size_t>(mdb->fmt->pg_size);
+        if (f.start < 0 || f.siz < 0 || static_cast<std::size_t>(f.start) + static_cast<std::size_t>(f.siz) > page)
+            echec("champ hors de sa page dans la colonne " + guillemets(c.nom));
+        const std::uint8_t *p = mdb->pg_buf + f.start;
+        const std::size_t n = static_cast<std::size_t>(f.siz);
+        const int fixe = tailleFixe(c.type);
+        if (fixe && n < static_cast<std::size_t>(fixe))
+            echec("champ trop court dans la colonne " + guillemets(c.nom));
+        const bool jet4 = mdb->f->jet_version != MDB_VER_JET3;
+        switch (c.type) {
+        case TypeJet::Octet:
+            return std::int64_t(p[0]);
+        case TypeJet::Entier:
+            return std::int64_t(static_cast<std::int16_t>(p[0] | p[1] << 8));
+        case TypeJet::EntierLong:
+            return std::int64_t(static_cast<std::int32_t>(lire32(p)));
+        case TypeJet::Monetaire:
+        case TypeJet::Simple:
+        case TypeJet::Double:
+        case TypeJet::DateHeure:
+            return nombre(c, p);
         case TypeJet::NumeroReplication:
             return guid(p);
         case TypeJet::Decimal: {
