@@ -6,6 +6,18 @@ namespace {
 
 char minuscule(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
+// The text between two `guillemet`s, each one inside doubled (SQL quoting).
+std::string entreGuillemets(std::string_view texte, char guillemet)
+{
+    std::string r(1, guillemet);
+    for (const char c : texte) {
+        if (c == guillemet)
+            r += guillemet;
+        r += c;
+    }
+    return r + guillemet;
+}
+
 } // namespace
 
 std::string cle(std::string_view nom)
@@ -30,24 +42,12 @@ std::string identifiant(std::string_view nom)
 {
     if (nom.find(']') == std::string_view::npos)
         return "[" + std::string(nom) + "]";
-    std::string r = "\"";
-    for (const char c : nom) {
-        if (c == '"')
-            r += '"';
-        r += c;
-    }
-    return r + "\"";
+    return entreGuillemets(nom, '"');
 }
 
 std::string litteral(std::string_view texte)
 {
-    std::string r = "'";
-    for (const char c : texte) {
-        if (c == '\'')
-            r += '\'';
-        r += c;
-    }
-    return r + "'";
+    return entreGuillemets(texte, '\'');
 }
 
 } // namespace Jet
