@@ -1,5 +1,6 @@
 # corvane_add_test(<name> SOURCES <files...> [LIBS <targets...>])
-# One executable per area; ctest runs it offscreen with the French locale pinned.
+# One executable per area; its main is the shared one of corvane_testsupport, which runs every
+# class its files register with CORVANE_TEST. ctest runs it offscreen with the French locale pinned.
 function(corvane_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})

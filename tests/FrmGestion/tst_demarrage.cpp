@@ -1,5 +1,4 @@
 // Start-up (Form_Load), its unhandled-error path, and shut-down (Form_Unload).
-#include "tst_fenetre.h"
 
 #include "Kiosque.h"
 #include "TestSupport.h"
@@ -20,6 +19,27 @@
 #include <QTableView>
 #include <QtTest>
 #include <csignal>
+
+// Start-up, its unhandled-error path, and shut-down.
+class TestDemarrage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void ouvreLeJournal();
+    void nomDeLaBase_data();
+    void nomDeLaBase();
+    void legende_data();
+    void legende();
+    void erreurDemarrage_data();
+    void erreurDemarrage();
+    void messageErreurExecution();
+    void programmeSignal_data();
+    void programmeSignal();
+    void dossierQuelconque_data();
+    void dossierQuelconque();
+    void finEcritParametres();
+    void finParametresVide();
+};
 
 namespace {
 
@@ -382,3 +402,6 @@ void TestDemarrage::finParametresVide()
         QVERIFY(!f.Connexion.isOpen());
     }
 }
+
+CORVANE_TEST(TestDemarrage)
+#include "tst_demarrage.moc"

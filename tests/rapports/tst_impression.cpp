@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "BaseRapports.h"
 #include "LecturePdf.h"
 
@@ -234,5 +235,5 @@ void TestImpression::panneEnCours()
     QCOMPARE(k.journal(), QStringList{QStringLiteral("|N°: 482 Erreur d'imprimante : papier coincé.")});
 }
 
-QTEST_MAIN(TestImpression)
+CORVANE_TEST(TestImpression)
 #include "tst_impression.moc"

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "BaseRapports.h"
 #include "LecturePdf.h"
 
@@ -309,5 +310,5 @@ void TestLigneDeCommande::optionInconnueSansEcran()
     QVERIFY2(e.erreurs.contains(QStringLiteral("Essayez « corvane --help »")), qPrintable(e.erreurs));
 }
 
-QTEST_MAIN(TestLigneDeCommande)
+CORVANE_TEST(TestLigneDeCommande)
 #include "tst_ligne_de_commande.moc"

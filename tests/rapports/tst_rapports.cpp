@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "BaseRapports.h"
 
 #include "database/Connection.h"
@@ -43,7 +44,6 @@ class TestRapports : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
     void cleanup()
     {
         TestSupport::epinglerFrancais();
@@ -58,7 +58,6 @@ private slots:
     void erreurs();
     void deuxFois_data();
     void deuxFois();
-    void requete();
     void montant_data();
     void montant();
     void dates_data();
@@ -333,17 +332,6 @@ void TestRapports::deuxFois()
     QCOMPARE(premiere.size(), rapport == Total ? 10 : rapport == Journalier ? 10 : 8);
 }
 
-void TestRapports::requete()
-{
-    QCOMPARE(RequeteVentes(debut(QDate(2026, 12, 1)), QStringLiteral("05/12/2026"), QStringLiteral("LaDate")),
-             QStringLiteral("Select ccur( [Total]/[TauxTVA]) AS TotalHT, * from Ventes where( Ventes.LaDate > "
-                            "CDate(\"01/12/2026 00:00:00\")) AND ( Ventes.LaDate < CDate(\"05/12/2026  23:59:59\")) "
-                            "order by LaDate"));
-    QCOMPARE(RequeteVentes(std::nullopt, QString(), QStringLiteral("TypePaiement")),
-             QStringLiteral("Select ccur( [Total]/[TauxTVA]) AS TotalHT, * from Ventes where( Ventes.LaDate > "
-                            "CDate(\" 00:00:00\")) AND ( Ventes.LaDate < CDate(\"  23:59:59\")) order by TypePaiement"));
-}
-
 void TestRapports::montant_data()
 {
     QTest::addColumn<qint64>("dixMilliemes");
@@ -391,5 +379,5 @@ void TestRapports::dates()
     QCOMPARE(FormatRapport::ligneDuAu(du, au), attendu);
 }
 
-QTEST_GUILESS_MAIN(TestRapports)
+CORVANE_TEST(TestRapports)
 #include "tst_rapports.moc"

@@ -31,7 +31,6 @@ class TestConfiguration : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
     void cleanup() { Plateforme::definirCheminApplication(QString()); }
 
     void lireIniString_data();
@@ -322,5 +321,5 @@ void TestConfiguration::resoudreChemin_relatif()
     QCOMPARE(resolu, QStringLiteral("Kiosque/dacorvane.mdb"));
 }
 
-QTEST_GUILESS_MAIN(TestConfiguration)
+CORVANE_TEST(TestConfiguration)
 #include "tst_configuration.moc"

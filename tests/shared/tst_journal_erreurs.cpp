@@ -45,7 +45,6 @@ class TestJournalErreurs : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
     void init();
     void cleanup();
 
@@ -259,5 +258,5 @@ void TestJournalErreurs::ajoutAUnGrosJournal()
              QStringLiteral("ReparerDatabase|N°: 3024 Fichier introuvable"));
 }
 
-QTEST_GUILESS_MAIN(TestJournalErreurs)
+CORVANE_TEST(TestJournalErreurs)
 #include "tst_journal_erreurs.moc"

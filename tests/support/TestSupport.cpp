@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "maintenance/ChercherSurCleUSB.h"
+#include "shared/RuntimeError.h"
 
 #include <QFile>
 #include <QLocale>
@@ -100,6 +101,26 @@ void BoiteMessageTest::afficher(const QString &texte, const QString &titre)
 {
     textes << texte;
     titres << titre;
+}
+
+int numeroErreur(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const RuntimeError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+QString erreur(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const RuntimeError &e) {
+        return QString::number(e.number()) + QLatin1Char(' ') + e.description();
+    }
+    return {};
 }
 
 } // namespace TestSupport

@@ -2,8 +2,10 @@
 
 #include "shared/Plateforme.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // Fixtures for the tests: real SQLite files built from the project's schema.
 namespace TestSupport {
@@ -33,4 +35,19 @@ public:
     QStringList titres;
 };
 
+// The number of the RuntimeError `f` throws (0 when none); the same and its description as
+// "number description" ("" when none).
+int numeroErreur(const std::function<void()> &f);
+QString erreur(const std::function<void()> &f);
+
+// Registers a test class for the shared main (tests/support/PrincipalTests.cpp).
+bool enregistrerClasse(const char *nom, QObject *(*fabrique)());
+
 } // namespace TestSupport
+
+// Ends each test file: the shared main runs the class with the others of its program.
+#define CORVANE_TEST(Classe)                                                                  \
+    namespace {                                                                               \
+    [[maybe_unused]] const bool corvaneEnregistre##Classe =                                   \
+        TestSupport::enregistrerClasse(#Classe, []() -> QObject * { return new Classe; });    \
+    }

@@ -325,5 +325,5 @@ private:
     QTemporaryDir m_dossier;
 };
 
-QTEST_GUILESS_MAIN(TestDemo)
-#include "test_demo.moc"
+CORVANE_TEST(TestDemo)
+#include "tst_demo.moc"
