@@ -12,8 +12,6 @@ class TestFormats : public QObject
 {
     Q_OBJECT
 private slots:
-    void formatMonetaire_data();
-    void formatMonetaire();
     void texteAffiche_data();
     void texteAffiche();
     void ligneDeCommande_data();
@@ -22,40 +20,29 @@ private slots:
 
 Q_DECLARE_METATYPE(Value)
 
-void TestFormats::formatMonetaire_data()
-{
-    QTest::addColumn<qint64>("dixMilliemes");
-    QTest::addColumn<QString>("texte");
-    QTest::newRow("zéro") << qint64(0) << "0,00 €";
-    QTest::newRow("centimes") << qint64(500) << "0,05 €";
-    QTest::newRow("sans groupe") << qint64(9999900) << "999,99 €";
-    QTest::newRow("un groupe") << qint64(12345000) << "1\u00a0234,50 €";
-    QTest::newRow("millions") << qint64(12345678900) << "1\u00a0234\u00a0567,89 €";
-    QTest::newRow("négatif") << qint64(-12345000) << "-1\u00a0234,50 €";
-    QTest::newRow("demi-centime vers le haut") << qint64(50) << "0,01 €";
-    QTest::newRow("sous le demi-centime") << qint64(49) << "0,00 €";
-    QTest::newRow("demi-centime négatif") << qint64(-50) << "-0,01 €";
-    QTest::newRow("négatif arrondi à zéro") << qint64(-49) << "0,00 €";
-    QTest::newRow("retenue sur les groupes") << qint64(9999995) << "1\u00a0000,00 €";
-    QTest::newRow("le plus grand") << std::numeric_limits<qint64>::max()
-                                   << "922\u00a0337\u00a0203\u00a0685\u00a0477,58 €";
-    QTest::newRow("le plus petit") << std::numeric_limits<qint64>::min()
-                                   << "-922\u00a0337\u00a0203\u00a0685\u00a0477,58 €";
-}
-
-void TestFormats::formatMonetaire()
-{
-    QFETCH(qint64, dixMilliemes);
-    QFETCH(QString, texte);
-    QCOMPARE(FormatMonetaire(Currency{dixMilliemes}), texte);
-}
-
 void TestFormats::texteAffiche_data()
 {
     QTest::addColumn<int>("format");
     QTest::addColumn<Value>("valeur");
     QTest::addColumn<QString>("texte");
     const int tel = int(FormatChamp::TelQuel), mon = int(FormatChamp::Monetaire), ent = int(FormatChamp::Entier);
+    // The currency format, on currency values (French grouping by a no-break space).
+    const auto monnaie = [mon](const char *nom, qint64 dixMilliemes, const char *texte) {
+        QTest::newRow(nom) << mon << Value(Currency{dixMilliemes}) << QString::fromUtf8(texte);
+    };
+    monnaie("zéro", 0, "0,00 €");
+    monnaie("centimes", 500, "0,05 €");
+    monnaie("sans groupe", 9999900, "999,99 €");
+    monnaie("un groupe", 12345000, "1\u00a0234,50 €");
+    monnaie("millions", 12345678900, "1\u00a0234\u00a0567,89 €");
+    monnaie("négatif", -12345000, "-1\u00a0234,50 €");
+    monnaie("demi-centime vers le haut", 50, "0,01 €");
+    monnaie("sous le demi-centime", 49, "0,00 €");
+    monnaie("demi-centime négatif", -50, "-0,01 €");
+    monnaie("négatif arrondi à zéro", -49, "0,00 €");
+    monnaie("retenue sur les groupes", 9999995, "1\u00a0000,00 €");
+    monnaie("le plus grand", std::numeric_limits<qint64>::max(), "922\u00a0337\u00a0203\u00a0685\u00a0477,58 €");
+    monnaie("le plus petit", std::numeric_limits<qint64>::min(), "-922\u00a0337\u00a0203\u00a0685\u00a0477,58 €");
     QTest::newRow("Null tel quel") << tel << Value() << "";
     QTest::newRow("Null monétaire") << mon << Value() << "";
     QTest::newRow("Null entier") << ent << Value() << "";
