@@ -13,22 +13,8 @@
 
 namespace {
 
-struct Resultat
-{
-    int code = -1;
-    QString sortie;
-    QString erreurs;
-};
-
-Resultat lancer(const QStringList &arguments)
-{
-    QProcess p;
-    p.start(qEnvironmentVariable("CORVANE_BIN") + QStringLiteral("/corvane-demo"), arguments);
-    if (!p.waitForFinished(300000))
-        qFatal("corvane-demo did not finish");
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+using Resultat = TestSupport::Execution;
+Resultat lancer(const QStringList &arguments) { return TestSupport::executer(QStringLiteral("corvane-demo"), arguments); }
 
 // Every row of the tables, in key order, with each value's type: what a
 // reader of the database sees, whatever the file's page layout.
@@ -80,7 +66,7 @@ private slots:
         QVERIFY(m_dossier.isValid());
         const Resultat r = lancer({base(), QStringLiteral("--ventes"), QStringLiteral("3000"),
                                    QStringLiteral("--graine"), QStringLiteral("11")});
-        QCOMPARE(r.code, 0);
+        QCOMPARE(r.statut, 0);
     }
 
     void dossierComplet_data()
@@ -96,7 +82,7 @@ private slots:
         QTemporaryDir tmp;
         const QString dossier = tmp.filePath(QStringLiteral("borne/neuve"));
         const Resultat r = lancer({dossier, QStringLiteral("--ventes"), QString::number(ventes)});
-        QCOMPARE(r.code, 0);
+        QCOMPARE(r.statut, 0);
         QVERIFY2(r.erreurs.isEmpty(), qPrintable(r.erreurs));
         QCOMPARE(entrees(dossier), QStringList({"MAINTEN.MDB", "dacorvane.mdb", "velmara.ini"}));
 
@@ -189,7 +175,7 @@ private slots:
             const QString dossier = tmp.filePath(nom);
             const Resultat r = lancer({dossier, QStringLiteral("--ventes"), QStringLiteral("700"),
                                        QStringLiteral("--graine"), graine});
-            if (r.code != 0)
+            if (r.statut != 0)
                 qFatal("corvane-demo failed: %s", qPrintable(r.erreurs));
             return empreinteLignes(dossier + QStringLiteral("/dacorvane.mdb"));
         };
@@ -230,14 +216,14 @@ private slots:
         TestSupport::creerBase(tmp.filePath(existant), TestSupport::schemaVentes(), "INSERT INTO Ventes (NoVente) VALUES (424242)");
 
         const Resultat refus = lancer({dossier, QStringLiteral("--ventes"), QStringLiteral("50")});
-        QCOMPARE(refus.code, 1);
+        QCOMPARE(refus.statut, 1);
         QVERIFY2(refus.erreurs.contains(QStringLiteral("--remplacer")) && refus.erreurs.contains(existant),
                  qPrintable(refus.erreurs));
         QCOMPARE(entrees(dossier), QStringList({existant}));
         QCOMPARE(valeur(tmp.filePath(existant), "SELECT max(NoVente) FROM Ventes"), QStringLiteral("424242"));
 
         const Resultat r = lancer({dossier, QStringLiteral("--ventes"), QStringLiteral("50"), QStringLiteral("--remplacer")});
-        QCOMPARE(r.code, 0);
+        QCOMPARE(r.statut, 0);
         const QStringList apres = entrees(dossier);
         QCOMPARE(apres.size(), 3);
         QVERIFY2(apres.contains(existant), "the existing entry keeps its name");
@@ -255,7 +241,7 @@ private slots:
         QVERIFY(reste.open(QIODevice::WriteOnly));
         reste.write("pas une base");
         reste.close();
-        QCOMPARE(lancer({tmp.path(), QStringLiteral("--ventes"), QStringLiteral("20")}).code, 0);
+        QCOMPARE(lancer({tmp.path(), QStringLiteral("--ventes"), QStringLiteral("20")}).statut, 0);
         QCOMPARE(entrees(tmp.path()), QStringList({"MAINTEN.MDB", "dacorvane.mdb", "velmara.ini"}));
     }
 
@@ -269,7 +255,7 @@ private slots:
         copie.write(source.readAll() + "\nCREATE TABLE Marque (x);\n");
         copie.close();
         const QString dossier = tmp.filePath(QStringLiteral("k"));
-        QCOMPARE(lancer({dossier, QStringLiteral("--schema"), copie.fileName(), QStringLiteral("--ventes"), QStringLiteral("3")}).code, 0);
+        QCOMPARE(lancer({dossier, QStringLiteral("--schema"), copie.fileName(), QStringLiteral("--ventes"), QStringLiteral("3")}).statut, 0);
         QCOMPARE(valeur(dossier + QStringLiteral("/dacorvane.mdb"), "SELECT count(*) FROM sqlite_master WHERE name = 'Marque'"),
                  QStringLiteral("1"));
     }
@@ -305,7 +291,7 @@ private slots:
         arguments.replaceInStrings(QStringLiteral("@"), dossier);
         arguments.replaceInStrings(QStringLiteral("%"), tmp.path());
         const Resultat r = lancer(arguments);
-        QCOMPARE(r.code, code);
+        QCOMPARE(r.statut, code);
         QVERIFY2(r.erreurs.contains(message), qPrintable(r.erreurs));
         QVERIFY(!QFileInfo::exists(dossier + QStringLiteral("/dacorvane.mdb")));
         QVERIFY(entrees(dossier).isEmpty());
@@ -314,10 +300,10 @@ private slots:
     void aideEnFrancais()
     {
         const Resultat r = lancer({QStringLiteral("--help")});
-        QCOMPARE(r.code, 0);
-        QVERIFY(r.sortie.startsWith(QStringLiteral("Utilisation : corvane-demo <dossier>")));
+        QCOMPARE(r.statut, 0);
+        QVERIFY(r.sortie.startsWith("Utilisation : corvane-demo <dossier>"));
         for (const char *option : {"--ventes", "--graine", "--remplacer", "--schema"})
-            QVERIFY2(r.sortie.contains(QLatin1String(option)), option);
+            QVERIFY2(r.sortie.contains(option), option);
     }
 
 private:

@@ -43,22 +43,16 @@ void creerFichier(const QString &chemin, bool executable = false)
         QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser));
 }
 
-// Runs a program to its end; its exit status, or -1 when it did not end normally.
+// A program's exit status (-1: it did not end normally); its standard error in `erreurs`,
+// else shown when it failed.
 int executer(const QString &programme, const QStringList &arguments, QByteArray *erreurs = nullptr)
 {
-    QProcess p;
-    p.start(programme, arguments);
-    if (!p.waitForFinished(300000) || p.exitStatus() != QProcess::NormalExit) {
-        p.kill();
-        p.waitForFinished();
-        return -1;
-    }
-    const QByteArray e = p.readAllStandardError();
+    const TestSupport::Execution e = TestSupport::executer(programme, arguments);
     if (erreurs)
-        *erreurs = e;
-    else if (p.exitCode() != 0)
-        qWarning("%s", e.constData());
-    return p.exitCode();
+        *erreurs = e.erreurs.toUtf8();
+    else if (e.statut != 0)
+        qWarning("%s", qPrintable(e.erreurs));
+    return e.statut;
 }
 
 } // namespace

@@ -19,30 +19,15 @@ const QStringList Ventes{"2025-12-31 23:00:00|3|1|2",   "2026-12-01 09:00:00|12|
                          "2026-12-03 09:00:00|24|1.2|2", "2026-12-03 18:00:00|6|1.2|5",  "2027-01-02 10:00:00|7|1|2",
                          "2024-06-01 10:00:00|NULL|1|2"};
 
-struct Execution
-{
-    int statut = -1;
-    QByteArray sortie;
-    QString erreurs;
-};
+using TestSupport::Execution;
 
 // Runs the program as a script would: no display at all.
 Execution corvane(const QStringList &arguments)
 {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    p.setProcessEnvironment(env);
-    p.start(qEnvironmentVariable("CORVANE_BIN") + QStringLiteral("/corvane"), arguments);
-    Execution e;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
-        return e;
-    e.statut = p.exitCode();
-    e.sortie = p.readAllStandardOutput();
-    e.erreurs = QString::fromUtf8(p.readAllStandardError());
-    return e;
+    for (const char *variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QLatin1String(variable));
+    return TestSupport::executer(QStringLiteral("corvane"), arguments, env);
 }
 
 QStringList lignesSortie(const QByteArray &sortie)

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
 #include <QtTest>
 #include <sqlite3.h>
 
@@ -101,6 +102,25 @@ void BoiteMessageTest::afficher(const QString &texte, const QString &titre)
 {
     textes << texte;
     titres << titre;
+}
+
+Execution executer(const QString &programme, const QStringList &arguments, const QProcessEnvironment &environnement)
+{
+    QProcess p;
+    if (!environnement.isEmpty())
+        p.setProcessEnvironment(environnement);
+    p.start(programme.contains(QLatin1Char('/')) ? programme : qEnvironmentVariable("CORVANE_BIN") + QLatin1Char('/') + programme,
+            arguments);
+    Execution e;
+    if (!p.waitForFinished(300000)) {
+        p.kill();
+        p.waitForFinished();
+    } else if (p.exitStatus() == QProcess::NormalExit) {
+        e.statut = p.exitCode();
+    }
+    e.sortie = p.readAllStandardOutput();
+    e.erreurs = QString::fromUtf8(p.readAllStandardError());
+    return e;
 }
 
 int numeroErreur(const std::function<void()> &f)

@@ -3,6 +3,7 @@
 #include "shared/Plateforme.h"
 
 #include <QObject>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -39,6 +40,19 @@ public:
 // "number description" ("" when none).
 int numeroErreur(const std::function<void()> &f);
 QString erreur(const std::function<void()> &f);
+
+// How a program run by a test ended: its exit status (-1 when it did not end normally, or
+// not within five minutes), its standard output and standard error.
+struct Execution
+{
+    int statut = -1;
+    QByteArray sortie;
+    QString erreurs;
+};
+// Runs a program to its end; a name without '/' is one of the build's programs (CORVANE_BIN).
+// An empty `environnement` keeps the test's own.
+Execution executer(const QString &programme, const QStringList &arguments,
+                   const QProcessEnvironment &environnement = {});
 
 // Registers a test class for the shared main (tests/support/PrincipalTests.cpp).
 bool enregistrerClasse(const char *nom, QObject *(*fabrique)());
