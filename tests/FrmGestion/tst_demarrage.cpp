@@ -28,8 +28,6 @@ private slots:
     void ouvreLeJournal();
     void nomDeLaBase_data();
     void nomDeLaBase();
-    void legende_data();
-    void legende();
     void erreurDemarrage_data();
     void erreurDemarrage();
     void messageErreurExecution();
@@ -116,14 +114,22 @@ void TestDemarrage::nomDeLaBase_data()
     QTest::addColumn<QString>("fichier");
     QTest::addColumn<QByteArray>("ini");
     QTest::addColumn<QString>("attendu");
-    QTest::newRow("sans velmara.ini") << "dacorvane.mdb" << QByteArray() << "DACORVANE.mdb";
-    QTest::newRow("clé absente") << "dacorvane.mdb" << QByteArray("[Base de donn\xe9""e]\r\nAutre=x\r\n")
-                                 << "DACORVANE.mdb";
-    QTest::newRow("nom entouré de blancs") << "kiosque.mdb"
-                                           << QByteArray("[Base de donn\xe9""e]\r\nNom=  kiosque  \r\n")
-                                           << "KIOSQUE.mdb";
+    QTest::addColumn<QDateTime>("modification");   // of the database file; invalid: left as made
+    QTest::addColumn<QString>("suite");            // the caption after the name; "": not compared
+    const QByteArray cleAbsente("[Base de donn\xe9""e]\r\nAutre=x\r\n");
+    QTest::newRow("sans velmara.ini") << "dacorvane.mdb" << QByteArray() << "DACORVANE.mdb" << QDateTime() << "";
+    QTest::newRow("clé absente") << "dacorvane.mdb" << cleAbsente << "DACORVANE.mdb" << QDateTime() << "";
+    QTest::newRow("nom entouré de blancs") << "kiosque.mdb" << QByteArray("[Base de donn\xe9""e]\r\nNom=  kiosque  \r\n")
+                                           << "KIOSQUE.mdb" << QDateTime() << "";
     QTest::newRow("fichier en capitales") << "KIOSQUE.MDB" << QByteArray("[base de donn\xe9""e]\r\nnom=Kiosque\r\n")
-                                          << "KIOSQUE.mdb";
+                                          << "KIOSQUE.mdb" << QDateTime() << "";
+    // The file's modification time, read in the local zone: a date alone at midnight.
+    QTest::newRow("à minuit") << "dacorvane.mdb" << QByteArray() << "DACORVANE.mdb"
+                              << QDateTime(QDate(2026, 12, 5), QTime(0, 0)) << "05/12/2026";
+    QTest::newRow("dans la journée") << "dacorvane.mdb" << QByteArray() << "DACORVANE.mdb"
+                                     << QDateTime(QDate(2026, 12, 5), QTime(11, 38, 56)) << "05/12/2026 11:38:56";
+    QTest::newRow("une seconde après minuit") << "dacorvane.mdb" << QByteArray() << "DACORVANE.mdb"
+                                              << QDateTime(QDate(2026, 1, 31), QTime(0, 0, 1)) << "31/01/2026 00:00:01";
 }
 
 void TestDemarrage::nomDeLaBase()
@@ -131,35 +137,8 @@ void TestDemarrage::nomDeLaBase()
     QFETCH(QString, fichier);
     QFETCH(QByteArray, ini);
     QFETCH(QString, attendu);
-    Kiosque k(fichier);
-    if (!ini.isNull())
-        k.ecrireIni(ini);
-    FrmGestion f;
-    f.Form_Load();
-    QCOMPARE(f.CheminBase, k.dossier.path() + QLatin1Char('/') + attendu);
-    QVERIFY2(f.windowTitle().startsWith(QStringLiteral("Gestion - ") + attendu + QStringLiteral("  ")),
-             qPrintable(f.windowTitle()));
-    QCOMPARE(f.RsVentes.recordCount(), 4);
-    // The file keeps its own name on disk.
-    QVERIFY(QFileInfo::exists(k.dossier.filePath(fichier)));
-}
-
-void TestDemarrage::legende_data()
-{
-    QTest::addColumn<QDateTime>("modification");
-    QTest::addColumn<QString>("attendue");
-    QTest::newRow("à minuit") << QDateTime(QDate(2026, 12, 5), QTime(0, 0))
-                              << QStringLiteral("Gestion - DACORVANE.mdb  05/12/2026");
-    QTest::newRow("dans la journée") << QDateTime(QDate(2026, 12, 5), QTime(11, 38, 56))
-                                     << QStringLiteral("Gestion - DACORVANE.mdb  05/12/2026 11:38:56");
-    QTest::newRow("une seconde après minuit") << QDateTime(QDate(2026, 1, 31), QTime(0, 0, 1))
-                                              << QStringLiteral("Gestion - DACORVANE.mdb  31/01/2026 00:00:01");
-}
-
-void TestDemarrage::legende()
-{
     QFETCH(QDateTime, modification);
-    QFETCH(QString, attendue);
+    QFETCH(QString, suite);
     // In a zone away from UTC, so that a time read in UTC would show.
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "Europe/Paris");
@@ -169,15 +148,23 @@ void TestDemarrage::legende()
         else
             qputenv("TZ", zone);
     });
-    Kiosque k;
-    {
+    Kiosque k(fichier);
+    if (!ini.isNull())
+        k.ecrireIni(ini);
+    if (modification.isValid()) {
         QFile base(k.base);
         QVERIFY(base.open(QIODevice::ReadWrite));
         QVERIFY(base.setFileTime(modification, QFileDevice::FileModificationTime));
     }
     FrmGestion f;
     f.Form_Load();
-    QCOMPARE(f.windowTitle(), attendue);
+    QCOMPARE(f.CheminBase, k.dossier.path() + QLatin1Char('/') + attendu);
+    const QString debut = QStringLiteral("Gestion - ") + attendu + QStringLiteral("  ");
+    QVERIFY2(suite.isEmpty() ? f.windowTitle().startsWith(debut) : f.windowTitle() == debut + suite,
+             qPrintable(f.windowTitle()));
+    QCOMPARE(f.RsVentes.recordCount(), 4);
+    // The file keeps its own name on disk.
+    QVERIFY(QFileInfo::exists(k.dossier.filePath(fichier)));
 }
 
 void TestDemarrage::erreurDemarrage_data()
