@@ -290,4 +290,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestIntegrationJet)
-#include "TestIntegrationJet.moc"
+#include "tst_integration_jet.moc"

@@ -514,4 +514,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestCleUsb)
-#include "test_cle_usb.moc"
+#include "tst_cle_usb.moc"

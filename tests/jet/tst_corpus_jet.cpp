@@ -117,4 +117,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestCorpusJet)
-#include "TestCorpusJet.moc"
+#include "tst_corpus_jet.moc"

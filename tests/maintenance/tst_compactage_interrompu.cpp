@@ -131,4 +131,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestCompactageInterrompu)
-#include "test_compactage_interrompu.moc"
+#include "tst_compactage_interrompu.moc"

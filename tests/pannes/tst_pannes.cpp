@@ -356,4 +356,4 @@ private slots:
 };
 
 QTEST_MAIN(TestPannes)
-#include "test_pannes.moc"
+#include "tst_pannes.moc"

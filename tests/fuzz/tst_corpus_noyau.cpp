@@ -70,4 +70,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestCorpusNoyau)
-#include "TestCorpusNoyau.moc"
+#include "tst_corpus_noyau.moc"

@@ -634,4 +634,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestConversionJet)
-#include "TestConversionJet.moc"
+#include "tst_conversion_jet.moc"

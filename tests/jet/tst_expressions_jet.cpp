@@ -211,4 +211,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestExpressionsJet)
-#include "TestExpressionsJet.moc"
+#include "tst_expressions_jet.moc"

@@ -437,4 +437,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestCompactage)
-#include "test_compactage.moc"
+#include "tst_compactage.moc"

@@ -154,4 +154,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestValeursJet)
-#include "TestValeursJet.moc"
+#include "tst_valeurs_jet.moc"

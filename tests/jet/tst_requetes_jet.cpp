@@ -199,4 +199,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestRequetesJet)
-#include "TestRequetesJet.moc"
+#include "tst_requetes_jet.moc"

@@ -171,4 +171,4 @@ private slots:
 };
 
 QTEST_MAIN(TestOccupation)
-#include "test_occupation.moc"
+#include "tst_occupation.moc"

@@ -90,4 +90,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFenetreMaintenance)
-#include "test_fenetre_maintenance.moc"
+#include "tst_fenetre_maintenance.moc"
