@@ -1,6 +1,7 @@
 // A Jet file where the program meets one: the database at start-up (the
 // compaction converts it), the error log (converted before its first record)
 // and "corvane --convertir" for an administrator.
+#include "BasesTest.h"
 #include "TestSupport.h"
 #include "jet/ConvertisseurJet.h"
 #include "maintenance/ChercherSurCleUSB.h"
@@ -16,20 +17,7 @@ namespace {
 
 QString donnees() { return qEnvironmentVariable("CORVANE_DONNEES_JET"); }
 
-QByteArray contenu(const QString &chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void ecrire(const QString &chemin, const QByteArray &octets)
-{
-    QFile f(chemin);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(octets);
-}
-
-bool estSqlite(const QString &chemin) { return contenu(chemin).startsWith(QByteArray("SQLite format 3", 16)); }
+bool estSqlite(const QString &chemin) { return BasesTest::lire(chemin).startsWith(QByteArray("SQLite format 3", 16)); }
 
 // A Jet 4 file holding no table of its own, as a database tool makes it: the
 // one table of a real file flagged as a system object in MSysObjects (its row:
@@ -52,19 +40,9 @@ class TestIntegrationJet : public QObject
     std::unique_ptr<TestSupport::BoiteMessageTest> m_boite;
 
     QString chemin(const QString &nom) const { return m_dossier->filePath(nom); }
-    QByteArray jet(const QString &nom) const { return contenu(donnees() + QLatin1Char('/') + nom); }
-    QStringList fichiers() const { return QDir(m_dossier->path()).entryList(QDir::Files, QDir::Name); }
-    // The log's records, "Contexte|Erreur".
-    QStringList journal() const
-    {
-        QStringList r;
-        const int n = TestSupport::valeurSql(chemin("MAINTEN.MDB"), "SELECT count(*) FROM Erreurs").toInt();
-        for (int i = 0; i < n; ++i)
-            r << TestSupport::valeurSql(chemin("MAINTEN.MDB"),
-                                        QStringLiteral("SELECT Contexte || '|' || Erreur FROM Erreurs ORDER BY NoErreur "
-                                                       "LIMIT 1 OFFSET %1").arg(i));
-        return r;
-    }
+    QByteArray jet(const QString &nom) const { return BasesTest::lire(donnees() + QLatin1Char('/') + nom); }
+    QStringList fichiers() const { return BasesTest::fichiers(m_dossier->path()); }
+    QStringList journal() const { return BasesTest::erreurs(chemin("MAINTEN.MDB")); }
 
 private slots:
     void initTestCase()
@@ -89,59 +67,61 @@ private slots:
     }
 
     // The kiosk's Jet database comes out of the start-up compaction in the
-    // program's format; the Jet original is the backup.
-    void compactageConvertit()
+    // program's format, the Jet original as the backup, every query left out
+    // named in the error log; a damaged one is shown and logged, nothing moves.
+    void compactage_data()
     {
-        const QByteArray original = jet("testV2000.mdb");
-        ecrire(chemin("dacorvane.mdb"), original);
-        TestSupport::creerBase(chemin("MAINTEN.MDB"), TestSupport::schemaMaintenance());
-        Maintenance::ReparerDatabase(m_dossier->path() + QStringLiteral("/DACORVANE.mdb"));
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<int>("taille");       // the file cut there; 0 whole
+        QTest::addColumn<QString>("nom");      // the configured database
+        QTest::addColumn<QString>("message");  // the one message; "" converted
+        QTest::addColumn<int>("ignorees");     // queries logged as left out
+        QTest::addColumn<QString>("sql");      // run on the converted database
+        QTest::addColumn<QString>("valeur");
+        QTest::newRow("convertie") << "testV2000.mdb" << 0 << "DACORVANE.mdb" << "" << 0
+                                   << "SELECT group_concat(E, ',') FROM Table1" << "333333333,0";
+        QTest::newRow("requêtes ignorées") << "queryTestV1997.mdb" << 0 << "dacorvane.mdb" << "" << 8
+                                           << "SELECT type FROM sqlite_master WHERE name = 'SelectQuery'" << "view";
+        QTest::newRow("endommagée") << "testV2000.mdb" << 10 * 4096 << "dacorvane.mdb"
+                                    << "N°: 3049 La base Jet « dacorvane.mdb » n'a pas pu être convertie : "
+                                       "catalogue des objets illisible" << 0 << "" << "";
+    }
+    void compactage()
+    {
+        QFETCH(QString, fichier);
+        QFETCH(int, taille);
+        QFETCH(QString, nom);
+        QFETCH(QString, message);
+        QFETCH(int, ignorees);
+        const QByteArray original = taille ? jet(fichier).left(taille) : jet(fichier);
+        BasesTest::ecrire(chemin("dacorvane.mdb"), original);
+        BasesTest::creerMaintenance(chemin("MAINTEN.MDB"));
+        Maintenance::ReparerDatabase(chemin(nom));
+        if (!message.isEmpty()) {
+            QCOMPARE(m_boite->textes, QStringList{message});
+            QCOMPARE(journal(), QStringList{"ReparerDatabase|" + message});
+            QCOMPARE(BasesTest::lire(chemin("dacorvane.mdb")), original);
+            QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "dacorvane.mdb"}));
+            return;
+        }
         QCOMPARE(m_boite->textes, QStringList());
         QVERIFY(estSqlite(chemin("dacorvane.mdb")));
-        QCOMPARE(TestSupport::valeurSql(chemin("dacorvane.mdb"), "SELECT group_concat(E, ',') FROM Table1"),
-                 QStringLiteral("333333333,0"));
-        QCOMPARE(contenu(chemin("OLDK7.BAK")), original);
+        QCOMPARE(BasesTest::lire(chemin("OLDK7.BAK")), original);
         QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "OLDK7.BAK", "dacorvane.mdb"}));
-        QCOMPARE(journal(), QStringList());
-
-        // The next start compacts the converted database as any other.
-        const QByteArray converti = contenu(chemin("dacorvane.mdb"));
-        Maintenance::ReparerDatabase(chemin("dacorvane.mdb"));
-        QCOMPARE(m_boite->textes, QStringList());
-        QCOMPARE(contenu(chemin("OLDK7.BAK")), converti);
-        QCOMPARE(TestSupport::valeurSql(chemin("dacorvane.mdb"), "SELECT count(*) FROM Table1"), QStringLiteral("2"));
-    }
-
-    // Every query left out is named in the error log, context ReparerDatabase.
-    void requetesIgnoreesJournalisees()
-    {
-        ecrire(chemin("dacorvane.mdb"), jet("queryTestV1997.mdb"));
-        TestSupport::creerBase(chemin("MAINTEN.MDB"), TestSupport::schemaMaintenance());
-        Maintenance::ReparerDatabase(chemin("dacorvane.mdb"));
-        QCOMPARE(m_boite->textes, QStringList());
         const QStringList lignes = journal();
-        QCOMPARE(lignes.size(), 8);
+        QCOMPARE(lignes.size(), ignorees);
         for (const QString &l : lignes)
             QVERIFY2(l.startsWith(QStringLiteral("ReparerDatabase|Requête « ")), qPrintable(l));
-        QVERIFY(lignes.contains("ReparerDatabase|Requête « UnionQuery » non convertie : requête Union : "
-                                "seules les requêtes Sélection deviennent des vues."));
-        QCOMPARE(TestSupport::valeurSql(chemin("dacorvane.mdb"), "SELECT type FROM sqlite_master WHERE name = 'SelectQuery'"),
-                 QStringLiteral("view"));
-    }
+        QVERIFY(!ignorees || lignes.contains("ReparerDatabase|Requête « UnionQuery » non convertie : requête Union : "
+                                             "seules les requêtes Sélection deviennent des vues."));
 
-    // A damaged Jet database: the error is shown and logged, nothing moves.
-    void compactageEchoue()
-    {
-        const QByteArray endommage = jet("testV2000.mdb").left(10 * 4096);
-        ecrire(chemin("dacorvane.mdb"), endommage);
-        TestSupport::creerBase(chemin("MAINTEN.MDB"), TestSupport::schemaMaintenance());
+        // The next start compacts the converted database as any other.
+        const QByteArray converti = BasesTest::lire(chemin("dacorvane.mdb"));
         Maintenance::ReparerDatabase(chemin("dacorvane.mdb"));
-        const QString message = QStringLiteral("N°: 3049 La base Jet « dacorvane.mdb » n'a pas pu être convertie : "
-                                               "catalogue des objets illisible");
-        QCOMPARE(m_boite->textes, QStringList{message});
-        QCOMPARE(journal(), QStringList{"ReparerDatabase|" + message});
-        QCOMPARE(contenu(chemin("dacorvane.mdb")), endommage);
-        QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "dacorvane.mdb"}));
+        QCOMPARE(m_boite->textes, QStringList());
+        QCOMPARE(BasesTest::lire(chemin("OLDK7.BAK")), converti);
+        QFETCH(QString, sql);
+        QTEST(TestSupport::valeurSql(chemin("dacorvane.mdb"), sql), "valeur");
     }
 
     // A key's Jet file is converted, in the converter's process, before it
@@ -162,20 +142,16 @@ private slots:
         QFETCH(QString, erreur);
         QTemporaryDir cle;
         const QByteArray octets = taille ? jet("testV2000.mdb").left(taille) : jet("testV2000.mdb");
-        ecrire(cle.filePath(nom), octets);
-        TestSupport::creerBase(chemin("MAINTEN.MDB"), TestSupport::schemaMaintenance());
+        BasesTest::ecrire(cle.filePath(nom), octets);
+        BasesTest::creerMaintenance(chemin("MAINTEN.MDB"));
         TestSupport::creerBase(chemin("dacorvane.mdb"), TestSupport::schemaVentes());
-        const QByteArray locale = contenu(chemin("dacorvane.mdb"));
-        struct : Maintenance::SourceLecteurs {
-            QString racine;
-            std::vector<Maintenance::Lecteur> lecteurs() override { return {{racine, true, false}}; }
-        } lecteurs;
-        lecteurs.racine = cle.path();
+        const QByteArray locale = BasesTest::lire(chemin("dacorvane.mdb"));
+        BasesTest::UneCle lecteurs(cle.path());
         QCOMPARE(Maintenance::ChercherSurCleUSB(lecteurs), erreur.isEmpty());
-        QCOMPARE(contenu(chemin("dacorvane.mdb")), locale);
+        QCOMPARE(BasesTest::lire(chemin("dacorvane.mdb")), locale);
         if (erreur.isEmpty()) {
             QCOMPARE(m_boite->textes, QStringList());
-            QCOMPARE(contenu(chemin(nom)), octets);
+            QCOMPARE(BasesTest::lire(chemin(nom)), octets);
             return;
         }
         QCOMPARE(m_boite->textes.size(), 1);
@@ -187,10 +163,10 @@ private slots:
     void journalJetConverti()
     {
         const QByteArray original = jet("testV1997.mdb");
-        ecrire(chemin("mainten.mdb"), original);
+        BasesTest::ecrire(chemin("mainten.mdb"), original);
         EnregistrerErreur(QStringLiteral("TotalVentes"), QStringLiteral("N°: 94 Utilisation incorrecte de Null"));
         QCOMPARE(fichiers(), (QStringList{"MAINTEN.JET", "mainten.mdb"}));
-        QCOMPARE(contenu(chemin("MAINTEN.JET")), original);
+        QCOMPARE(BasesTest::lire(chemin("MAINTEN.JET")), original);
         QVERIFY(estSqlite(chemin("mainten.mdb")));
         QCOMPARE(TestSupport::valeurSql(chemin("mainten.mdb"), "SELECT count(*) FROM Table1"), QStringLiteral("2"));
 
@@ -201,7 +177,7 @@ private slots:
         EnregistrerErreur(QStringLiteral("TotalVentes"), QStringLiteral("N°: 94 Utilisation incorrecte de Null"));
         QCOMPARE(TestSupport::valeurSql(chemin("mainten.mdb"), "SELECT Contexte || '|' || Erreur FROM Erreurs"),
                  QStringLiteral("TotalVentes|N°: 94 Utilisation incorrecte de Null"));
-        QCOMPARE(contenu(chemin("MAINTEN.JET")), original);
+        QCOMPARE(BasesTest::lire(chemin("MAINTEN.JET")), original);
     }
 
     // A Jet log that cannot be converted: nothing is logged, nothing moves,
@@ -209,17 +185,17 @@ private slots:
     void journalJetEndommage()
     {
         const QByteArray endommage = jet("testV1997.mdb").left(3 * 2048);
-        ecrire(chemin("MAINTEN.MDB"), endommage);
+        BasesTest::ecrire(chemin("MAINTEN.MDB"), endommage);
         const QString compteur = chemin("essais");
         QTemporaryDir outils;
         const QString faux = outils.filePath(QStringLiteral("corvane-jet"));
-        ecrire(faux, "#!/bin/sh\necho x >> '" + compteur.toUtf8() + "'\nexit 1\n");
+        BasesTest::ecrire(faux, "#!/bin/sh\necho x >> '" + compteur.toUtf8() + "'\nexit 1\n");
         QFile(faux).setPermissions(QFile::permissions(faux) | QFileDevice::ExeOwner);
         Jet::definirProgrammeConversion(faux);
         for (int i = 0; i < 3; ++i)
             EnregistrerErreur(QString(), QStringLiteral("N°: 482 Erreur d'imprimante"));
-        QCOMPARE(contenu(compteur), QByteArray("x\n"));
-        QCOMPARE(contenu(chemin("MAINTEN.MDB")), endommage);
+        QCOMPARE(BasesTest::lire(compteur), QByteArray("x\n"));
+        QCOMPARE(BasesTest::lire(chemin("MAINTEN.MDB")), endommage);
         QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "essais"}));
     }
 
@@ -271,7 +247,7 @@ private slots:
         if (QTest::currentDataTag() == QByteArray("sans table")) {
             const QByteArray vide = jetSansTable(jet(QStringLiteral("delTestV2000.mdb")));
             QVERIFY(!vide.isEmpty());
-            ecrire(chemin("vide.mdb"), vide);
+            BasesTest::ecrire(chemin("vide.mdb"), vide);
         }
         QProcess p;
         p.setWorkingDirectory(m_dossier->path());

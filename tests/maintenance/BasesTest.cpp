@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <map>
@@ -102,6 +103,35 @@ QString etat(const QString &chemin, const QString &courante)
     if (m != courante)
         return m;
     return pagesLibres(chemin) > 0 ? QStringLiteral("originale") : QStringLiteral("compactée");
+}
+
+QStringList erreurs(const QString &journal)
+{
+    const QString lignes = TestSupport::valeurSql(
+        journal, QStringLiteral("SELECT group_concat(ifnull(Contexte || '|' || Erreur, 'NULL'), char(30)) "
+                                "FROM (SELECT * FROM Erreurs ORDER BY NoErreur)"));
+    return lignes == QLatin1String("NULL") ? QStringList() : lignes.split(QChar(30));
+}
+
+QStringList fichiers(const QString &dossier)
+{
+    QStringList noms = QDir(dossier).entryList(QDir::Files | QDir::Hidden, QDir::NoSort);
+    noms.sort();
+    return noms;
+}
+
+QByteArray lire(const QString &chemin)
+{
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void ecrire(const QString &chemin, const QByteArray &octets)
+{
+    QDir().mkpath(QFileInfo(chemin).path());
+    QFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(octets) != octets.size())
+        qFatal("cannot write %s", qPrintable(chemin));
 }
 
 } // namespace BasesTest

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "maintenance/Lecteurs.h"
+
 #include <QString>
+#include <QStringList>
 
 // Sales databases for the maintenance tests, told apart by a marker (the
 // ticket of card batch 1) and by whether they hold free pages (a compacted
@@ -26,5 +29,24 @@ QString etat(const QString &chemin, const QString &courante = QStringLiteral("co
 bool existe(const QString &chemin);   // an entry of that exact name
 quint64 inode(const QString &chemin);
 int mode(const QString &chemin);      // the permission bits (a link: of the file it names)
+
+// The error log's records, "Contexte|Erreur", oldest first.
+QStringList erreurs(const QString &journal);
+// The files of a folder (hidden ones too), sorted by name.
+QStringList fichiers(const QString &dossier);
+QByteArray lire(const QString &chemin);   // "" when unreadable
+// Writes a file, making its folder.
+void ecrire(const QString &chemin, const QByteArray &octets);
+
+// The machine's drives: one removable drive at `racine` ("" none).
+struct UneCle : Maintenance::SourceLecteurs
+{
+    explicit UneCle(QString r = {}) : racine(std::move(r)) {}
+    QString racine;
+    std::vector<Maintenance::Lecteur> lecteurs() override
+    {
+        return racine.isEmpty() ? std::vector<Maintenance::Lecteur>{} : std::vector<Maintenance::Lecteur>{{racine, true, false}};
+    }
+};
 
 } // namespace BasesTest

@@ -30,24 +30,6 @@ public:
     std::vector<Lecteur> lecteurs() override { return liste; }
 };
 
-void ecrire(const QString &chemin, const QByteArray &octets)
-{
-    QDir().mkpath(QFileInfo(chemin).path());
-    QFile f(chemin);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write %s", qPrintable(chemin));
-    f.write(octets);
-}
-
-// The files of a folder, the fingerprints of the key's copies aside.
-QStringList fichiers(const QString &dossier)
-{
-    QStringList noms = QDir(dossier).entryList(QDir::Files | QDir::Hidden, QDir::NoSort);
-    noms.removeOne(QStringLiteral("CLEUSB.EMP"));
-    noms.sort();
-    return noms;
-}
-
 } // namespace
 
 class TestCleUsb : public QObject
@@ -73,15 +55,13 @@ private:
         m_lecteurs.liste.push_back({lecteur(nom), amovible, disquette});
     }
 
-    QStringList erreursJournal() const
+    QStringList erreursJournal() const { return erreurs(app(QStringLiteral("MAINTEN.MDB"))); }
+    // The application folder's files, the fingerprints of the key's copies aside.
+    QStringList fichiersApp() const
     {
-        QStringList r;
-        const QString log = app(QStringLiteral("MAINTEN.MDB"));
-        const int n = TestSupport::valeurSql(log, QStringLiteral("SELECT count(*) FROM Erreurs")).toInt();
-        for (int i = 0; i < n; ++i)
-            r << TestSupport::valeurSql(log, QStringLiteral("SELECT Contexte || '|' || Erreur FROM Erreurs "
-                                                            "ORDER BY NoErreur LIMIT 1 OFFSET %1").arg(i));
-        return r;
+        QStringList noms = fichiers(app());
+        noms.removeOne(QStringLiteral("CLEUSB.EMP"));
+        return noms;
     }
 
     // The marker of the database kept in OLDCLE.BAK, "journal" for an error log, or "absent".
@@ -140,9 +120,10 @@ private slots:
                                    << "absent";
         QTest::newRow("MAINTEN.MDB") << QStringList{"cle:a:MAINTEN.MDB"} << true << sauves << "locale" << ""
                                      << "journal";
-        QTest::newRow("sous-dossier seulement") << QStringList{"cle:a:archives/dacorvane.mdb"} << false
+        QTest::newRow("sous-dossier seulement") << QStringList{"CLE KIOSQUE:a:archives/dacorvane.mdb"} << false
                                    << locaux << "locale"
                                    << "|N°: 53 Aucune base de données (fichier *.mdb) à la racine du lecteur amovible « "
+                                      "@/CLE KIOSQUE »"
                                    << "absent";
         QTest::newRow("disque fixe") << QStringList{"fixe:f:dacorvane.mdb"} << false << locaux << "locale" << ""
                                      << "absent";
@@ -182,12 +163,22 @@ private slots:
             for (const QString &f : autres)
                 ecrire(lecteur(p[0]) + QLatin1Char('/') + f, "texte");
         }
+        // The copy keeps the key's file date (shown in the window's caption).
+        const QDateTime date(QDate(2026, 5, 12), QTime(11, 38, 56));
+        for (const Lecteur &l : m_lecteurs.liste)
+            for (const QString &f : fichiers(l.racine)) {
+                QFile fichier(l.racine + QLatin1Char('/') + f);
+                QVERIFY(fichier.open(QIODevice::ReadWrite) && fichier.setFileTime(date, QFileDevice::FileModificationTime));
+            }
         const bool resultat = ChercherSurCleUSB(m_lecteurs);
         QTEST(resultat, "resultat");
-        QTEST(fichiers(app()), "apres");
-        QTEST(marqueur(app(QStringLiteral("dacorvane.mdb"))), "base");
+        QFETCH(QString, base);
+        QCOMPARE(QFileInfo(app(QStringLiteral("dacorvane.mdb"))).lastModified() == date, base != QLatin1String("locale"));
+        QTEST(fichiersApp(), "apres");
+        QCOMPARE(marqueur(app(QStringLiteral("dacorvane.mdb"))), base);
         QFETCH(QString, erreur);
         QFETCH(QString, garde);
+        erreur.replace(QLatin1Char('@'), m_tmp->path());
         // A key's MAINTEN.MDB replaced the log.
         const QStringList erreurs = cles.join(QLatin1Char(',')).contains(QLatin1String("MAINTEN"))
                                         ? QStringList() : erreursJournal();
@@ -257,11 +248,11 @@ private slots:
 
         if (erreur.isEmpty()) {
             QCOMPARE(m_boite->textes, QStringList());
-            QVERIFY(fichiers(app()).contains(nom, Qt::CaseInsensitive));
+            QVERIFY(fichiersApp().contains(nom, Qt::CaseInsensitive));
             return;
         }
         QCOMPARE(inode(app(QStringLiteral("dacorvane.mdb"))), avant);
-        QCOMPARE(fichiers(app()), QStringList({"MAINTEN.MDB", "dacorvane.mdb"}));
+        QCOMPARE(fichiersApp(), QStringList({"MAINTEN.MDB", "dacorvane.mdb"}));
         if (erreur == QLatin1String("-")) {
             QCOMPARE(m_boite->textes, QStringList());
             return;
@@ -291,17 +282,6 @@ private slots:
         QCOMPARE(marqueur(app(QStringLiteral("dacorvane.mdb"))), QStringLiteral("cle2"));
     }
 
-    // The drive is named in the description of a key without a database.
-    void cleSansBaseNommee()
-    {
-        ajouterLecteur(QStringLiteral("CLE KIOSQUE"), true, false, {});
-        QVERIFY(!ChercherSurCleUSB(m_lecteurs));
-        QCOMPARE(m_boite->textes,
-                 QStringList{QStringLiteral("N°: 53 Aucune base de données (fichier *.mdb) à la racine du lecteur "
-                                            "amovible « ")
-                             + lecteur(QStringLiteral("CLE KIOSQUE")) + QStringLiteral(" »")});
-    }
-
     void lienSymbolique_data()
     {
         QTest::addColumn<bool>("autreFichier");
@@ -318,8 +298,8 @@ private slots:
         QCOMPARE(::symlink(QFile::encodeName(lecteur(QStringLiteral("ailleurs.mdb"))).constData(),
                            QFile::encodeName(lecteur(QStringLiteral("cle/a.mdb"))).constData()), 0);
         QCOMPARE(ChercherSurCleUSB(m_lecteurs), autreFichier);
-        QCOMPARE(fichiers(app()).contains(QStringLiteral("a.mdb")), false);
-        QCOMPARE(fichiers(app()).contains(QStringLiteral("z.mdb")), autreFichier);
+        QCOMPARE(fichiersApp().contains(QStringLiteral("a.mdb")), false);
+        QCOMPARE(fichiersApp().contains(QStringLiteral("z.mdb")), autreFichier);
         QCOMPARE(m_boite->textes.size(), autreFichier ? 0 : 1);
     }
 
@@ -354,7 +334,7 @@ private slots:
                  remplacee ? QStringLiteral("cle/dacorvane.mdb") : QStringLiteral("locale"));
         QCOMPARE(inode(app(QStringLiteral("dacorvane.mdb"))) == avant, !remplacee);
         QCOMPARE(sauvegarde(), sauvee ? QStringLiteral("locale") : QStringLiteral("absent"));
-        QCOMPARE(fichiers(app()).size(), sauvee ? 3 : 2);
+        QCOMPARE(fichiersApp().size(), sauvee ? 3 : 2);
         QCOMPARE(erreursJournal().size(), 1);
         QVERIFY(erreursJournal().at(0).startsWith(QStringLiteral("|N°: 57 ")));
         QCOMPARE(ops.fichiersOuverts, QStringList());
@@ -364,21 +344,7 @@ private slots:
     {
         ecrire(app(QStringLiteral("CLEUSB.TMP")), QByteArray(3000, 'x'));
         QVERIFY(!ChercherSurCleUSB(m_lecteurs));
-        QCOMPARE(fichiers(app()), QStringList({"MAINTEN.MDB", "dacorvane.mdb"}));
-    }
-
-    // The copy keeps the key's file date (shown in the window's caption).
-    void dateDuFichier()
-    {
-        ajouterLecteur(QStringLiteral("cle"), true, false, {QStringLiteral("dacorvane.mdb")});
-        const QString source = lecteur(QStringLiteral("cle/dacorvane.mdb"));
-        const QDateTime date(QDate(2026, 5, 12), QTime(11, 38, 56));
-        QFile f(source);
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QVERIFY(f.setFileTime(date, QFileDevice::FileModificationTime));
-        f.close();
-        QVERIFY(ChercherSurCleUSB(m_lecteurs));
-        QCOMPARE(QFileInfo(app(QStringLiteral("dacorvane.mdb"))).lastModified(), date);
+        QCOMPARE(fichiersApp(), QStringList({"MAINTEN.MDB", "dacorvane.mdb"}));
     }
 
     // A journal left beside the replaced database (a crash while it was
@@ -411,7 +377,7 @@ private slots:
         QCOMPARE(TestSupport::valeurSql(locale, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
         QCOMPARE(TestSupport::valeurSql(locale, tickets), attendus);
         // The journal went with the replaced database, which it keeps whole.
-        QCOMPARE(fichiers(app()), QStringList({"MAINTEN.MDB", "OLDCLE.BAK", "OLDCLE.BAK-journal", "dacorvane.mdb"}));
+        QCOMPARE(fichiersApp(), QStringList({"MAINTEN.MDB", "OLDCLE.BAK", "OLDCLE.BAK-journal", "dacorvane.mdb"}));
         QCOMPARE(TestSupport::valeurSql(app(QStringLiteral("OLDCLE.BAK")), QStringLiteral("PRAGMA integrity_check")),
                  QStringLiteral("ok"));
         QCOMPARE(sauvegarde(), QStringLiteral("locale"));
@@ -473,26 +439,6 @@ private slots:
         for (const Lecteur &l : reel.lecteurs())
             obtenus << l.racine + (l.disquette ? QStringLiteral(":d") : l.amovible ? QStringLiteral(":a") : QStringLiteral(":f"));
         QTEST(obtenus, "attendus");
-    }
-
-    // The real reader and the search together: the key's mount point is a temporary folder.
-    void cleSurLeSystemeFictif()
-    {
-        const QString proc = m_tmp->filePath(QStringLiteral("proc")), sys = m_tmp->filePath(QStringLiteral("sys"));
-        ajouterLecteur(QStringLiteral("media cle"), true, false, {QStringLiteral("DACORVANE.MDB")});
-        QString point = lecteur(QStringLiteral("media cle"));
-        point.replace(QLatin1Char(' '), QLatin1String("\\040"));
-        ecrire(proc + QStringLiteral("/self/mountinfo"),
-               ("26 1 254:0 / / rw - ext4 /dev/vda rw\n40 26 8:17 / " + point + " rw - vfat /dev/sdb1 rw\n").toUtf8());
-        ecrire(sys + QStringLiteral("/block/sdb/removable"), "1\n");
-        ecrire(sys + QStringLiteral("/block/sdb/sdb1/partition"), "1\n");
-        ecrire(sys + QStringLiteral("/block/vda/removable"), "0\n");
-        QDir().mkpath(sys + QStringLiteral("/dev/block"));
-        QVERIFY(QFile::link(QStringLiteral("../../block/sdb/sdb1"), sys + QStringLiteral("/dev/block/8:17")));
-        QVERIFY(QFile::link(QStringLiteral("../../block/vda"), sys + QStringLiteral("/dev/block/254:0")));
-        Maintenance::LecteursSysteme reel(proc, sys);
-        QVERIFY(ChercherSurCleUSB(reel));
-        QCOMPARE(marqueur(app(QStringLiteral("dacorvane.mdb"))), QStringLiteral("media cle/DACORVANE.MDB"));
     }
 
     void listeDeMontagesAbsente()

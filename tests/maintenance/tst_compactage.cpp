@@ -34,44 +34,22 @@ private:
     QString base() const { return chemin(QStringLiteral("dacorvane.mdb")); }
     QString copie() const { return chemin(QStringLiteral("NEWK7.MDB")); }
     QString sauvegarde() const { return chemin(QStringLiteral("OLDK7.BAK")); }
-    QString temporaire() const { return chemin(QStringLiteral("OLDK7.TMP")); }
-    QString journalCopie() const { return chemin(QStringLiteral("NEWK7.MDB-journal")); }
+    QStringList fichiers() const { return BasesTest::fichiers(m_dossier->path()); }
 
-    // The log's records, "Contexte|Erreur".
-    QStringList erreursJournal() const
+    // The one error of the run (numero 0: none), logged with its context and shown.
+    void verifierErreur(int numero)
     {
-        QStringList r;
-        const int n = TestSupport::valeurSql(chemin(QStringLiteral("MAINTEN.MDB")),
-                                             QStringLiteral("SELECT count(*) FROM Erreurs")).toInt();
-        for (int i = 0; i < n; ++i)
-            r << TestSupport::valeurSql(chemin(QStringLiteral("MAINTEN.MDB")),
-                                        QStringLiteral("SELECT Contexte || '|' || Erreur FROM Erreurs "
-                                                       "ORDER BY NoErreur LIMIT 1 OFFSET %1").arg(i));
-        return r;
-    }
-
-    void verifierUneErreur(int numero)
-    {
-        const QStringList erreurs = erreursJournal();
-        QCOMPARE(erreurs.size(), 1);
-        QVERIFY2(erreurs.at(0).startsWith(QStringLiteral("ReparerDatabase|N°: %1 ").arg(numero)),
-                 qPrintable(erreurs.at(0)));
+        const QStringList e = erreurs(chemin(QStringLiteral("MAINTEN.MDB")));
+        if (numero == 0) {
+            QCOMPARE(m_boite->textes, QStringList());
+            QCOMPARE(e, QStringList());
+            return;
+        }
+        QCOMPARE(e.size(), 1);
+        QVERIFY2(e.at(0).startsWith(QStringLiteral("ReparerDatabase|N°: %1 ").arg(numero)), qPrintable(e.at(0)));
         QCOMPARE(m_boite->textes.size(), 1);
-        QCOMPARE(QStringLiteral("ReparerDatabase|") + m_boite->textes.at(0), erreurs.at(0));
+        QCOMPARE(QStringLiteral("ReparerDatabase|") + m_boite->textes.at(0), e.at(0));
         QCOMPARE(m_boite->titres.at(0), QStringLiteral("Corvane"));
-    }
-
-    void verifierAucuneErreur()
-    {
-        QCOMPARE(m_boite->textes, QStringList());
-        QCOMPARE(erreursJournal(), QStringList());
-    }
-
-    QStringList fichiers() const
-    {
-        QStringList noms = QDir(m_dossier->path()).entryList(QDir::Files | QDir::Hidden, QDir::NoSort);
-        noms.sort();
-        return noms;
     }
 
 private slots:
@@ -138,10 +116,7 @@ private slots:
         creer(base(), QStringLiteral("courante"));
         creer(sauvegarde(), QStringLiteral("précédente"), 100);
         creer(copie(), QStringLiteral("reste"), 100);   // left by an interrupted start
-        QFile journal(journalCopie());
-        QVERIFY(journal.open(QIODevice::WriteOnly));
-        journal.write(QByteArray(512, 'j'));
-        journal.close();
+        ecrire(copie() + QStringLiteral("-journal"), QByteArray(512, 'j'));
         const int ventes = nombreVentes(base());
 
         OperationsDefaillantes ops;
@@ -155,14 +130,14 @@ private slots:
         QTEST(etat(copie()), "copie");
         QTEST(etat(sauvegarde()), "sauvegarde");
         QFETCH(int, numero);
-        if (numero)
-            verifierUneErreur(numero);
-        else
-            verifierAucuneErreur();
-        QCOMPARE(existe(temporaire()), false);
-        QCOMPARE(existe(journalCopie()), QTest::currentDataTag() == QLatin1String("suppression du journal du reste"));
+        verifierErreur(numero);
+        QCOMPARE(existe(chemin(QStringLiteral("OLDK7.TMP"))), false);
+        QCOMPARE(existe(copie() + QStringLiteral("-journal")),
+                 QTest::currentDataTag() == QLatin1String("suppression du journal du reste"));
         QCOMPARE(nombreVentes(base()), ventes);
         QCOMPARE(ops.fichiersOuverts, QStringList());
+        if (!ops.chemins.isEmpty())
+            QCOMPARE(ops.chemins, QStringList({base(), copie()}));
 
         // Durability: the copy reaches the disk before any rename, and every
         // name change is followed by a sync of the folder.
@@ -186,34 +161,73 @@ private slots:
         QCOMPARE(nombreVentes(base()), ventes);
         QCOMPARE(marqueur(sauvegarde()), QStringLiteral("courante"));
         QCOMPARE(m_boite->textes, QStringList());
-        QCOMPARE(fichiers(), QStringList({QStringLiteral("MAINTEN.MDB"), QStringLiteral("OLDK7.BAK"),
-                                          QStringLiteral("dacorvane.mdb")}));
+        QCOMPARE(fichiers(), QStringList({"MAINTEN.MDB", "OLDK7.BAK", "dacorvane.mdb"}));
     }
 
-    void cheminsDuCompactage()
+    // Files left by earlier starts, names in another case, a configured name
+    // that is a maintenance file (never deleted as a leftover): the files after
+    // the starts, each with its state.
+    void demarrages_data()
     {
-        creer(base(), QStringLiteral("courante"));
-        OperationsDefaillantes ops;
-        Maintenance::OptionsReparation options;
-        options.operations = &ops;
-        ReparerDatabase(base(), options);
-        const QString dossier = m_dossier->path() + QLatin1Char('/');
-        QCOMPARE(ops.chemins, QStringList({base(), dossier + QStringLiteral("NEWK7.MDB")}));
+        QTest::addColumn<QStringList>("avant");   // "name=marker[/sales]", or "name>file" a second name of a file
+        QTest::addColumn<QString>("nom");         // the configured database
+        QTest::addColumn<int>("demarrages");
+        QTest::addColumn<int>("numero");          // the one error, 0 none
+        QTest::addColumn<QStringList>("apres");   // "name=state" of every file but MAINTEN.MDB
+        const QStringList compactee{"OLDK7.BAK=originale", "dacorvane.mdb=compactée"};
+        QTest::newRow("deux démarrages") << QStringList{"dacorvane.mdb=courante"} << "dacorvane.mdb" << 2 << 0
+                                         << QStringList{"OLDK7.BAK=compactée", "dacorvane.mdb=compactée"};
+        QTest::newRow("noms sans casse")
+            << QStringList{"dacorvane.mdb=courante", "oldk7.bak=précédente/100", "newk7.mdb=reste/100"}
+            << "DACORVANE.mdb" << 1 << 0 << QStringList{"dacorvane.mdb=compactée", "oldk7.bak=originale"};
+        QTest::newRow("base absente") << QStringList{"OLDK7.BAK=précédente/100", "NEWK7.MDB=reste/100"}
+                                      << "dacorvane.mdb" << 1 << int(Erreurs::FichierBaseIntrouvable)
+                                      << QStringList{"OLDK7.BAK=précédente"};
+        // A crash after the backup took the database's second name, before the last rename.
+        QTest::newRow("sauvegarde déjà la base")
+            << QStringList{"dacorvane.mdb=courante", "OLDK7.BAK>dacorvane.mdb", "NEWK7.MDB=courante"}
+            << "dacorvane.mdb" << 1 << 0 << compactee;
+        // A crash after the database took its second name: that name is removed.
+        QTest::newRow("nom temporaire laissé")
+            << QStringList{"dacorvane.mdb=courante", "OLDK7.BAK=précédente/100", "OLDK7.TMP>dacorvane.mdb"}
+            << "dacorvane.mdb" << 1 << 0 << compactee;
+        const int refus = Erreurs::ArgumentsIncorrects;
+        QTest::newRow("nom réservé NEWK7") << QStringList{"NEWK7.mdb=courante"} << "newk7.mdb" << 1 << refus
+                                          << QStringList{"NEWK7.mdb=originale"};
+        QTest::newRow("nom réservé OLDK7.BAK") << QStringList{"OLDK7.BAK=courante"} << "oldk7.bak" << 1 << refus
+                                              << QStringList{"OLDK7.BAK=originale"};
+        QTest::newRow("nom réservé OLDK7.TMP") << QStringList{"oldk7.tmp=courante"} << "oldk7.tmp" << 1 << refus
+                                              << QStringList{"oldk7.tmp=originale"};
+        QTest::newRow("nom réservé MAINTEN") << QStringList() << "mainten.mdb" << 1 << refus << QStringList();
     }
 
-    void deuxDemarrages()
+    void demarrages()
     {
-        creer(base(), QStringLiteral("premier"));
-        ReparerDatabase(base());
-        marquer(base(), QStringLiteral("second"));
-        ReparerDatabase(base());
-        verifierAucuneErreur();
-        QCOMPARE(marqueur(base()), QStringLiteral("second"));
-        QCOMPARE(marqueur(sauvegarde()), QStringLiteral("second"));
-        QCOMPARE(pagesLibres(base()), 0);
-        QCOMPARE(fichiers(), QStringList({QStringLiteral("MAINTEN.MDB"), QStringLiteral("OLDK7.BAK"),
-                                          QStringLiteral("dacorvane.mdb")}));
-        // The replaced backup is released soon, not held for the program's life.
+        QFETCH(QStringList, avant);
+        QFETCH(QString, nom);
+        QFETCH(int, demarrages);
+        QFETCH(QStringList, apres);
+        for (const QString &f : avant) {
+            const QStringList lien = f.split(QLatin1Char('>'));
+            const QStringList p = f.split(QRegularExpression(QStringLiteral("[=/]")));
+            if (lien.size() == 2)
+                QCOMPARE(::link(QFile::encodeName(chemin(lien[1])).constData(), QFile::encodeName(chemin(lien[0])).constData()), 0);
+            else
+                creer(chemin(p[0]), p[1], p.size() > 2 ? p[2].toInt() : 2000);
+        }
+        for (int i = 0; i < demarrages; ++i)
+            ReparerDatabase(chemin(nom));
+        QFETCH(int, numero);
+        verifierErreur(numero);
+        QStringList noms{QStringLiteral("MAINTEN.MDB")}, etats;
+        for (const QString &f : apres)
+            noms << f.section(QLatin1Char('='), 0, 0);
+        for (const QString &f : apres)
+            etats << f.section(QLatin1Char('='), 0, 0) + QLatin1Char('=') + etat(chemin(f.section(QLatin1Char('='), 0, 0)));
+        noms.sort();
+        QCOMPARE(fichiers(), noms);
+        QCOMPARE(etats, apres);
+        // A replaced backup is released soon, not held for the program's life.
         const auto retenues = [] {
             int n = 0;
             std::error_code ec;
@@ -222,30 +236,6 @@ private slots:
             return n;
         };
         QTRY_COMPARE(retenues(), 0);
-    }
-
-    // Names on disk keep their case; the configured name may differ in case.
-    void nomsSansCasse()
-    {
-        creer(chemin(QStringLiteral("dacorvane.mdb")), QStringLiteral("courante"));
-        creer(chemin(QStringLiteral("oldk7.bak")), QStringLiteral("précédente"), 100);
-        creer(chemin(QStringLiteral("newk7.mdb")), QStringLiteral("reste"), 100);
-        ReparerDatabase(chemin(QStringLiteral("DACORVANE.mdb")));
-        verifierAucuneErreur();
-        QCOMPARE(fichiers(), QStringList({QStringLiteral("MAINTEN.MDB"), QStringLiteral("dacorvane.mdb"),
-                                          QStringLiteral("oldk7.bak")}));
-        QCOMPARE(etat(chemin(QStringLiteral("dacorvane.mdb"))), QStringLiteral("compactée"));
-        QCOMPARE(etat(chemin(QStringLiteral("oldk7.bak"))), QStringLiteral("originale"));
-    }
-
-    void baseAbsente()
-    {
-        creer(sauvegarde(), QStringLiteral("précédente"), 100);
-        creer(copie(), QStringLiteral("reste"), 100);
-        ReparerDatabase(base());
-        verifierUneErreur(Erreurs::FichierBaseIntrouvable);
-        QCOMPARE(fichiers(), QStringList({QStringLiteral("MAINTEN.MDB"), QStringLiteral("OLDK7.BAK")}));
-        QCOMPARE(etat(sauvegarde()), QStringLiteral("précédente"));
     }
 
     void fichierQuiNestPasUneBase_data()
@@ -259,43 +249,17 @@ private slots:
     void fichierQuiNestPasUneBase()
     {
         QFETCH(QByteArray, contenu);
-        QFile f(base());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(contenu);
-        f.close();
+        ecrire(base(), contenu);
         const quint64 avant = inode(base());
         creer(sauvegarde(), QStringLiteral("précédente"), 100);
         ReparerDatabase(base());
-        verifierUneErreur(Erreurs::FormatNonReconnu);
+        verifierErreur(Erreurs::FormatNonReconnu);
+        QFile f(base());
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), contenu);
         QCOMPARE(inode(base()), avant);
         QCOMPARE(etat(sauvegarde()), QStringLiteral("précédente"));
-        QCOMPARE(fichiers(), QStringList({QStringLiteral("MAINTEN.MDB"), QStringLiteral("OLDK7.BAK"),
-                                          QStringLiteral("dacorvane.mdb")}));
-    }
-
-    // A configuration naming a maintenance file must not have the database deleted as a leftover.
-    void nomReserve_data()
-    {
-        QTest::addColumn<QString>("nom");
-        QTest::newRow("NEWK7") << QStringLiteral("NEWK7.mdb");
-        QTest::newRow("OLDK7.BAK") << QStringLiteral("OLDK7.BAK");
-        QTest::newRow("OLDK7.TMP") << QStringLiteral("oldk7.tmp");
-        QTest::newRow("MAINTEN, le journal des erreurs") << QStringLiteral("MAINTEN.MDB");
-    }
-
-    void nomReserve()
-    {
-        QFETCH(QString, nom);
-        const bool journal = nom == QLatin1String("MAINTEN.MDB");
-        if (!journal)
-            creer(chemin(nom), QStringLiteral("courante"));
-        ReparerDatabase(chemin(nom.toLower()));
-        verifierUneErreur(Erreurs::ArgumentsIncorrects);
-        if (!journal)
-            QCOMPARE(etat(chemin(nom)), QStringLiteral("originale"));
-        QCOMPARE(fichiers().size(), journal ? 1 : 2);
+        QCOMPARE(fichiers(), QStringList({"MAINTEN.MDB", "OLDK7.BAK", "dacorvane.mdb"}));
     }
 
     // The compacted database keeps the old file's permission bits, and its
@@ -320,7 +284,7 @@ private slots:
             QCOMPARE(::chown(QFile::encodeName(base()).constData(), uid_t(proprietaire), gid_t(proprietaire)), 0);
         QCOMPARE(::chmod(QFile::encodeName(base()).constData(), mode_t(mode)), 0);
         ReparerDatabase(base());
-        verifierAucuneErreur();
+        verifierErreur(0);
         QCOMPARE(etat(base()), QStringLiteral("compactée"));
         QCOMPARE(BasesTest::mode(base()), mode);
         struct stat st;
@@ -354,7 +318,7 @@ private slots:
         if (lien)
             QVERIFY(QFile::link(vraie, base()));
         ReparerDatabase(lien ? base() : vraie);
-        verifierAucuneErreur();
+        verifierErreur(0);
         QCOMPARE(QFileInfo(base()).isSymLink(), lien);
         QCOMPARE(etat(vraie), QStringLiteral("compactée"));
         QCOMPARE(mode(vraie), 0600);
@@ -376,35 +340,6 @@ private slots:
         }
     }
 
-    // A crash after the backup took the database's second name, before the
-    // last rename: the backup and the database are one file.
-    void sauvegardeDejaLaBase()
-    {
-        creer(base(), QStringLiteral("courante"));
-        QCOMPARE(::link(QFile::encodeName(base()).constData(), QFile::encodeName(sauvegarde()).constData()), 0);
-        QCOMPARE(inode(sauvegarde()), inode(base()));
-        creer(copie(), QStringLiteral("courante"));
-        ReparerDatabase(base());
-        verifierAucuneErreur();
-        QCOMPARE(etat(base()), QStringLiteral("compactée"));
-        QCOMPARE(etat(sauvegarde()), QStringLiteral("originale"));
-        QCOMPARE(fichiers(), QStringList({QStringLiteral("MAINTEN.MDB"), QStringLiteral("OLDK7.BAK"),
-                                          QStringLiteral("dacorvane.mdb")}));
-    }
-
-    // A crash after the database took its second name: that name is removed.
-    void nomTemporaireLaisse()
-    {
-        creer(base(), QStringLiteral("courante"));
-        creer(sauvegarde(), QStringLiteral("précédente"), 100);
-        QCOMPARE(::link(QFile::encodeName(base()).constData(), QFile::encodeName(temporaire()).constData()), 0);
-        ReparerDatabase(base());
-        verifierAucuneErreur();
-        QCOMPARE(etat(base()), QStringLiteral("compactée"));
-        QCOMPARE(etat(sauvegarde()), QStringLiteral("originale"));
-        QCOMPARE(existe(temporaire()), false);
-    }
-
     void progression()
     {
         creer(base(), QStringLiteral("courante"), 20000);
@@ -412,7 +347,7 @@ private slots:
         Maintenance::OptionsReparation options;
         options.progression = [&](double f) { fractions << f; };
         ReparerDatabase(base(), options);
-        verifierAucuneErreur();
+        verifierErreur(0);
         QVERIFY(fractions.size() >= 4);
         QCOMPARE(fractions.first(), 0.0);
         QCOMPARE(fractions.last(), 1.0);
@@ -430,7 +365,7 @@ private slots:
                 throw RuntimeError(Erreurs::EntreeSortie, QStringLiteral("affichage impossible"));
         };
         ReparerDatabase(base(), options);
-        verifierUneErreur(Erreurs::EntreeSortie);
+        verifierErreur(Erreurs::EntreeSortie);
         QCOMPARE(etat(base()), QStringLiteral("originale"));
         QCOMPARE(fichiers(), QStringList({QStringLiteral("MAINTEN.MDB"), QStringLiteral("dacorvane.mdb")}));
     }

@@ -22,12 +22,6 @@ namespace {
 constexpr int Tueries = 60;
 constexpr int VentesCreees = 50000;
 
-QStringList fichiers(const QString &dossier)
-{
-    QStringList noms = QDir(dossier).entryList(QDir::Files | QDir::Hidden, QDir::NoSort);
-    noms.sort();
-    return noms;
-}
 } // namespace
 
 class TestCompactageInterrompu : public QObject

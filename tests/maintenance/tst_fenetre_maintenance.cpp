@@ -16,14 +16,6 @@
 
 using namespace BasesTest;
 
-namespace {
-struct UneCle : Maintenance::SourceLecteurs
-{
-    QString racine;
-    std::vector<Maintenance::Lecteur> lecteurs() override { return {{racine, true, false}}; }
-};
-} // namespace
-
 class TestFenetreMaintenance : public QObject
 {
     Q_OBJECT
@@ -74,8 +66,7 @@ private slots:
         reinitialiserRepMaintenance();
         QDir().mkpath(dossier.filePath(QStringLiteral("cle")));
         creer(dossier.filePath(QStringLiteral("cle/DACORVANE.MDB")), QStringLiteral("courante"), 3000);
-        UneCle cle;
-        cle.racine = dossier.filePath(QStringLiteral("cle"));
+        UneCle cle(dossier.filePath(QStringLiteral("cle")));
         Maintenance::SourceLecteurs *avant = Maintenance::definirSourceLecteurs(&cle);
 
         FrmGestion fenetre;

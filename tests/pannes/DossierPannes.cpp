@@ -16,19 +16,6 @@ using namespace BasesTest;
 
 namespace Pannes {
 
-void ecrire(const QString &chemin, const QByteArray &octets)
-{
-    QFile f(chemin);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(octets) != octets.size())
-        qFatal("cannot write %s", qPrintable(chemin));
-}
-
-QByteArray lire(const QString &chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 std::map<QString, QByteArray> empreintes(const QString &dossier)
 {
     std::map<QString, QByteArray> r;
@@ -98,13 +85,16 @@ void Detenteur::tuer()
 
 QStringList DossierPannes::erreursJournal() const
 {
-    QStringList r;
-    const int n = TestSupport::valeurSql(app(Journal), QStringLiteral("SELECT count(*) FROM Erreurs")).toInt();
-    for (int i = 0; i < n; ++i)
-        r << TestSupport::valeurSql(app(Journal), QStringLiteral("SELECT Contexte || '|' || Erreur FROM Erreurs "
-                                                                 "ORDER BY NoErreur LIMIT 1 OFFSET %1")
-                                                      .arg(i));
-    return r;
+    return erreurs(app(Journal));
+}
+
+void DossierPannes::verifierInchange(std::map<QString, QByteArray> avant)
+{
+    auto apres = empreintes(app());
+    apres.erase(Journal);
+    avant.erase(Journal);
+    QCOMPARE(noms(apres), noms(avant));
+    QVERIFY(apres == avant);
 }
 
 void DossierPannes::verifierIntactes()

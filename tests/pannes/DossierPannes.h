@@ -21,8 +21,6 @@ inline const QString Sauvegarde = QStringLiteral("OLDK7.BAK");
 inline const QString Journal = QStringLiteral("MAINTEN.MDB");
 constexpr int Ventes = 2000;
 
-void ecrire(const QString &chemin, const QByteArray &octets);
-QByteArray lire(const QString &chemin);
 // Every file of a folder with the digest of its bytes.
 std::map<QString, QByteArray> empreintes(const QString &dossier);
 QStringList noms(const std::map<QString, QByteArray> &e);
@@ -63,8 +61,9 @@ protected:
 
     QString app(const QString &nom = {}) const { return m_tmp->filePath(QStringLiteral("app/") + nom); }
     QString cle(const QString &nom = {}) const { return m_tmp->filePath(QStringLiteral("cle/") + nom); }
-    // The log's records, "Contexte|Erreur".
     QStringList erreursJournal() const;
+    // The folder's files hold the bytes they held (the error log aside).
+    void verifierInchange(std::map<QString, QByteArray> avant);
     // The database and its backup open and hold what they held.
     void verifierIntactes();
     // The folder readable by all (a child may run as another user).

@@ -7,12 +7,12 @@
 //     reparer     the compaction of DOSSIER/dacorvane.mdb
 //     cle         the copy from the removable drive RACINE
 //     demarrage   the window's start-up (Form_Load), then its shut-down
-//     verrou      holds BEGIN EXCLUSIVE on the file DOSSIER until standard input closes
 //     tenir       the window's start-up, then holds the folder until standard input closes
 //     sqlite3     the sqlite3 shell on the file DOSSIER (after dropping the rights)
 //
 // Each message box, the result and an unhandled error are written to standard
 // output, one JSON object a line.
+#include "BasesTest.h"
 #include "FrmGestion/FrmGestion.h"
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/ReparerDatabase.h"
@@ -26,7 +26,6 @@
 #include <cstdio>
 #include <grp.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -48,25 +47,10 @@ public:
     }
 };
 
-class UneCle : public Maintenance::SourceLecteurs
-{
-public:
-    explicit UneCle(QString racine) : m_racine(std::move(racine)) {}
-    std::vector<Maintenance::Lecteur> lecteurs() override
-    {
-        if (m_racine.isEmpty())
-            return {};
-        return {Maintenance::Lecteur{m_racine, true, false}};
-    }
-
-private:
-    QString m_racine;
-};
-
 int usage()
 {
     std::fprintf(stderr, "usage: pannes_enfant [--taille-max N] [--sans-droits] [--cle RACINE] "
-                         "reparer|cle|demarrage|verrou|tenir|sqlite3 DOSSIER\n");
+                         "reparer|cle|demarrage|tenir|sqlite3 DOSSIER\n");
     return 2;
 }
 
@@ -77,23 +61,6 @@ bool quitterDroits()
         return true;
     const gid_t personne = 65534;
     return ::setgroups(0, nullptr) == 0 && ::setgid(personne) == 0 && ::setuid(personne) == 0;
-}
-
-int verrouiller(const QString &fichier)
-{
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(fichier).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK
-        || sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "verrou impossible: %s\n", sqlite3_errmsg(db));
-        sqlite3_close(db);
-        return 1;
-    }
-    ecrire({{QStringLiteral("verrou"), true}});
-    while (std::fgetc(stdin) != EOF) {
-    }
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    return 0;
 }
 
 } // namespace
@@ -130,8 +97,6 @@ int main(int argc, char **argv)
         std::perror("setuid");
         return 3;
     }
-    if (action == QLatin1String("verrou"))
-        return verrouiller(dossier);
     if (action == QLatin1String("sqlite3")) {
         const QByteArray fichier = QFile::encodeName(dossier);
         // Interactive: each answer is flushed with the next prompt.
@@ -147,7 +112,7 @@ int main(int argc, char **argv)
     Plateforme::definirCheminApplication(dossier);
     BoiteSortie boite;
     Plateforme::definirBoiteMessage(&boite);
-    UneCle cle(racineCle);
+    BasesTest::UneCle cle(racineCle);
     Maintenance::definirSourceLecteurs(&cle);
 
     if (action == QLatin1String("reparer")) {

@@ -43,8 +43,8 @@ private slots:
         const QByteArray base = lire(app(Base));
         std::vector<std::unique_ptr<Detenteur>> verrous;
         for (const QString &nom : verrouilles) {
-            verrous.push_back(std::make_unique<Detenteur>(QStringList{QStringLiteral("verrou"), app(nom)},
-                                                          "\"verrou\":true"));
+            verrous.push_back(std::make_unique<Detenteur>(QStringList{QStringLiteral("sqlite3"), app(nom)}, "pret",
+                                                          "BEGIN EXCLUSIVE; SELECT 'pret';\n"));
             QVERIFY(verrous.back()->tenu());
         }
 
@@ -112,7 +112,7 @@ private slots:
         QVERIFY(d.tenu());
         if (detenteur == QLatin1String("tue"))
             d.tuer();
-        auto avant = empreintes(app());
+        const auto avant = empreintes(app());
 
         const Enfant e = lancer(droits + QStringList{QStringLiteral("--cle"), cle(), action, app()});
 
@@ -130,10 +130,7 @@ private slots:
                  qPrintable(e.messages.at(0)));
         const QString contexte = action == QLatin1String("reparer") ? QStringLiteral("ReparerDatabase") : QString();
         QCOMPARE(erreursJournal().value(0), contexte + QLatin1Char('|') + e.messages.at(0));
-        auto apres = empreintes(app());
-        apres.erase(Journal);
-        avant.erase(Journal);
-        QVERIFY(apres == avant);
+        verifierInchange(avant);
         if (shell) {
             d.ecrire("INSERT INTO Telecollectes VALUES (77, '2026-02-02 00:00:00', 'écrite');\n");
             d.relacher();
