@@ -125,7 +125,6 @@ private slots:
 
 void TestFlotte::initTestCase()
 {
-    TestSupport::epinglerFrancais();
     serveur = new ServeurPostgres;
     QVERIFY2(serveur->demarre(), qPrintable(serveur->erreur()));
     // Two demo kiosks, and one holding both kiosks' sales (the fleet's whole, as one kiosk would report it).
@@ -379,5 +378,5 @@ void TestFlotte::roleDeLaDocumentation()
              QStringLiteral("proprietaire 6"));
 }
 
-QTEST_GUILESS_MAIN(TestFlotte)
+CORVANE_TEST(TestFlotte)
 #include "tst_flotte.moc"

@@ -67,7 +67,6 @@ class TestCorpus : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
 
     void rejouer_data()
     {
@@ -133,5 +132,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCorpus)
+CORVANE_TEST(TestCorpus)
 #include "tst_corpus.moc"

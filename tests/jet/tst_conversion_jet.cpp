@@ -97,7 +97,6 @@ class TestConversionJet : public QObject
 private slots:
     void initTestCase()
     {
-        TestSupport::epinglerFrancais();
         if (donnees().isEmpty() || !QFileInfo::exists(donnees()))
             QSKIP("the Jet test files are missing (CORVANE_DONNEES_JET)");
         QVERIFY(QFileInfo(Jet::ProgrammeConversion()).isExecutable());
@@ -586,5 +585,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestConversionJet)
+CORVANE_TEST(TestConversionJet)
 #include "tst_conversion_jet.moc"

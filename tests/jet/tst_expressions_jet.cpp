@@ -44,7 +44,6 @@ class TestExpressionsJet : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
 
     void valeurs_data()
     {
@@ -210,5 +209,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestExpressionsJet)
+CORVANE_TEST(TestExpressionsJet)
 #include "tst_expressions_jet.moc"

@@ -47,7 +47,6 @@ class TestIntegrationJet : public QObject
 private slots:
     void initTestCase()
     {
-        TestSupport::epinglerFrancais();
         if (donnees().isEmpty() || !QFileInfo::exists(donnees()))
             QSKIP("the Jet test files are missing (CORVANE_DONNEES_JET)");
     }
@@ -265,5 +264,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestIntegrationJet)
+CORVANE_TEST(TestIntegrationJet)
 #include "tst_integration_jet.moc"

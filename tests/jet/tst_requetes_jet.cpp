@@ -85,7 +85,6 @@ class TestRequetesJet : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
 
     void resultats_data()
     {
@@ -198,5 +197,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRequetesJet)
+CORVANE_TEST(TestRequetesJet)
 #include "tst_requetes_jet.moc"

@@ -18,7 +18,6 @@ class TestValeursJet : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
 
     void textes_data()
     {
@@ -153,5 +152,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestValeursJet)
+CORVANE_TEST(TestValeursJet)
 #include "tst_valeurs_jet.moc"

@@ -26,7 +26,7 @@ QString modele(int ventes)
         QStringLiteral("BEGIN; WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
                        "INSERT INTO Ventes SELECT i, datetime('2026-01-01', '+' || i || ' minutes'), "
                        "12.5, 1.2, 1 + i % 2, 3, '4970' || i, 20, 7.5, "
-                       "'Vente ' || i || ' ' || hex(randomblob(80)) FROM c;"
+                       "'Vente ' || i || ' ' || replace(hex(zeroblob(160)), '00', char(65 + i % 26)) FROM c;"
                        "INSERT INTO Telecollectes VALUES (1, '2026-01-01 00:00:00', 'modèle');"
                        "INSERT INTO Parametres (NoParametre, Caisse) VALUES (1, 100);"
                        "DELETE FROM Ventes WHERE NoVente > %1 - %1 / 4; COMMIT;")

@@ -82,6 +82,8 @@ bool OperationsDefaillantes::lier(const QString &existant, const QString &nouvea
 void OperationsDefaillantes::copier(const QString &source, const QString &destination)
 {
     journal << QStringLiteral("copier ") + nom(source) + QLatin1Char(' ') + nom(destination);
+    if (avantCopie)
+        avantCopie(source);
     if (defaillance(Op::Copier)) {
         // The medium goes away halfway.
         QFile f(source);

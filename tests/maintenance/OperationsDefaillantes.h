@@ -3,6 +3,7 @@
 #include "maintenance/OperationsFichiers.h"
 
 #include <QStringList>
+#include <functional>
 #include <map>
 
 // The real file operations, with a fault injected at the n-th call of one
@@ -17,6 +18,7 @@ public:
     // nothing, except a copy or a compaction, which first write part of their file.
     void echouer(Op op, int n, int numeroErrno = 5 /* EIO */);
     bool sansLiens = false;          // a file system without hard links (FAT)
+    std::function<void(const QString &)> avantCopie;   // the source changes under the copy
 
     QStringList journal;             // e.g. "renommer OLDK7.TMP OLDK7.BAK", " !" after the failing one
     QStringList fichiersOuverts;     // files of this process found open while moved

@@ -76,7 +76,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
 
     void init()
     {
@@ -459,5 +458,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCleUsb)
+CORVANE_TEST(TestCleUsb)
 #include "tst_cle_usb.moc"

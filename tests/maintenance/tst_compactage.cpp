@@ -53,7 +53,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
 
     void init()
     {
@@ -371,5 +370,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCompactage)
+CORVANE_TEST(TestCompactage)
 #include "tst_compactage.moc"

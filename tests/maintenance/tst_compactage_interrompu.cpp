@@ -58,7 +58,6 @@ private:
 private slots:
     void initTestCase()
     {
-        TestSupport::epinglerFrancais();
         QVERIFY(m_dossier.isValid());
         Plateforme::definirCheminApplication(m_dossier.path());
         reinitialiserRepMaintenance();
@@ -124,5 +123,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCompactageInterrompu)
+CORVANE_TEST(TestCompactageInterrompu)
 #include "tst_compactage_interrompu.moc"

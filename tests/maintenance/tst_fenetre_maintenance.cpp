@@ -21,7 +21,6 @@ class TestFenetreMaintenance : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
 
     // The window appears only after half a second, and follows the compaction.
     void dialogue_data()
@@ -80,5 +79,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFenetreMaintenance)
+CORVANE_TEST(TestFenetreMaintenance)
 #include "tst_fenetre_maintenance.moc"

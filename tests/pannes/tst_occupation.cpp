@@ -21,7 +21,6 @@ class TestOccupation : public DossierPannes
     Q_OBJECT
 
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
     void init() { preparer(); }
     void cleanup() { nettoyer(); }
 
@@ -167,5 +166,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestOccupation)
+CORVANE_TEST(TestOccupation)
 #include "tst_occupation.moc"

@@ -5,6 +5,7 @@
 // database and its backup are checked byte for byte and by opening them.
 #include "BasesTest.h"
 #include "DossierPannes.h"
+#include "OperationsDefaillantes.h"
 #include "TestSupport.h"
 
 #include "FrmGestion/FrmGestion.h"
@@ -35,42 +36,6 @@ QByteArray octetsAuHasard(qsizetype n, quint32 graine)
     return b;
 }
 
-// Sales whose every byte is known (no random receipts), so that a damage
-// falls on the same structure at every run; the last quarter deleted.
-void creerSansHasard(const QString &chemin)
-{
-    TestSupport::creerBase(
-        chemin, TestSupport::schemaVentes(),
-        QStringLiteral("BEGIN; WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
-                       "INSERT INTO Ventes SELECT i, datetime('2026-01-01', '+' || i || ' minutes'), 12.5, 1.2, "
-                       "1 + i % 2, 3, '4970' || i, 20, 7.5, "
-                       "'Vente ' || i || ' ' || replace(hex(zeroblob(40)), '00', char(65 + i % 26)) FROM c;"
-                       "INSERT INTO Telecollectes VALUES (1, '2026-01-01 00:00:00', 'courante');"
-                       "INSERT INTO Parametres (NoParametre, Caisse) VALUES (1, 100);"
-                       "DELETE FROM Ventes WHERE NoVente > %1 - %1 / 4; COMMIT;")
-            .arg(Ventes));
-}
-
-// The key's file goes away, or changes, between the listing and the copy.
-class CleQuiChange : public OperationsFichiers
-{
-public:
-    std::function<void(const QString &)> auMomentDeCopier;
-    OperationsFichiers &s = operationsSysteme();
-
-    void supprimer(const QString &c) override { s.supprimer(c); }
-    void renommer(const QString &de, const QString &vers) override { s.renommer(de, vers); }
-    bool lier(const QString &e, const QString &n) override { return s.lier(e, n); }
-    void copier(const QString &source, const QString &destination) override
-    {
-        auMomentDeCopier(source);
-        s.copier(source, destination);
-    }
-    void synchroniserFichier(const QString &c) override { s.synchroniserFichier(c); }
-    void synchroniserDossier(const QString &d) override { s.synchroniserDossier(d); }
-    void compacter(const QString &a, const QString &b, const Progression &p) override { s.compacter(a, b, p); }
-};
-
 } // namespace
 
 class TestPannes : public Pannes::DossierPannes
@@ -78,7 +43,6 @@ class TestPannes : public Pannes::DossierPannes
     Q_OBJECT
 
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
 
     void init() { preparer(); }
 
@@ -172,8 +136,6 @@ private slots:
     void baseEndommagee()
     {
         QFETCH(QString, degat);
-        QFile::remove(app(Base));
-        creerSansHasard(app(Base));
         QByteArray octets = lire(app(Base));
         const qsizetype page = 4096, milieu = (octets.size() / page / 2) * page;
         if (degat == QLatin1String("tronquer"))
@@ -222,8 +184,6 @@ private slots:
     {
         QFETCH(int, decalage);
         QFETCH(int, longueur);
-        QFile::remove(app(Base));
-        creerSansHasard(app(Base));
         const QByteArray saine = lire(app(Base));
         const QByteArray sauvegarde = lire(app(Sauvegarde));
         const qsizetype page = 4096;
@@ -314,8 +274,8 @@ private slots:
         QFETCH(QString, message);
         creer(cle(Base), QStringLiteral("clé"), 100);
         const auto avant = empreintes(app());
-        CleQuiChange ops;
-        ops.auMomentDeCopier = [&](const QString &source) {
+        OperationsDefaillantes ops;
+        ops.avantCopie = [&](const QString &source) {
             QFile::remove(source);
             if (changement == QLatin1String("dossier"))
                 QDir().mkdir(source);
@@ -336,5 +296,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPannes)
+CORVANE_TEST(TestPannes)
 #include "tst_pannes.moc"
