@@ -8,6 +8,7 @@
 //     cle         the copy from the removable drive RACINE
 //     demarrage   the window's start-up (Form_Load), then its shut-down
 //     tenir       the window's start-up, then holds the folder until standard input closes
+//     verrou      holds BEGIN EXCLUSIVE on the file DOSSIER until standard input closes
 //     sqlite3     the sqlite3 shell on the file DOSSIER (after dropping the rights)
 //
 // Each message box, the result and an unhandled error are written to standard
@@ -26,6 +27,7 @@
 #include <cstdio>
 #include <grp.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -50,7 +52,7 @@ public:
 int usage()
 {
     std::fprintf(stderr, "usage: pannes_enfant [--taille-max N] [--sans-droits] [--cle RACINE] "
-                         "reparer|cle|demarrage|tenir|sqlite3 DOSSIER\n");
+                         "reparer|cle|demarrage|verrou|tenir|sqlite3 DOSSIER\n");
     return 2;
 }
 
@@ -61,6 +63,23 @@ bool quitterDroits()
         return true;
     const gid_t personne = 65534;
     return ::setgroups(0, nullptr) == 0 && ::setgid(personne) == 0 && ::setuid(personne) == 0;
+}
+
+int verrouiller(const QString &fichier)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(fichier).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK
+        || sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "verrou impossible: %s\n", sqlite3_errmsg(db));
+        sqlite3_close(db);
+        return 1;
+    }
+    ecrire({{QStringLiteral("verrou"), true}});
+    while (std::fgetc(stdin) != EOF) {
+    }
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return 0;
 }
 
 } // namespace
@@ -97,6 +116,8 @@ int main(int argc, char **argv)
         std::perror("setuid");
         return 3;
     }
+    if (action == QLatin1String("verrou"))
+        return verrouiller(dossier);
     if (action == QLatin1String("sqlite3")) {
         const QByteArray fichier = QFile::encodeName(dossier);
         // Interactive: each answer is flushed with the next prompt.

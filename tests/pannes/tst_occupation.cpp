@@ -42,8 +42,8 @@ private slots:
         const QByteArray base = lire(app(Base));
         std::vector<std::unique_ptr<Detenteur>> verrous;
         for (const QString &nom : verrouilles) {
-            verrous.push_back(std::make_unique<Detenteur>(QStringList{QStringLiteral("sqlite3"), app(nom)}, "pret",
-                                                          "BEGIN EXCLUSIVE; SELECT 'pret';\n"));
+            verrous.push_back(std::make_unique<Detenteur>(QStringList{QStringLiteral("verrou"), app(nom)},
+                                                          "\"verrou\":true"));
             QVERIFY(verrous.back()->tenu());
         }
 
