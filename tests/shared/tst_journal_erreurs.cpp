@@ -117,7 +117,7 @@ void TestJournalErreurs::journalAbsentPuisRestaure()
     const QString ailleurs = m_dir->filePath(QStringLiteral("copie.sqlite"));
     QVERIFY(QFile::rename(m_base, ailleurs));
 
-    TraiterErreur(QStringLiteral("TotalVentes"), RuntimeError(94, QStringLiteral("Utilisation incorrecte de Null")));
+    TraiterErreur(QStringLiteral("TotalVentes"), RuntimeError(94, QStringLiteral("Utilisation incorrecte")));
     QCOMPARE(boite.textes.size(), 1);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("copie.sqlite")});
 
@@ -138,8 +138,8 @@ void TestJournalErreurs::journalInutilisable_data()
     QTest::addColumn<bool>("tableRestante");     // "Erreurs" is still there, and must stay empty
     QTest::newRow("table absente") << QByteArray() << "DROP TABLE Erreurs" << "" << false;
     QTest::newRow("champ absent")
-        << QByteArray() << "DROP TABLE Erreurs; CREATE TABLE Erreurs (DateErreur DATETIME, Erreur LONGTEXT)" << ""
-        << true;
+        << QByteArray() << "DROP TABLE Erreurs; CREATE TABLE Erreurs (DateErreur DATETIME, Erreur LONGTEXT)"
+        << "" << true;
     QTest::newRow("contexte vide refusé")
         << QByteArray()
         << "DROP TABLE Erreurs; CREATE TABLE Erreurs (DateErreur DATETIME, "
