@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -36,232 +37,206 @@ class TestConfiguration : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { Plateforme::definirCheminApplication(QString()); }
-
-    void lireIniString_data();
-    void lireIniString();
-    void lireIniString_illisible_data();
-    void lireIniString_illisible();
-    void lireIniString_tresGrosFichier();
-    void composerMessageErreur();
-    void fichierExiste_data();
-    void fichierExiste();
-    void repertoireApplication_data();
-    void repertoireApplication();
-    void repertoireApplication_ouvreSesFichiers();
-    void resoudreChemin_data();
-    void resoudreChemin();
-    void resoudreChemin_relatif();
-};
-
-void TestConfiguration::lireIniString_data()
-{
-    QTest::addColumn<QByteArray>("contenu");    // null: no file
-    QTest::addColumn<QString>("defaut");
-    QTest::addColumn<QString>("attendu");
-
-    const QString d = QStringLiteral(" dacorvane ");
-    const QString longue = QString(260, QLatin1Char('a'));
-    QTest::newRow("blancs et tabulations")
-        << ansi("  [ Base de donnée ]  \r\n\tNom =  \tabc \t\r\n") << d << "ABC";
-    QTest::newRow("clé d'une autre section")
-        << ansi("[Autre]\r\nNom=x\r\n[Base de donnée]\r\nAutre=y\r\n") << d << "DACORVANE";
-    QTest::newRow("fichier absent") << QByteArray() << d << "DACORVANE";
-    QTest::newRow("valeur vide") << ansi("[Base de donnée]\r\nNom=   \r\n") << d << "";
-    QTest::newRow("section et clé sans casse") << ansi("[BASE DE DONNÉE]\r\nnOM=x\r\n") << d << "X";
-    QTest::newRow("coupée à 254 avant les blancs")
-        << ansi("[Base de donnée]\r\nNom=\"  " + longue + "\"\r\n") << d << QString(252, QLatin1Char('A'));
-    QTest::newRow("défaut coupé") << QByteArray("") << longue << QString(254, QLatin1Char('A'));
-    QTest::newRow("UTF-8 avec BOM")
-        << QByteArray("\xEF\xBB\xBF") + QStringLiteral("[Base de donnée]\nNom=café\n").toUtf8() << d << "CAFÉ";
+    // Each test works in a temporary folder of its own, also the current folder.
+    void init()
     {
-        const QString t = QStringLiteral("[Base de donnée]\r\nNom=café\r\n");
-        QTest::newRow("UTF-16 avec BOM")
-            << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(t.utf16()), t.size() * 2) << d
-            << "CAFÉ";
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
     }
-    QTest::newRow("€ Windows-1252") << QByteArray("[Base de donn\xE9" "e]\nNom=\x80" "5\n") << d << "€5";
-    QTest::newRow("commentaires, ligne sans égal")
-        << ansi("[Base de donnée]\r\n;Nom=x\r\n  ; Nom=y\r\nNom\r\nNom=z\r\n") << d << "Z";
-    QTest::newRow("première clé, égal dans la valeur")
-        << ansi("[Base de donnée]\r\nNom=a=b\r\nNom=c\r\n") << d << "A=B";
-    QTest::newRow("seule la première section compte")
-        << ansi("[Base de donnée]\r\nAutre=a\r\n[base de donnée]\r\nNom=b\r\n") << d << "DACORVANE";
-    QTest::newRow("fins de ligne LF et CR")
-        << ansi("Nom=x\n[Autre]\rNom=x\r[Base de donnée]\nNom=y") << d << "Y";
-}
+    void cleanup()
+    {
+        QDir::setCurrent(m_avant);
+        Plateforme::definirCheminApplication(QString());
+    }
 
-void TestConfiguration::lireIniString()
-{
-    QFETCH(QByteArray, contenu);
-    QFETCH(QString, defaut);
-    QFETCH(QString, attendu);
-    QTemporaryDir dir;
-    if (!contenu.isNull())
-        ecrire(dir.filePath(QStringLiteral("velmara.ini")), contenu);
-    TestSupport::BoiteMessageTest boite;
+    void lireIniString_data()
+    {
+        QTest::addColumn<QByteArray>("contenu");    // null: no file
+        QTest::addColumn<QString>("defaut");
+        QTest::addColumn<QString>("attendu");
 
-    // Read through the upper-cased name, as the program builds it.
-    QCOMPARE(lire(dir.path() + QStringLiteral("/VELMARA.INI"), defaut), attendu);
-    QCOMPARE(boite.textes, QStringList());
-}
+        const QString d = QStringLiteral(" dacorvane ");
+        const QString longue = QString(260, QLatin1Char('a'));
+        QTest::newRow("blancs et tabulations")
+            << ansi("  [ Base de donnée ]  \r\n\tNom =  \tabc \t\r\n") << d << "ABC";
+        QTest::newRow("clé d'une autre section")
+            << ansi("[Autre]\r\nNom=x\r\n[Base de donnée]\r\nAutre=y\r\n") << d << "DACORVANE";
+        QTest::newRow("fichier absent") << QByteArray() << d << "DACORVANE";
+        QTest::newRow("valeur vide") << ansi("[Base de donnée]\r\nNom=   \r\n") << d << "";
+        QTest::newRow("section et clé sans casse") << ansi("[BASE DE DONNÉE]\r\nnOM=x\r\n") << d << "X";
+        QTest::newRow("coupée à 254 avant les blancs")
+            << ansi("[Base de donnée]\r\nNom=\"  " + longue + "\"\r\n") << d << QString(252, QLatin1Char('A'));
+        QTest::newRow("défaut coupé") << QByteArray("") << longue << QString(254, QLatin1Char('A'));
+        QTest::newRow("UTF-8 avec BOM")
+            << QByteArray("\xEF\xBB\xBF") + QStringLiteral("[Base de donnée]\nNom=café\n").toUtf8() << d
+            << "CAFÉ";
+        {
+            const QString t = QStringLiteral("[Base de donnée]\r\nNom=café\r\n");
+            QTest::newRow("UTF-16 avec BOM")
+                << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(t.utf16()), t.size() * 2)
+                << d << "CAFÉ";
+        }
+        QTest::newRow("€ Windows-1252") << QByteArray("[Base de donn\xE9" "e]\nNom=\x80" "5\n") << d << "€5";
+        QTest::newRow("commentaires, ligne sans égal")
+            << ansi("[Base de donnée]\r\n;Nom=x\r\n  ; Nom=y\r\nNom\r\nNom=z\r\n") << d << "Z";
+        QTest::newRow("première clé, égal dans la valeur")
+            << ansi("[Base de donnée]\r\nNom=a=b\r\nNom=c\r\n") << d << "A=B";
+        QTest::newRow("seule la première section compte")
+            << ansi("[Base de donnée]\r\nAutre=a\r\n[base de donnée]\r\nNom=b\r\n") << d << "DACORVANE";
+        QTest::newRow("fins de ligne LF et CR")
+            << ansi("Nom=x\n[Autre]\rNom=x\r[Base de donnée]\nNom=y") << d << "Y";
+    }
 
-void TestConfiguration::lireIniString_illisible_data()
-{
-    QTest::addColumn<QString>("fichier");   // relative to the temporary folder, unless absolute
-    QTest::addColumn<int>("numero");
-    QTest::addColumn<QString>("description");
-    QTest::newRow("dossier") << "VELMARA.ini" << int(Erreurs::AccesChemin)
-                             << "Erreur d'accès au chemin/fichier";
-    // Its first page is never mapped: the read fails.
-    QTest::newRow("lecture impossible")
-        << "/proc/self/mem" << int(Erreurs::EntreeSortie) << "Erreur d'entrée/sortie";
-    QTest::newRow("permission refusée")
-        << "autre.ini" << int(Erreurs::PermissionRefusee) << "Permission refusée";
-}
+    void lireIniString()
+    {
+        QFETCH(QByteArray, contenu);
+        QFETCH(QString, defaut);
+        QFETCH(QString, attendu);
+        if (!contenu.isNull())
+            ecrire(QStringLiteral("velmara.ini"), contenu);
+        TestSupport::BoiteMessageTest boite;
 
-void TestConfiguration::lireIniString_illisible()
-{
-    QFETCH(QString, fichier);
-    QFETCH(int, numero);
-    QFETCH(QString, description);
-    if (numero == Erreurs::PermissionRefusee && ::geteuid() == 0)
-        QSKIP("permissions do not bind the superuser");
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("velmara.ini")));
-    ecrire(dir.filePath(QStringLiteral("autre.ini")), "[Base de donn\xE9" "e]\r\nNom=x\r\n");
-    QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("autre.ini")), QFileDevice::WriteOwner));
-    TestSupport::BoiteMessageTest boite;
+        // Read through the upper-cased name, as the program builds it.
+        QCOMPARE(lire(QStringLiteral("VELMARA.INI"), defaut), attendu);
+        QCOMPARE(boite.textes, QStringList());
+    }
 
-    QCOMPARE(lire(QDir(dir.path()).filePath(fichier), QStringLiteral("dacorvane")), QString());
-    QCOMPARE(boite.titres, QStringList{QStringLiteral("LireIniString")});
-    QCOMPARE(boite.textes, QStringList{ComposerMessageErreur(RuntimeError(numero, description))});
-}
+    void lireIniString_illisible_data()
+    {
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<int>("numero");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("dossier") << "VELMARA.ini" << int(Erreurs::AccesChemin)
+                                 << "Erreur d'accès au chemin/fichier";
+        // Its first page is never mapped: the read fails.
+        QTest::newRow("lecture impossible")
+            << "/proc/self/mem" << int(Erreurs::EntreeSortie) << "Erreur d'entrée/sortie";
+        QTest::newRow("permission refusée")
+            << "autre.ini" << int(Erreurs::PermissionRefusee) << "Permission refusée";
+    }
 
-void TestConfiguration::lireIniString_tresGrosFichier()
-{
-    // Only the first megabytes are read: a key at the start is found, one far
-    // beyond is not, and a file that is one endless line gives the default.
-    QTemporaryDir dir;
-    const QString fichier = dir.filePath(QStringLiteral("velmara.ini"));
-    QByteArray contenu = "[Base de donn\xE9" "e]\r\nNom=debut\r\n";
-    const QByteArray remplissage = QByteArray(";") + QByteArray(98, 'x') + "\r\n";
-    while (contenu.size() < 12 * 1024 * 1024)
-        contenu += remplissage;
-    ecrire(fichier, contenu + "Fin=loin\r\n");
-    TestSupport::BoiteMessageTest boite;
-    QCOMPARE(lire(fichier), QStringLiteral("DEBUT"));
-    QCOMPARE(lire(fichier, QStringLiteral("d"), QStringLiteral("Fin")), QStringLiteral("D"));
+    void lireIniString_illisible()
+    {
+        QFETCH(QString, fichier);
+        QFETCH(int, numero);
+        QFETCH(QString, description);
+        if (numero == Erreurs::PermissionRefusee && ::geteuid() == 0)
+            QSKIP("permissions do not bind the superuser");
+        QVERIFY(QDir().mkdir(QStringLiteral("velmara.ini")));
+        ecrire(QStringLiteral("autre.ini"), "[Base de donn\xE9" "e]\r\nNom=x\r\n");
+        QVERIFY(QFile::setPermissions(QStringLiteral("autre.ini"), QFileDevice::WriteOwner));
+        TestSupport::BoiteMessageTest boite;
 
-    ecrire(fichier, "[Base de donn\xE9" "e]\r\nNom=" + QByteArray(12 * 1024 * 1024, 'y'));
-    QCOMPARE(lire(fichier), QStringLiteral("D"));
-    QCOMPARE(boite.textes, QStringList());
-}
+        QCOMPARE(lire(fichier, QStringLiteral("dacorvane")), QString());
+        QCOMPARE(boite.titres, QStringList{QStringLiteral("LireIniString")});
+        QCOMPARE(boite.textes, QStringList{ComposerMessageErreur(RuntimeError(numero, description))});
+    }
 
-void TestConfiguration::composerMessageErreur()
-{
-    QCOMPARE(ComposerMessageErreur(RuntimeError(53, QStringLiteral("Fichier introuvable"))),
-             QStringLiteral("Erreur N°:\r53\rFichier introuvable\rAppuyez sur (A) pour continuer"));
-}
+    void lireIniString_tresGrosFichier()
+    {
+        // Only the first megabytes are read: a key at the start is found, one far
+        // beyond is not, and a file that is one endless line gives the default.
+        const QString fichier = QStringLiteral("velmara.ini");
+        QByteArray contenu = "[Base de donn\xE9" "e]\r\nNom=debut\r\n";
+        const QByteArray remplissage = QByteArray(";") + QByteArray(98, 'x') + "\r\n";
+        while (contenu.size() < 12 * 1024 * 1024)
+            contenu += remplissage;
+        ecrire(fichier, contenu + "Fin=loin\r\n");
+        TestSupport::BoiteMessageTest boite;
+        QCOMPARE(lire(fichier), QStringLiteral("DEBUT"));
+        QCOMPARE(lire(fichier, QStringLiteral("d"), QStringLiteral("Fin")), QStringLiteral("D"));
 
-void TestConfiguration::fichierExiste_data()
-{
-    QTest::addColumn<QString>("dossier");   // relative to the temporary folder
-    QTest::addColumn<QString>("fichier");
-    QTest::addColumn<bool>("attendu");
-    QTest::newRow("même casse") << "Kiosque" << "Mainten.mdb" << true;
-    QTest::newRow("autre casse") << "KIOSQUE/" << "MAINTEN.MDB" << true;
-    QTest::newRow("joker *") << "Kiosque" << "*.mdb" << false;
-    QTest::newRow("joker ?") << "Kiosque" << "Mainten.md?" << false;
-    QTest::newRow("sous-dossier") << "Kiosque" << "Sous/f.mdb" << false;
-    QTest::newRow("fichier caché") << "Kiosque" << ".cache.mdb" << false;
-    QTest::newRow("dossier du même nom") << "Kiosque" << "Dossier.mdb" << false;
-    QTest::newRow("nom vide") << "Kiosque" << "" << false;
-}
+        ecrire(fichier, "[Base de donn\xE9" "e]\r\nNom=" + QByteArray(12 * 1024 * 1024, 'y'));
+        QCOMPARE(lire(fichier), QStringLiteral("D"));
+        QCOMPARE(boite.textes, QStringList());
+    }
 
-void TestConfiguration::fichierExiste()
-{
-    QFETCH(QString, dossier);
-    QFETCH(QString, fichier);
-    QFETCH(bool, attendu);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Kiosque/Sous")));
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Kiosque/dossier.mdb")));
-    for (const char *nom : {"Mainten.mdb", ".cache.mdb", "Sous/f.mdb"})
-        ecrire(dir.filePath(QStringLiteral("Kiosque/") + QLatin1String(nom)), "x");
+    void composerMessageErreur()
+    {
+        QCOMPARE(ComposerMessageErreur(RuntimeError(53, QStringLiteral("Fichier introuvable"))),
+                 QStringLiteral("Erreur N°:\r53\rFichier introuvable\rAppuyez sur (A) pour continuer"));
+    }
 
-    QCOMPARE(FichierExiste(dir.path() + QLatin1Char('/') + dossier, fichier), attendu);
-}
+    void fichierExiste_data()
+    {
+        QTest::addColumn<QString>("dossier");
+        QTest::addColumn<QString>("fichier");
+        QTest::addColumn<bool>("attendu");
+        QTest::newRow("même casse") << "Kiosque" << "Mainten.mdb" << true;
+        QTest::newRow("autre casse") << "KIOSQUE/" << "MAINTEN.MDB" << true;
+        QTest::newRow("joker *") << "Kiosque" << "*.mdb" << false;
+        QTest::newRow("joker ?") << "Kiosque" << "Mainten.md?" << false;
+        QTest::newRow("sous-dossier") << "Kiosque" << "Sous/f.mdb" << false;
+        QTest::newRow("fichier caché") << "Kiosque" << ".cache.mdb" << false;
+        QTest::newRow("dossier du même nom") << "Kiosque" << "Dossier.mdb" << false;
+        QTest::newRow("nom vide") << "Kiosque" << "" << false;
+    }
 
-void TestConfiguration::repertoireApplication_data()
-{
-    QTest::addColumn<QString>("dossier");
-    QTest::addColumn<QString>("attendu");
-    // The folder as the system names it, never upper-cased.
-    QTest::newRow("dossier") << "/srv/kiosque" << "/srv/kiosque/";
-    QTest::newRow("avec séparateur") << "/srv/kiosque/" << "/srv/kiosque/";
-    QTest::newRow("blancs") << "  /srv/Kiosque  " << "/srv/Kiosque/";
-}
+    void fichierExiste()
+    {
+        QFETCH(QString, dossier);
+        QFETCH(QString, fichier);
+        QFETCH(bool, attendu);
+        QVERIFY(QDir().mkpath(QStringLiteral("Kiosque/Sous")));
+        QVERIFY(QDir().mkpath(QStringLiteral("Kiosque/dossier.mdb")));
+        for (const char *nom : {"Mainten.mdb", ".cache.mdb", "Sous/f.mdb"})
+            ecrire(QStringLiteral("Kiosque/") + QLatin1String(nom), "x");
 
-void TestConfiguration::repertoireApplication()
-{
-    QFETCH(QString, dossier);
-    QFETCH(QString, attendu);
-    Plateforme::definirCheminApplication(dossier);
-    QCOMPARE(RepertoireApplication(), attendu);
-}
+        QCOMPARE(FichierExiste(dossier, fichier), attendu);
+    }
 
-void TestConfiguration::repertoireApplication_ouvreSesFichiers()
-{
-    // The folder reaches its files, named in any case, even when its name ends with a blank.
-    QTemporaryDir dir;
-    const QString kiosque = dir.filePath(QStringLiteral("Kiosque "));
-    QVERIFY(QDir().mkpath(kiosque));
-    ecrire(kiosque + QStringLiteral("/velmara.ini"), "x");
-    Plateforme::definirCheminApplication(kiosque);
+    void repertoireApplication_data()
+    {
+        QTest::addColumn<QString>("dossier");
+        QTest::addColumn<QString>("attendu");
+        // The folder as the system names it, never upper-cased.
+        QTest::newRow("dossier") << "/srv/kiosque" << "/srv/kiosque/";
+        QTest::newRow("avec séparateur") << "/srv/kiosque/" << "/srv/kiosque/";
+        QTest::newRow("blancs") << "  /srv/Kiosque  " << "/srv/Kiosque/";
+        // Names here may end with a blank: kept when only that names an existing folder.
+        QTest::newRow("nom finissant par un blanc") << "Kiosque " << "Kiosque /";
+    }
 
-    QCOMPARE(RepertoireApplication(), kiosque + QLatin1Char('/'));
-    QVERIFY(FichierExiste(RepertoireApplication(), QStringLiteral("VELMARA.INI")));
-}
+    void repertoireApplication()
+    {
+        QFETCH(QString, dossier);
+        QFETCH(QString, attendu);
+        QVERIFY(QDir().mkpath(QStringLiteral("Kiosque ")));
+        Plateforme::definirCheminApplication(dossier);
+        QCOMPARE(RepertoireApplication(), attendu);
+    }
 
-void TestConfiguration::resoudreChemin_data()
-{
-    QTest::addColumn<QString>("chemin");    // relative to the temporary folder
-    QTest::addColumn<QString>("attendu");
-    QTest::newRow("majuscules, entrée cachée") << "KIOSQUE/.CACHE" << "Kiosque/.Cache";
-    QTest::newRow("partie du milieu absente")
-        << "KIOSQUE/absent/DACORVANE.MDB" << "Kiosque/absent/DACORVANE.MDB";
-    QTest::newRow("exact préféré") << "Kiosque/exact.txt" << "Kiosque/exact.txt";
-    QTest::newRow("premier dans l'ordre des noms") << "Kiosque/eXact.txt" << "Kiosque/EXACT.txt";
-    QTest::newRow("séparateur doublé") << "KIOSQUE//DACORVANE.MDB" << "Kiosque//Dacorvane.mdb";
-    QTest::newRow("point point") << "KIOSQUE/../KIOSQUE/DACORVANE.MDB" << "Kiosque/../Kiosque/Dacorvane.mdb";
-    QTest::newRow("majuscule plus longue") << "KIOSQUE/STRASSE.INI" << "Kiosque/Straße.ini";
-}
+    void resoudreChemin_data()
+    {
+        QTest::addColumn<QString>("chemin");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("majuscules, entrée cachée") << "KIOSQUE/.CACHE" << "Kiosque/.Cache";
+        QTest::newRow("partie du milieu absente")
+            << "KIOSQUE/absent/DACORVANE.MDB" << "Kiosque/absent/DACORVANE.MDB";
+        QTest::newRow("exact préféré") << "Kiosque/exact.txt" << "Kiosque/exact.txt";
+        QTest::newRow("premier dans l'ordre des noms") << "Kiosque/eXact.txt" << "Kiosque/EXACT.txt";
+        QTest::newRow("séparateur doublé") << "KIOSQUE//DACORVANE.MDB" << "Kiosque//Dacorvane.mdb";
+        QTest::newRow("point point")
+            << "KIOSQUE/../KIOSQUE/DACORVANE.MDB" << "Kiosque/../Kiosque/Dacorvane.mdb";
+        QTest::newRow("majuscule plus longue") << "KIOSQUE/STRASSE.INI" << "Kiosque/Straße.ini";
+    }
 
-void TestConfiguration::resoudreChemin()
-{
-    QFETCH(QString, chemin);
-    QFETCH(QString, attendu);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Kiosque")));
-    for (const char *nom : {"Dacorvane.mdb", "exact.txt", "Exact.txt", "EXACT.txt", "Straße.ini", ".Cache"})
-        ecrire(dir.filePath(QStringLiteral("Kiosque/") + QString::fromUtf8(nom)), "x");
+    void resoudreChemin()
+    {
+        QFETCH(QString, chemin);
+        QFETCH(QString, attendu);
+        QVERIFY(QDir().mkpath(QStringLiteral("Kiosque")));
+        for (const char *nom : {"Dacorvane.mdb", "exact.txt", "Exact.txt", "EXACT.txt", "Straße.ini", ".Cache"})
+            ecrire(QStringLiteral("Kiosque/") + QString::fromUtf8(nom), "x");
 
-    QCOMPARE(::resoudreChemin(dir.path() + QLatin1Char('/') + chemin), dir.path() + QLatin1Char('/') + attendu);
-    QCOMPARE(::resoudreChemin(QString()), QString());
-}
+        QCOMPARE(::resoudreChemin(chemin), attendu);
+        QCOMPARE(::resoudreChemin(QString()), QString());
+    }
 
-void TestConfiguration::resoudreChemin_relatif()
-{
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Kiosque")));
-    ecrire(dir.filePath(QStringLiteral("Kiosque/dacorvane.mdb")), "x");
-    const QString avant = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(dir.path()));
-    const QString resolu = ::resoudreChemin(QStringLiteral("KIOSQUE/DACORVANE.mdb"));
-    QDir::setCurrent(avant);
-    QCOMPARE(resolu, QStringLiteral("Kiosque/dacorvane.mdb"));
-}
+private:
+    const QString m_avant = QDir::currentPath();
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
 
 CORVANE_TEST(TestConfiguration)
 #include "tst_configuration.moc"
