@@ -36,6 +36,8 @@ private:
     QString m_base;
 };
 
+RuntimeError utilisationDeNull() { return RuntimeError(94, QStringLiteral("Utilisation incorrecte de Null")); }
+
 QString maintenant() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
 
 } // namespace
@@ -45,156 +47,145 @@ class TestJournalErreurs : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_base = m_dir->filePath(Journal);
+        TestSupport::creerBase(m_base, TestSupport::schemaMaintenance());
+        Plateforme::definirCheminApplication(m_dir->path());
+        reinitialiserRepMaintenance();
+    }
 
-    void traiterErreur_data();
-    void traiterErreur();
-    void journalAbsentPuisRestaure();
-    void journalInutilisable_data();
-    void journalInutilisable();
-    void repMaintenanceFixeUneFois();
+    void cleanup()
+    {
+        Plateforme::definirCheminApplication(QString());
+        reinitialiserRepMaintenance();
+        m_dir.reset();
+    }
+
+    void traiterErreur_data()
+    {
+        QTest::addColumn<QString>("contexte");
+        QTest::addColumn<int>("numero");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("texte");
+        QTest::newRow("rapport") << "TotalVentes" << 94 << "Utilisation incorrecte de Null"
+                                 << "N°: 94 Utilisation incorrecte de Null";
+        QTest::newRow("contexte vide, nombre négatif")
+            << "" << Erreurs::NumeroBaseDeDonnees << "Base verrouillée" << "N°: -2147467259 Base verrouillée";
+    }
+
+    void traiterErreur()
+    {
+        QFETCH(QString, contexte);
+        QFETCH(int, numero);
+        QFETCH(QString, description);
+        QFETCH(QString, texte);
+        BoiteQuiCompte boite(m_base);
+        const QString avant = maintenant();
+
+        TraiterErreur(contexte, RuntimeError(numero, description));
+
+        const QString apres = maintenant();
+        QCOMPARE(boite.textes, QStringList{texte});
+        QCOMPARE(boite.titres, QStringList{QStringLiteral("Corvane")});
+        QCOMPARE(boite.lignesAuMessage, QList<int>{1});    // written before the message
+        QCOMPARE(TestSupport::valeurSql(m_base, "SELECT Contexte || '|' || Erreur FROM Erreurs"),
+                 contexte + '|' + texte);
+        const QString date = TestSupport::valeurSql(m_base, QStringLiteral("SELECT DateErreur FROM Erreurs"));
+        QVERIFY2(avant <= date && date <= apres, qPrintable(date));
+        QCOMPARE(RepMaintenance(), RepertoireApplication());
+    }
+
+    void journalAbsentPuisRestaure()
+    {
+        TestSupport::BoiteMessageTest boite;
+        const QString ailleurs = m_dir->filePath(QStringLiteral("copie.sqlite"));
+        QVERIFY(QFile::rename(m_base, ailleurs));
+
+        TraiterErreur(QStringLiteral("TotalVentes"), utilisationDeNull());
+        QCOMPARE(boite.textes.size(), 1);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("copie.sqlite")});
+
+        // Restored under another case: the existence test runs at every write.
+        const QString restaure = m_dir->filePath(QStringLiteral("mainten.mdb"));
+        QVERIFY(QFile::rename(ailleurs, restaure));
+        TraiterErreur(QString(), RuntimeError(482, QStringLiteral("Erreur d'imprimante")));
+        QCOMPARE(boite.textes.size(), 2);
+        QCOMPARE(TestSupport::valeurSql(restaure, QStringLiteral("SELECT group_concat(Erreur) FROM Erreurs")),
+                 QStringLiteral("N°: 482 Erreur d'imprimante"));
+    }
+
+    void journalInutilisable_data()
+    {
+        QTest::addColumn<QByteArray>("contenu");     // replaces MAINTEN.MDB when not empty
+        QTest::addColumn<QString>("sql");            // else run on it
+        QTest::addColumn<QString>("verrou");         // held by another connection during the write
+        QTest::addColumn<bool>("tableRestante");     // "Erreurs" is still there, and must stay empty
+        QTest::newRow("table absente") << QByteArray() << "DROP TABLE Erreurs" << "" << false;
+        QTest::newRow("champ absent")
+            << QByteArray() << "DROP TABLE Erreurs; CREATE TABLE Erreurs (DateErreur DATETIME, Erreur LONGTEXT)"
+            << "" << true;
+        QTest::newRow("contexte vide refusé")
+            << QByteArray()
+            << "DROP TABLE Erreurs; CREATE TABLE Erreurs (DateErreur DATETIME, "
+               "Contexte VARCHAR(50) CHECK (Contexte <> ''), Erreur LONGTEXT)"
+            << "" << true;
+        QTest::newRow("pas une base") << QByteArray("Standard Jet DB\n pas SQLite") << "" << "" << false;
+        // Gives up once the connection's busy timeout has run out.
+        QTest::newRow("verrou d'écriture") << QByteArray() << "" << "BEGIN IMMEDIATE" << true;
+        QTest::newRow("verrou exclusif") << QByteArray() << "" << "BEGIN EXCLUSIVE" << true;
+    }
+
+    void journalInutilisable()
+    {
+        QFETCH(QByteArray, contenu);
+        QFETCH(QString, sql);
+        QFETCH(QString, verrou);
+        QFETCH(bool, tableRestante);
+        if (!contenu.isEmpty()) {
+            QFile f(m_base);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(contenu);
+        } else if (!sql.isEmpty()) {
+            TestSupport::executerSql(m_base, sql);
+        }
+        sqlite3 *autre = nullptr;
+        QCOMPARE(sqlite3_open_v2(m_base.toUtf8().constData(), &autre, SQLITE_OPEN_READWRITE, nullptr), 0);
+        if (!verrou.isEmpty())
+            QCOMPARE(sqlite3_exec(autre, verrou.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        TestSupport::BoiteMessageTest boite;
+
+        TraiterErreur(QString(), utilisationDeNull());
+
+        sqlite3_close(autre);    // also rolls the lock's transaction back
+        QCOMPARE(boite.textes, QStringList{QStringLiteral("N°: 94 Utilisation incorrecte de Null")});
+        if (tableRestante)
+            QCOMPARE(nombreErreurs(m_base), 0);
+    }
+
+    void repMaintenanceFixeUneFois()
+    {
+        QCOMPARE(RepMaintenance(), QString());
+        EnregistrerErreur(QStringLiteral("A"), QStringLiteral("N°: 1 premier"));
+        const QString rep = RepMaintenance();
+        QCOMPARE(rep, m_dir->path() + QLatin1Char('/'));
+
+        QTemporaryDir autre;
+        TestSupport::creerBase(autre.filePath(Journal), TestSupport::schemaMaintenance());
+        Plateforme::definirCheminApplication(autre.path());
+        EnregistrerErreur(QStringLiteral("B"), QStringLiteral("N°: 2 second"));
+
+        QCOMPARE(RepMaintenance(), rep);
+        QCOMPARE(nombreErreurs(m_base), 2);
+        QCOMPARE(nombreErreurs(autre.filePath(Journal)), 0);
+    }
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_base;
 };
-
-void TestJournalErreurs::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_base = m_dir->filePath(Journal);
-    TestSupport::creerBase(m_base, TestSupport::schemaMaintenance());
-    Plateforme::definirCheminApplication(m_dir->path());
-    reinitialiserRepMaintenance();
-}
-
-void TestJournalErreurs::cleanup()
-{
-    Plateforme::definirCheminApplication(QString());
-    reinitialiserRepMaintenance();
-    m_dir.reset();
-}
-
-void TestJournalErreurs::traiterErreur_data()
-{
-    QTest::addColumn<QString>("contexte");
-    QTest::addColumn<int>("numero");
-    QTest::addColumn<QString>("description");
-    QTest::addColumn<QString>("texte");
-    QTest::newRow("rapport") << "TotalVentes" << 94 << "Utilisation incorrecte de Null"
-                             << "N°: 94 Utilisation incorrecte de Null";
-    QTest::newRow("contexte vide, nombre négatif") << "" << Erreurs::NumeroBaseDeDonnees << "Base verrouillée"
-                                                   << "N°: -2147467259 Base verrouillée";
-}
-
-void TestJournalErreurs::traiterErreur()
-{
-    QFETCH(QString, contexte);
-    QFETCH(int, numero);
-    QFETCH(QString, description);
-    QFETCH(QString, texte);
-    BoiteQuiCompte boite(m_base);
-    const QString avant = maintenant();
-
-    TraiterErreur(contexte, RuntimeError(numero, description));
-
-    const QString apres = maintenant();
-    QCOMPARE(boite.textes, QStringList{texte});
-    QCOMPARE(boite.titres, QStringList{QStringLiteral("Corvane")});
-    QCOMPARE(boite.lignesAuMessage, QList<int>{1});    // written before the message
-    QCOMPARE(TestSupport::valeurSql(m_base, QStringLiteral("SELECT Contexte FROM Erreurs")), contexte);
-    QCOMPARE(TestSupport::valeurSql(m_base, QStringLiteral("SELECT Erreur FROM Erreurs")), texte);
-    const QString date = TestSupport::valeurSql(m_base, QStringLiteral("SELECT DateErreur FROM Erreurs"));
-    QVERIFY2(avant <= date && date <= apres, qPrintable(date));
-    QCOMPARE(RepMaintenance(), RepertoireApplication());
-}
-
-void TestJournalErreurs::journalAbsentPuisRestaure()
-{
-    TestSupport::BoiteMessageTest boite;
-    const QString ailleurs = m_dir->filePath(QStringLiteral("copie.sqlite"));
-    QVERIFY(QFile::rename(m_base, ailleurs));
-
-    TraiterErreur(QStringLiteral("TotalVentes"), RuntimeError(94, QStringLiteral("Utilisation incorrecte")));
-    QCOMPARE(boite.textes.size(), 1);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("copie.sqlite")});
-
-    // Restored under another case: the existence test runs at every write.
-    const QString restaure = m_dir->filePath(QStringLiteral("mainten.mdb"));
-    QVERIFY(QFile::rename(ailleurs, restaure));
-    TraiterErreur(QString(), RuntimeError(482, QStringLiteral("Erreur d'imprimante")));
-    QCOMPARE(boite.textes.size(), 2);
-    QCOMPARE(TestSupport::valeurSql(restaure, QStringLiteral("SELECT group_concat(Erreur) FROM Erreurs")),
-             QStringLiteral("N°: 482 Erreur d'imprimante"));
-}
-
-void TestJournalErreurs::journalInutilisable_data()
-{
-    QTest::addColumn<QByteArray>("contenu");     // replaces MAINTEN.MDB when not empty
-    QTest::addColumn<QString>("sql");            // else run on it
-    QTest::addColumn<QString>("verrou");         // held by another connection during the write
-    QTest::addColumn<bool>("tableRestante");     // "Erreurs" is still there, and must stay empty
-    QTest::newRow("table absente") << QByteArray() << "DROP TABLE Erreurs" << "" << false;
-    QTest::newRow("champ absent")
-        << QByteArray() << "DROP TABLE Erreurs; CREATE TABLE Erreurs (DateErreur DATETIME, Erreur LONGTEXT)"
-        << "" << true;
-    QTest::newRow("contexte vide refusé")
-        << QByteArray()
-        << "DROP TABLE Erreurs; CREATE TABLE Erreurs (DateErreur DATETIME, "
-           "Contexte VARCHAR(50) CHECK (Contexte <> ''), Erreur LONGTEXT)"
-        << "" << true;
-    QTest::newRow("pas une base") << QByteArray("Standard Jet DB\n ceci n'est pas une base SQLite") << "" << ""
-                                  << false;
-    // Gives up once the connection's busy timeout has run out.
-    QTest::newRow("verrou d'écriture") << QByteArray() << "" << "BEGIN IMMEDIATE" << true;
-    QTest::newRow("verrou exclusif") << QByteArray() << "" << "BEGIN EXCLUSIVE" << true;
-}
-
-void TestJournalErreurs::journalInutilisable()
-{
-    QFETCH(QByteArray, contenu);
-    QFETCH(QString, sql);
-    QFETCH(QString, verrou);
-    QFETCH(bool, tableRestante);
-    if (!contenu.isEmpty()) {
-        QFile f(m_base);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(contenu);
-    } else if (!sql.isEmpty()) {
-        TestSupport::executerSql(m_base, sql);
-    }
-    sqlite3 *autre = nullptr;
-    QCOMPARE(sqlite3_open_v2(m_base.toUtf8().constData(), &autre, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    if (!verrou.isEmpty())
-        QCOMPARE(sqlite3_exec(autre, verrou.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-    TestSupport::BoiteMessageTest boite;
-
-    TraiterErreur(QString(), RuntimeError(94, QStringLiteral("Utilisation incorrecte de Null")));
-
-    sqlite3_close(autre);    // also rolls the lock's transaction back
-    QCOMPARE(boite.textes, QStringList{QStringLiteral("N°: 94 Utilisation incorrecte de Null")});
-    if (tableRestante)
-        QCOMPARE(nombreErreurs(m_base), 0);
-}
-
-void TestJournalErreurs::repMaintenanceFixeUneFois()
-{
-    QCOMPARE(RepMaintenance(), QString());
-    EnregistrerErreur(QStringLiteral("A"), QStringLiteral("N°: 1 premier"));
-    const QString rep = RepMaintenance();
-    QCOMPARE(rep, m_dir->path() + QLatin1Char('/'));
-
-    QTemporaryDir autre;
-    TestSupport::creerBase(autre.filePath(Journal), TestSupport::schemaMaintenance());
-    Plateforme::definirCheminApplication(autre.path());
-    EnregistrerErreur(QStringLiteral("B"), QStringLiteral("N°: 2 second"));
-
-    QCOMPARE(RepMaintenance(), rep);
-    QCOMPARE(nombreErreurs(m_base), 2);
-    QCOMPARE(nombreErreurs(autre.filePath(Journal)), 0);
-}
 
 CORVANE_TEST(TestJournalErreurs)
 #include "tst_journal_erreurs.moc"
