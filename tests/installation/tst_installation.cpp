@@ -60,7 +60,8 @@ private slots:
         QTest::newRow("arbre de construction") << false << "/home/op/donnees" << "/opt/corvane/build/bin";
         QTest::newRow("installé, XDG_DATA_HOME") << true << "/home/op/données/" << "/home/op/données/Corvane";
         // A relative XDG_DATA_HOME is invalid and ignored.
-        QTest::newRow("installé, XDG_DATA_HOME relatif") << true << "donnees" << "/home/op/.local/share/Corvane";
+        QTest::newRow("installé, XDG_DATA_HOME relatif")
+            << true << "donnees" << "/home/op/.local/share/Corvane";
     }
     void dossierParDefaut()
     {
@@ -116,11 +117,12 @@ private slots:
         QTest::addColumn<QStringList>("cle");        // on the one removable drive; "-": no drive
         QTest::addColumn<QStringList>("messages");   // a part of each message shown, in order
         const QString vide = QStringLiteral("ne contient ni configuration ni base de données");
-        const QString sansBase = QStringLiteral("Aucune base de données");
         QTest::newRow("clé avec la base") << QStringList{} << QStringList{"DACORVANE.MDB"} << QStringList{};
-        QTest::newRow("clé sans base") << QStringList{} << QStringList{"notes.txt"} << QStringList{sansBase, vide};
-        QTest::newRow("journal et sauvegarde seuls") << QStringList{"MAINTEN.MDB", "OLDK7.BAK", "sous/velmara.ini"}
-                                                     << QStringList{"-"} << QStringList{vide};
+        QTest::newRow("clé sans base") << QStringList{} << QStringList{"notes.txt"}
+                                       << QStringList{QStringLiteral("Aucune base de données"), vide};
+        QTest::newRow("journal et sauvegarde seuls")
+            << QStringList{"MAINTEN.MDB", "OLDK7.BAK", "sous/velmara.ini"} << QStringList{"-"}
+            << QStringList{vide};
     }
     void premierDemarrageCles()
     {
@@ -140,16 +142,11 @@ private slots:
                 TestSupport::creerBase(racine.filePath("cle/" + f), TestSupport::schemaVentes());
             else
                 creerFichier(racine.filePath("cle/" + f));
-        struct Retablir
-        {
-            Maintenance::SourceLecteurs *avant;
-            ~Retablir()
-            {
-                Maintenance::definirSourceLecteurs(avant);
-                Plateforme::definirCheminApplication({});
-                Installation::PreparerDossierApplication(false, false, {});
-            }
-        } retablir{Maintenance::definirSourceLecteurs(&source)};
+        const auto retablir = qScopeGuard([avant = Maintenance::definirSourceLecteurs(&source)] {
+            Maintenance::definirSourceLecteurs(avant);
+            Plateforme::definirCheminApplication({});
+            Installation::PreparerDossierApplication(false, false, {});
+        });
         Plateforme::definirCheminApplication(dossier);
         TestSupport::BoiteMessageTest boite;
         QCOMPARE(Installation::PreparerDossierApplication(true, false, dossier).value_or(-1), -1);
@@ -173,7 +170,8 @@ private slots:
     void messageDossierVide()
     {
         const QString m = Installation::MessageDossierVide("/home/op/.local/share/Corvane");
-        for (const char *partie : {"/home/op/.local/share/Corvane", "velmara.ini", "DACORVANE.mdb", "--dossier"})
+        for (const char *partie : {"/home/op/.local/share/Corvane", "velmara.ini", "DACORVANE.mdb",
+                                   "--dossier"})
             QVERIFY2(m.contains(QString::fromUtf8(partie)), partie);
     }
 
@@ -187,7 +185,8 @@ private slots:
         const QString libexec = QStringLiteral("libexec/corvane/corvane-jet");
         const QString relatif = QStringLiteral("../libexec/corvane");
         QTest::newRow("les deux : le voisin") << QStringList{bin, libexec} << QStringList{} << relatif << bin;
-        QTest::newRow("voisin non exécutable") << QStringList{libexec} << QStringList{bin} << relatif << libexec;
+        QTest::newRow("voisin non exécutable") << QStringList{libexec} << QStringList{bin} << relatif
+                                               << libexec;
         QTest::newRow("installé non exécutable") << QStringList{} << QStringList{libexec} << relatif << bin;
         QTest::newRow("sans emplacement installé") << QStringList{libexec} << QStringList{} << "" << bin;
     }
@@ -251,7 +250,8 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<bool>("erreurs");
         QTest::newRow("Release") << QStringList{"-DCMAKE_BUILD_TYPE=Release"} << false;
-        QTest::newRow("CORVANE_WERROR") << QStringList{"-DCMAKE_BUILD_TYPE=Release", "-DCORVANE_WERROR=ON"} << true;
+        QTest::newRow("CORVANE_WERROR")
+            << QStringList{"-DCMAKE_BUILD_TYPE=Release", "-DCORVANE_WERROR=ON"} << true;
     }
     void optionsDeConstruction()
     {
