@@ -72,11 +72,6 @@ int nombreVentes(const QString &chemin)
     return TestSupport::valeurSql(chemin, QStringLiteral("SELECT count(*) FROM Ventes")).toInt();
 }
 
-int pagesLibres(const QString &chemin)
-{
-    return TestSupport::valeurSql(chemin, QStringLiteral("PRAGMA freelist_count")).toInt();
-}
-
 bool existe(const QString &chemin)
 {
     struct stat st;
@@ -102,7 +97,8 @@ QString etat(const QString &chemin, const QString &courante)
     const QString m = marqueur(chemin);
     if (m != courante)
         return m;
-    return pagesLibres(chemin) > 0 ? QStringLiteral("originale") : QStringLiteral("compactée");
+    return TestSupport::valeurSql(chemin, QStringLiteral("PRAGMA freelist_count")).toInt() > 0
+               ? QStringLiteral("originale") : QStringLiteral("compactée");
 }
 
 QStringList erreurs(const QString &journal)

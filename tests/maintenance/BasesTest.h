@@ -19,7 +19,6 @@ void creerMaintenance(const QString &chemin);
 void marquer(const QString &chemin, const QString &marqueur);
 QString marqueur(const QString &chemin);
 int nombreVentes(const QString &chemin);
-int pagesLibres(const QString &chemin);
 // The number of sales creer() leaves.
 inline int ventesRestantes(int ventes) { return ventes - ventes / 4; }
 

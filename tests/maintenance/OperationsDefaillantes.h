@@ -33,8 +33,8 @@ public:
     void compacter(const QString &base, const QString &destination, const Progression &progression) override;
 
 private:
-    bool defaillance(Op op);
-    void verifierFermes(const QStringList &chemins);
+    // Logs the call and the files of `deplaces` open here; true when this call fails.
+    bool defaillance(Op op, const QString &appel, const QStringList &deplaces);
     std::map<Op, int> m_appels;
     Op m_op = Op::Supprimer;
     int m_rang = 0;

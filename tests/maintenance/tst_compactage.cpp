@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
-#include <filesystem>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,16 +39,13 @@ private:
     void verifierErreur(int numero)
     {
         const QStringList e = erreurs(chemin(QStringLiteral("MAINTEN.MDB")));
-        if (numero == 0) {
-            QCOMPARE(m_boite->textes, QStringList());
-            QCOMPARE(e, QStringList());
-            return;
+        QCOMPARE(e.size(), numero == 0 ? 0 : 1);
+        QCOMPARE(m_boite->textes.size(), e.size());
+        if (numero != 0) {
+            QVERIFY(e.at(0).startsWith(QStringLiteral("ReparerDatabase|N°: %1 ").arg(numero)));
+            QCOMPARE(QStringLiteral("ReparerDatabase|") + m_boite->textes.at(0), e.at(0));
+            QCOMPARE(m_boite->titres.at(0), QStringLiteral("Corvane"));
         }
-        QCOMPARE(e.size(), 1);
-        QVERIFY2(e.at(0).startsWith(QStringLiteral("ReparerDatabase|N°: %1 ").arg(numero)), qPrintable(e.at(0)));
-        QCOMPARE(m_boite->textes.size(), 1);
-        QCOMPARE(QStringLiteral("ReparerDatabase|") + m_boite->textes.at(0), e.at(0));
-        QCOMPARE(m_boite->titres.at(0), QStringLiteral("Corvane"));
     }
 
 private slots:
@@ -93,7 +89,6 @@ private slots:
         ligne("suppression du reste", Op::Supprimer, 1, originale, reste, precedente, 57);
         ligne("suppression du journal du reste", Op::Supprimer, 2, originale, absent, precedente, 57);
         ligne("compactage", Op::Compacter, 1, originale, absent, precedente, 57);
-        ligne("compactage, disque plein", Op::Compacter, 1, originale, absent, precedente, 61, false, ENOSPC);
         ligne("fsync de la copie", Op::SynchroniserFichier, 1, originale, absent, precedente, 57);
         ligne("lien", Op::Lier, 1, originale, compactee, precedente, 57);
         ligne("fsync du lien", Op::SynchroniserDossier, 1, originale, compactee, precedente, 57);
@@ -148,9 +143,8 @@ private slots:
         for (qsizetype i = 0; i + 1 < j.size(); ++i) {
             if ((j.at(i).startsWith(QLatin1String("renommer")) || j.at(i).startsWith(QLatin1String("lier")))
                 && !j.at(i).endsWith(QLatin1String(" !")))
-                QVERIFY2(j.at(i + 1).startsWith(QLatin1String("synchroniserDossier"))
-                             || j.at(i + 1).startsWith(QLatin1String("copier")),
-                         qPrintable(j.join(QLatin1String(", "))));
+                QVERIFY(j.at(i + 1).startsWith(QLatin1String("synchroniserDossier"))
+                        || j.at(i + 1).startsWith(QLatin1String("copier")));
         }
 
         // The next start puts everything right.
@@ -193,10 +187,6 @@ private slots:
         const int refus = Erreurs::ArgumentsIncorrects;
         QTest::newRow("nom réservé NEWK7") << QStringList{"NEWK7.mdb=courante"} << "newk7.mdb" << 1 << refus
                                           << QStringList{"NEWK7.mdb=originale"};
-        QTest::newRow("nom réservé OLDK7.BAK") << QStringList{"OLDK7.BAK=courante"} << "oldk7.bak" << 1 << refus
-                                              << QStringList{"OLDK7.BAK=originale"};
-        QTest::newRow("nom réservé OLDK7.TMP") << QStringList{"oldk7.tmp=courante"} << "oldk7.tmp" << 1 << refus
-                                              << QStringList{"oldk7.tmp=originale"};
         QTest::newRow("nom réservé MAINTEN") << QStringList() << "mainten.mdb" << 1 << refus << QStringList();
     }
 
@@ -226,15 +216,6 @@ private slots:
         noms.sort();
         QCOMPARE(fichiers(), noms);
         QCOMPARE(etats, apres);
-        // A replaced backup is released soon, not held for the program's life.
-        const auto retenues = [] {
-            int n = 0;
-            std::error_code ec;
-            for (const auto &e : std::filesystem::directory_iterator("/proc/self/fd", ec))
-                n += std::filesystem::read_symlink(e.path(), ec).string().ends_with("OLDK7.BAK (deleted)");
-            return n;
-        };
-        QTRY_COMPARE(retenues(), 0);
     }
 
     void fichierQuiNestPasUneBase_data()
@@ -242,7 +223,6 @@ private slots:
         QTest::addColumn<QByteArray>("contenu");
         QTest::newRow("texte") << QByteArray("Ceci n'est pas une base de données.\n").repeated(200);
         QTest::newRow("vide") << QByteArray();
-        QTest::newRow("en-tête abîmé") << QByteArray("SQLite format 3\0", 16) + QByteArray(8176, '\xff');
     }
 
     void fichierQuiNestPasUneBase()
@@ -261,66 +241,50 @@ private slots:
         QCOMPARE(fichiers(), QStringList({"MAINTEN.MDB", "OLDK7.BAK", "dacorvane.mdb"}));
     }
 
-    // The compacted database keeps the old file's permission bits, and its
-    // owner where the process may set them (the superuser).
-    void attributsGardes_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("proprietaire");   // -1: the process's own
-        QTest::newRow("0600") << 0600 << -1;
-        QTest::newRow("0440") << 0440 << -1;
-        QTest::newRow("0640, à un autre utilisateur") << 0640 << 65534;
-    }
-
-    void attributsGardes()
-    {
-        QFETCH(int, mode);
-        QFETCH(int, proprietaire);
-        if (proprietaire >= 0 && ::geteuid() != 0)
-            QSKIP("only the superuser gives a file to another user");
-        creer(base(), QStringLiteral("courante"));
-        if (proprietaire >= 0)
-            QCOMPARE(::chown(QFile::encodeName(base()).constData(), uid_t(proprietaire), gid_t(proprietaire)), 0);
-        QCOMPARE(::chmod(QFile::encodeName(base()).constData(), mode_t(mode)), 0);
-        ReparerDatabase(base());
-        verifierErreur(0);
-        QCOMPARE(etat(base()), QStringLiteral("compactée"));
-        QCOMPARE(BasesTest::mode(base()), mode);
-        struct stat st;
-        QCOMPARE(::stat(QFile::encodeName(base()).constData(), &st), 0);
-        QCOMPARE(int(st.st_uid), proprietaire >= 0 ? proprietaire : int(::geteuid()));
-    }
-
     // A database out of the application folder: reached by a symbolic link
     // (kept, the file it names compacted where it lies), or named with a path,
     // on another file system (/dev/shm) too. The copy is written beside it,
-    // the backup is in the application folder, nothing is left behind.
+    // the backup is in the application folder, nothing is left behind. The
+    // compacted database keeps the old file's permission bits, and its owner
+    // where the process may set them (the superuser).
     void baseAilleurs_data()
     {
         QTest::addColumn<QString>("racine");   // where the database lies; "" a temporary folder
         QTest::addColumn<bool>("lien");
-        QTest::newRow("lien symbolique") << QString() << true;
-        QTest::newRow("lien vers un autre système de fichiers") << QStringLiteral("/dev/shm") << true;
-        QTest::newRow("nom avec un chemin, autre système de fichiers") << QStringLiteral("/dev/shm") << false;
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("proprietaire");   // -1: the process's own
+        QTest::newRow("lien symbolique, 0440") << QString() << true << 0440 << -1;
+        QTest::newRow("nom avec un chemin, autre système de fichiers, à un autre utilisateur")
+            << QStringLiteral("/dev/shm") << false << 0640 << 65534;
     }
 
     void baseAilleurs()
     {
         QFETCH(QString, racine);
         QFETCH(bool, lien);
+        QFETCH(int, mode);
+        QFETCH(int, proprietaire);
         if (!racine.isEmpty() && !QFileInfo(racine).isWritable())
             QSKIP("no other file system to write to");
+        if (proprietaire >= 0 && ::geteuid() != 0)
+            QSKIP("only the superuser gives a file to another user");
         QTemporaryDir ailleurs(racine.isEmpty() ? QDir::tempPath() + QStringLiteral("/ailleurs")
                                                 : racine + QStringLiteral("/corvane"));
         const QString vraie = ailleurs.filePath(QStringLiteral("kiosque.mdb"));
         creer(vraie, QStringLiteral("courante"));
+        if (proprietaire >= 0)
+            QCOMPARE(::chown(QFile::encodeName(vraie).constData(), uid_t(proprietaire), gid_t(proprietaire)), 0);
+        QCOMPARE(::chmod(QFile::encodeName(vraie).constData(), mode_t(mode)), 0);
         if (lien)
             QVERIFY(QFile::link(vraie, base()));
         ReparerDatabase(lien ? base() : vraie);
         verifierErreur(0);
         QCOMPARE(QFileInfo(base()).isSymLink(), lien);
         QCOMPARE(etat(vraie), QStringLiteral("compactée"));
-        QCOMPARE(mode(vraie), 0600);
+        QCOMPARE(BasesTest::mode(vraie), mode);
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(vraie).constData(), &st), 0);
+        QCOMPARE(int(st.st_uid), proprietaire >= 0 ? proprietaire : int(::geteuid()));
         QCOMPARE(etat(sauvegarde()), QStringLiteral("originale"));
         QCOMPARE(QDir(ailleurs.path()).entryList(QDir::Files), QStringList{QStringLiteral("kiosque.mdb")});
         QVERIFY(!existe(copie()));
@@ -330,13 +294,9 @@ private slots:
     void disquePlein()
     {
         creer(base(), QStringLiteral("courante"));
-        try {
-            compacterSqlite(base(), QStringLiteral("/dev/full"), {});
-            QFAIL("compacted onto a full device");
-        } catch (const RuntimeError &e) {
-            QCOMPARE(e.number(), int(Erreurs::DisqueSature));
-            QCOMPARE(e.description(), QStringLiteral("Disque plein (écriture de la copie compactée « /dev/full »)"));
-        }
+        QCOMPARE(TestSupport::erreur([&] { compacterSqlite(base(), QStringLiteral("/dev/full"), {}); }),
+                 QString::number(Erreurs::DisqueSature)
+                     + QStringLiteral(" Disque plein (écriture de la copie compactée « /dev/full »)"));
     }
 
     void progression()
