@@ -23,7 +23,6 @@ constexpr int Ventes = 2000;
 
 // Every file of a folder with the digest of its bytes.
 std::map<QString, QByteArray> empreintes(const QString &dossier);
-QStringList noms(const std::map<QString, QByteArray> &e);
 
 // What the child process wrote: its message boxes and its result.
 struct Enfant
@@ -32,7 +31,6 @@ struct Enfant
     QJsonObject resultat;
     int code = -1;
 };
-QString programmeEnfant();
 Enfant lancer(const QStringList &arguments);
 
 // Another process that holds the folder or a database (a lock, a window, a

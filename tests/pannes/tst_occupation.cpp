@@ -52,9 +52,8 @@ private slots:
         for (const auto &v : verrous)
             QVERIFY(v->tenu());   // given up while the other program still holds its lock
         QCOMPARE(m_boite->textes.size(), 1);
-        QVERIFY2(m_boite->textes.at(0).startsWith(QStringLiteral("N°: 3045 Impossible d'utiliser « ") + app(Base)
-                                                  + QStringLiteral(" » : déjà utilisé par un autre programme (")),
-                 qPrintable(m_boite->textes.at(0)));
+        QVERIFY(m_boite->textes.at(0).startsWith(QStringLiteral("N°: 3045 Impossible d'utiliser « ") + app(Base)
+                                                 + QStringLiteral(" » : déjà utilisé par un autre programme (")));
         verrous.clear();
         QCOMPARE(erreursJournal().size(), journalisees);
         QCOMPARE(lire(app(Base)), base);
@@ -124,9 +123,8 @@ private slots:
             return;
         }
         QCOMPARE(e.messages.size(), 1);
-        QVERIFY2(e.messages.at(0).startsWith(QStringLiteral("N°: 3045 Impossible d'utiliser « "))
-                     && e.messages.at(0).contains(message),
-                 qPrintable(e.messages.at(0)));
+        QVERIFY(e.messages.at(0).startsWith(QStringLiteral("N°: 3045 Impossible d'utiliser « ")));
+        QVERIFY(e.messages.at(0).contains(message));
         const QString contexte = action == QLatin1String("reparer") ? QStringLiteral("ReparerDatabase") : QString();
         QCOMPARE(erreursJournal().value(0), contexte + QLatin1Char('|') + e.messages.at(0));
         verifierInchange(avant);
@@ -160,9 +158,8 @@ private slots:
         const QStringList notes = erreursJournal();
         QVERIFY(!notes.isEmpty());
         for (const QString &note : notes)
-            QVERIFY2(note.startsWith(QStringLiteral("ReparerDatabase|Le propriétaire du fichier (uid 0, gid 0) n'a pas "
-                                                    "été gardé : Permission refusée (attributs de « ")),
-                     qPrintable(note));
+            QVERIFY(note.startsWith(QStringLiteral("ReparerDatabase|Le propriétaire du fichier (uid 0, gid 0) n'a pas "
+                                                   "été gardé : Permission refusée (attributs de « ")));
     }
 };
 

@@ -49,25 +49,10 @@ private slots:
     void cleanup() { nettoyer(); }
 
     // A folder the program may not write (even as the superuser: the step drops its
-    // rights): the compaction and the copy from the key report it, the
+    // rights): the copy from the key and the compaction report it, the
     // start-up goes on with the database as it is, nothing changes on disk.
-    void dossierEnLectureSeule_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QStringList>("messages");   // the beginnings of the messages shown
-        QTest::addColumn<int>("ventes");             // the journal opened by the start-up; -1: no start-up
-        const QString compactage = QStringLiteral("N°: 70 Permission refusée (écriture de la copie compactée « ");
-        const QString copie = QStringLiteral("N°: 70 Permission refusée (copie de ");
-        QTest::newRow("compactage") << "reparer" << QStringList{compactage} << -1;
-        QTest::newRow("copie de la clé") << "cle" << QStringList{copie} << -1;
-        QTest::newRow("démarrage") << "demarrage" << QStringList{copie, compactage} << ventesRestantes(Ventes);
-    }
-
     void dossierEnLectureSeule()
     {
-        QFETCH(QString, action);
-        QFETCH(QStringList, messages);
-        QFETCH(int, ventes);
         creer(cle(Base), QStringLiteral("clé"), 100);
         QFile::setPermissions(m_tmp->path(), QFileDevice::Permissions(0x7755));
         ouvrirATous(cle());
@@ -75,16 +60,15 @@ private slots:
         QFile::setPermissions(app(), QFileDevice::Permissions(0x5555));
         const auto avant = empreintes(app());
 
-        const Enfant e = lancer({QStringLiteral("--sans-droits"), QStringLiteral("--cle"), cle(), action, app()});
+        const Enfant e = lancer({QStringLiteral("--sans-droits"), QStringLiteral("--cle"), cle(), "demarrage", app()});
 
         if (e.code == 3)
             QSKIP("the superuser's rights cannot be dropped on this machine (setuid refused)");
         QCOMPARE(e.code, 0);
-        QCOMPARE(e.messages.size(), messages.size());
-        for (qsizetype i = 0; i < messages.size(); ++i)
-            QVERIFY2(e.messages.at(i).startsWith(messages.at(i)), qPrintable(e.messages.at(i)));
-        if (ventes >= 0)
-            QCOMPARE(e.resultat.value(QLatin1String("ventes")).toInt(-1), ventes);
+        QCOMPARE(e.messages.size(), 2);
+        QVERIFY(e.messages.at(0).startsWith(QStringLiteral("N°: 70 Permission refusée (copie de ")));
+        QVERIFY(e.messages.at(1).startsWith(QStringLiteral("N°: 70 Permission refusée (écriture de la copie compactée « ")));
+        QCOMPARE(e.resultat.value(QLatin1String("ventes")).toInt(-1), ventesRestantes(Ventes));
         QFile::setPermissions(app(), QFileDevice::Permissions(0x7700));
         QVERIFY(avant == empreintes(app()));
         verifierIntactes();
@@ -116,7 +100,7 @@ private slots:
 
         QCOMPARE(e.code, 0);
         QCOMPARE(e.messages.size(), 1);
-        QVERIFY2(e.messages.at(0).startsWith(message), qPrintable(e.messages.at(0)));
+        QVERIFY(e.messages.at(0).startsWith(message));
         QCOMPARE(erreursJournal(), QStringList{contexte + QLatin1Char('|') + e.messages.at(0)});
         verifierInchange(avant);   // no NEWK7.MDB, journal or CLEUSB.TMP left
         verifierIntactes();
@@ -157,10 +141,10 @@ private slots:
 
         // The compaction reported it, with its context, in French.
         QVERIFY(!m_boite->textes.isEmpty());
-        QVERIFY2(m_boite->textes.at(0).contains(QStringLiteral("endommagée")), qPrintable(m_boite->textes.at(0)));
+        QVERIFY(m_boite->textes.at(0).contains(QStringLiteral("endommagée")));
         QVERIFY(erreursJournal().value(0).startsWith(QStringLiteral("ReparerDatabase|N°: ")));
         if (!erreur.isEmpty())
-            QVERIFY2(erreur.contains(QStringLiteral("endommagée")), qPrintable(erreur));
+            QVERIFY(erreur.contains(QStringLiteral("endommagée")));
         f.Form_Unload();
         QCOMPARE(lire(app(Base)), octets);
         QCOMPARE(lire(app(Sauvegarde)), sauvegarde);
@@ -189,7 +173,6 @@ private slots:
         const qsizetype page = 4096;
         int signalees = 0;
         for (qsizetype debut = page; debut < saine.size(); debut += page) {
-            const QString ici = QStringLiteral("page %1").arg(debut / page + 1);
             QByteArray abimee = saine;
             abimee.replace(debut + decalage, longueur, octetsAuHasard(longueur, quint32(debut)));
             ecrire(app(Base), abimee);
@@ -199,20 +182,16 @@ private slots:
             Maintenance::ReparerDatabase(app(Base));
 
             if (m_boite->textes.isEmpty()) {
-                QVERIFY2(nombreVentes(app(Base)) == ventesRestantes(Ventes), qPrintable(ici));
-                const QString verification = TestSupport::valeurSql(
-                    app(Base), QStringLiteral("SELECT group_concat(integrity_check, ' / ') FROM pragma_integrity_check"));
-                QVERIFY2(verification == "ok", qPrintable(ici + QStringLiteral(" : ") + verification));
+                QCOMPARE(nombreVentes(app(Base)), ventesRestantes(Ventes));
+                QCOMPARE(TestSupport::valeurSql(app(Base), QStringLiteral("PRAGMA integrity_check")), "ok");
             } else {
                 ++signalees;
-                QVERIFY2(m_boite->textes.size() == 1
-                             && m_boite->textes.at(0).startsWith(
-                                 QStringLiteral("N°: -2147467259 La base de données est endommagée.")),
-                         qPrintable(ici + QStringLiteral(" : ") + m_boite->textes.join(QLatin1Char('\n'))));
-                QVERIFY2(lire(app(Base)) == abimee, qPrintable(ici));
-                QVERIFY2(lire(app(Sauvegarde)) == sauvegarde, qPrintable(ici));
+                QCOMPARE(m_boite->textes.size(), 1);
+                QVERIFY(m_boite->textes.at(0).startsWith(QStringLiteral("N°: -2147467259 La base de données est endommagée.")));
+                QVERIFY(lire(app(Base)) == abimee);
+                QVERIFY(lire(app(Sauvegarde)) == sauvegarde);
             }
-            QVERIFY2(!existe(app(QStringLiteral("NEWK7.MDB"))), qPrintable(ici));
+            QVERIFY(!existe(app(QStringLiteral("NEWK7.MDB"))));
         }
         QVERIFY(signalees > 0);
     }
@@ -225,7 +204,6 @@ private slots:
         QTest::addColumn<int>("ventes");   // -1: the start-up ends on "Fichier introuvable"
         const QByteArray section = "[Base de donn\xE9" "e]\r\n";
         QTest::newRow("octets au hasard") << octetsAuHasard(64 * 1024, 1) << ventesRestantes(Ventes);
-        QTest::newRow("énorme, au hasard") << octetsAuHasard(9 * 1024 * 1024, 2) << ventesRestantes(Ventes);
         QTest::newRow("section puis octets au hasard") << section + octetsAuHasard(4096, 3) << ventesRestantes(Ventes);
         QTest::newRow("NUL dans le nom") << section + QByteArray("Nom=dacorvane\0.mdb\r\n", 20) << -1;
         QTest::newRow("nom de caractères de contrôle") << section + QByteArray("Nom=\x01\x02\x1b[2J\x7f\r\n") << -1;
@@ -289,7 +267,7 @@ private slots:
         QCOMPARE(Maintenance::ChercherSurCleUSB(lecteurs, &ops), false);
 
         QCOMPARE(m_boite->textes.size(), 1);
-        QVERIFY2(m_boite->textes.at(0).startsWith(message), qPrintable(m_boite->textes.at(0)));
+        QVERIFY(m_boite->textes.at(0).startsWith(message));
         QCOMPARE(erreursJournal(), QStringList{QLatin1Char('|') + m_boite->textes.at(0)});
         verifierInchange(avant);
         verifierIntactes();
