@@ -44,15 +44,21 @@ private:
     QString app(const QString &nom = {}) const { return m_tmp->filePath(QStringLiteral("app/") + nom); }
     QString lecteur(const QString &nom) const { return m_tmp->filePath(nom); }
 
-    // A drive: "cle" (removable), "fixe", "disquette"; its files created as databases marked with their name.
-    void ajouterLecteur(const QString &nom, bool amovible, bool disquette, const QStringList &bases)
+    // A drive "name:kind:file,file" (kind a removable, f fixed, d floppy; a drive named
+    // "absente" has no folder); its files are databases marked with their path, "*.txt" text.
+    void ajouterLecteur(const QString &description)
     {
-        QDir().mkpath(lecteur(nom));
-        for (const QString &b : bases) {
-            QDir().mkpath(QFileInfo(lecteur(nom) + QLatin1Char('/') + b).path());
-            creer(lecteur(nom) + QLatin1Char('/') + b, nom + QLatin1Char('/') + b, 40);
+        const QStringList p = description.split(QLatin1Char(':'));
+        m_lecteurs.liste.push_back({lecteur(p[0]), p[1] == QLatin1String("a"), p[1] == QLatin1String("d")});
+        if (p[0] != QLatin1String("absente"))
+            QDir().mkpath(lecteur(p[0]));
+        for (const QString &f : p[2].split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            QDir().mkpath(QFileInfo(lecteur(p[0] + QLatin1Char('/') + f)).path());
+            if (f.endsWith(QLatin1String(".txt")))
+                ecrire(lecteur(p[0] + QLatin1Char('/') + f), "texte");
+            else
+                creer(lecteur(p[0] + QLatin1Char('/') + f), p[0] + QLatin1Char('/') + f, 40);
         }
-        m_lecteurs.liste.push_back({lecteur(nom), amovible, disquette});
     }
 
     QStringList erreursJournal() const { return erreurs(app(QStringLiteral("MAINTEN.MDB"))); }
@@ -148,19 +154,8 @@ private slots:
     void lecteurs()
     {
         QFETCH(QStringList, cles);
-        for (const QString &c : cles) {
-            const QStringList p = c.split(QLatin1Char(':'));
-            if (p[0] == QLatin1String("absente")) {
-                m_lecteurs.liste.push_back({lecteur(p[0]), p[1] == QLatin1String("a"), p[1] == QLatin1String("d")});
-                continue;
-            }
-            QStringList bases, autres;
-            for (const QString &f : p[2].split(QLatin1Char(','), Qt::SkipEmptyParts))
-                (f.endsWith(QLatin1String(".txt")) ? autres : bases) << f;
-            ajouterLecteur(p[0], p[1] == QLatin1String("a"), p[1] == QLatin1String("d"), bases);
-            for (const QString &f : autres)
-                ecrire(lecteur(p[0]) + QLatin1Char('/') + f, "texte");
-        }
+        for (const QString &c : cles)
+            ajouterLecteur(c);
         // The copy keeps the key's file date (shown in the window's caption).
         const QDateTime date(QDate(2026, 5, 12), QTime(11, 38, 56));
         for (const Lecteur &l : m_lecteurs.liste)
@@ -222,7 +217,7 @@ private slots:
         QFETCH(QString, nom);
         QFETCH(QString, defaut);
         QFETCH(QString, erreur);
-        QDir().mkpath(lecteur(QStringLiteral("cle")));
+        ajouterLecteur(QStringLiteral("cle:a:"));
         const QString fichier = lecteur(QStringLiteral("cle/")) + nom;
         if (defaut == QLatin1String("journal")) {
             creerMaintenance(fichier);
@@ -235,7 +230,6 @@ private slots:
             else
                 TestSupport::executerSql(fichier, defaut);
         }
-        m_lecteurs.liste.push_back({lecteur(QStringLiteral("cle")), true, false});
         const quint64 avant = inode(app(QStringLiteral("dacorvane.mdb")));
 
         QCOMPARE(ChercherSurCleUSB(m_lecteurs), erreur.isEmpty());
@@ -260,7 +254,7 @@ private slots:
     // replaced again, and the database from before the key stays kept.
     void cleLaisseeBranchee()
     {
-        ajouterLecteur(QStringLiteral("cle"), true, false, {QStringLiteral("dacorvane.mdb")});
+        ajouterLecteur(QStringLiteral("cle:a:dacorvane.mdb"));
         QVERIFY(ChercherSurCleUSB(m_lecteurs));
         Maintenance::ReparerDatabase(app(QStringLiteral("dacorvane.mdb")));
         const quint64 compactee = inode(app(QStringLiteral("dacorvane.mdb")));
@@ -297,7 +291,7 @@ private slots:
         QFETCH(int, rang);
         QFETCH(bool, sauvee);
         QFETCH(bool, remplacee);
-        ajouterLecteur(QStringLiteral("cle"), true, false, {QStringLiteral("dacorvane.mdb")});
+        ajouterLecteur(QStringLiteral("cle:a:dacorvane.mdb"));
         const quint64 avant = inode(app(QStringLiteral("dacorvane.mdb")));
         OperationsDefaillantes ops;
         ops.echouer(OperationsDefaillantes::Op(op), rang);
@@ -337,9 +331,8 @@ private slots:
             sqlite3_close(db);
         }
         QVERIFY(QFile::copy(m_tmp->filePath(QStringLiteral("journal")), locale + QStringLiteral("-journal")));
-        QDir().mkpath(lecteur(QStringLiteral("cle")));
+        ajouterLecteur(QStringLiteral("cle:a:"));
         creer(lecteur(QStringLiteral("cle/dacorvane.mdb")), QStringLiteral("cle"), 2000);
-        m_lecteurs.liste.push_back({lecteur(QStringLiteral("cle")), true, false});
         TestSupport::executerSql(lecteur(QStringLiteral("cle/dacorvane.mdb")),
                                  QStringLiteral("UPDATE Ventes SET Ticket = 'clé ' || NoVente"));
         const QString tickets = QStringLiteral("SELECT group_concat(Ticket) FROM Ventes");
