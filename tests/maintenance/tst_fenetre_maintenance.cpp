@@ -28,7 +28,6 @@ private slots:
         QTest::addColumn<QList<qint64>>("instants");
         QTest::addColumn<QList<double>>("fractions");
         QTest::addColumn<int>("visibleApres");   // index of the call that shows it, -1 never
-        QTest::newRow("rapide") << QList<qint64>{0, 120, 300, 499} << QList<double>{0, 0.4, 0.9, 1} << -1;
         QTest::newRow("longue") << QList<qint64>{0, 200, 499, 500, 900, 1400}
                                 << QList<double>{0, 0.1, 0.25, 0.3, 0.6, 1} << 3;
         QTest::newRow("finie juste après le délai") << QList<qint64>{0, 100, 600} << QList<double>{0, 0.5, 1} << -1;

@@ -63,11 +63,6 @@ void Detenteur::tuer()
     m_p.waitForFinished(60000);
 }
 
-QStringList DossierPannes::erreursJournal() const
-{
-    return erreurs(app(Journal));
-}
-
 void DossierPannes::verifierInchange(std::map<QString, QByteArray> avant)
 {
     auto apres = empreintes(app());

@@ -3,6 +3,7 @@
 // The fixture of the tests of failing machines and busy folders: a kiosk
 // folder (database, backup, error log) and a key folder in a temporary
 // folder, and the child process that runs one start-up step on them.
+#include "BasesTest.h"
 #include "TestSupport.h"
 
 #include <QObject>
@@ -59,7 +60,7 @@ protected:
 
     QString app(const QString &nom = {}) const { return m_tmp->filePath(QStringLiteral("app/") + nom); }
     QString cle(const QString &nom = {}) const { return m_tmp->filePath(QStringLiteral("cle/") + nom); }
-    QStringList erreursJournal() const;
+    QStringList erreursJournal() const { return BasesTest::erreurs(app(Journal)); }
     // The folder's files hold the bytes they held (the error log aside).
     void verifierInchange(std::map<QString, QByteArray> avant);
     // The database and its backup open and hold what they held.
