@@ -78,17 +78,17 @@ bool existe(const QString &chemin)
     return ::lstat(QFile::encodeName(chemin).constData(), &st) == 0;
 }
 
-quint64 inode(const QString &chemin)
+// Zeros for a missing file.
+static struct stat statut(const QString &chemin)
 {
-    struct stat st;
-    return ::stat(QFile::encodeName(chemin).constData(), &st) == 0 ? quint64(st.st_ino) : 0;
+    struct stat st{};
+    ::stat(QFile::encodeName(chemin).constData(), &st);
+    return st;
 }
 
-int mode(const QString &chemin)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(chemin).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
-}
+quint64 inode(const QString &chemin) { return quint64(statut(chemin).st_ino); }
+
+int mode(const QString &chemin) { return int(statut(chemin).st_mode & 07777); }
 
 QString etat(const QString &chemin, const QString &courante)
 {

@@ -28,7 +28,7 @@ QString etat(const QString &chemin, const QString &courante = QStringLiteral("co
 
 bool existe(const QString &chemin);   // an entry of that exact name
 quint64 inode(const QString &chemin);
-int mode(const QString &chemin);      // the permission bits (a link: of the file it names)
+int mode(const QString &chemin);      // the permission bits (a link: of the file it names; 0 when missing)
 
 // The error log's records, "Contexte|Erreur", oldest first.
 QStringList erreurs(const QString &journal);

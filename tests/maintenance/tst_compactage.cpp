@@ -209,10 +209,10 @@ private slots:
         QFETCH(int, numero);
         verifierErreur(numero);
         QStringList noms{QStringLiteral("MAINTEN.MDB")}, etats;
-        for (const QString &f : apres)
+        for (const QString &f : apres) {
             noms << f.section(QLatin1Char('='), 0, 0);
-        for (const QString &f : apres)
-            etats << f.section(QLatin1Char('='), 0, 0) + QLatin1Char('=') + etat(chemin(f.section(QLatin1Char('='), 0, 0)));
+            etats << noms.last() + QLatin1Char('=') + etat(chemin(noms.last()));
+        }
         noms.sort();
         QCOMPARE(fichiers(), noms);
         QCOMPARE(etats, apres);
