@@ -27,6 +27,3 @@ struct DossierKiosque
     // The log's records as "Contexte|Erreur", oldest first.
     QStringList journal() const;
 };
-
-// The INSERT text for sales written as above.
-QString insererVentes(const QStringList &ventes);

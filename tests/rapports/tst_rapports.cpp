@@ -25,11 +25,26 @@ std::optional<DateTime> debut(const QDate &d)
 }
 
 const QString Tirets(95, QLatin1Char('-'));
-const QString EnTete = QStringLiteral("Date:        \t\t Nb ventes:\tMontant HT:");
 
-QStringList enTete(const QString &titre, const QString &duAu)
+QStringList enTete(const QString &titre, const QString &duAu = QStringLiteral("Du 01/12/26 au 05/12/26"))
 {
-    return {titre, QString(), duAu, QString(), EnTete, Tirets};
+    return {titre, QString(), duAu, QString(), QStringLiteral("Date:        \t\t Nb ventes:\tMontant HT:"), Tirets};
+}
+
+// The totals report: the card sales' count and HT, then every sale's count, HT and TTC.
+QStringList totaux(const QString &nb, const QString &ht, const QString &nbTotal, const QString &totalHt,
+                   const QString &ttc)
+{
+    return {"TOTAL DE VENTE", "Du 01/12/26 au 05/12/26", "", "Carte Bancaire:", "Nb de vente: " + nb,
+            "Montant HT: " + ht + " EUR", QString(20, '_'), "Nb Total vente: " + nbTotal,
+            "TOTAL HT: \t" + totalHt + " EUR", "TOTAL TTC: \t" + ttc + " EUR"};
+}
+
+// One day ("dd/MM/yy") or month ("MM/yy") of the card sales, and its dashes.
+QStringList groupe(const QString &periode, const QString &nb, const QString &ht)
+{
+    const QString tabs = periode.size() == 5 ? QStringLiteral("\t\t| ") : QStringLiteral("\t| ");
+    return {periode + "\tCB:     " + tabs + nb + "\t\t| " + ht + " EUR", Tirets};
 }
 
 // What a list holds before a report runs, to see whether it was touched.
@@ -50,30 +65,139 @@ private slots:
         Plateforme::definirCheminApplication(QString());
     }
 
-    void exemples_data();
-    void exemples();
-    void sansVente_data();
-    void sansVente();
-    void erreurs_data();
-    void erreurs();
-    void deuxFois_data();
-    void deuxFois();
+    void rapports_data();
+    void rapports();
     void montant_data();
     void montant();
     void dates_data();
     void dates();
-
-private:
-    // Runs one report on a fresh kiosk folder; the list starts as Avant.
-    ResultatRapport executer(int rapport, const QStringList &ventes, const QDate &du, const QString &au,
-                             QStringList &lignes, QStringList *journal = nullptr,
-                             QStringList *messages = nullptr, const QString &sql = {});
 };
 
-ResultatRapport TestRapports::executer(int rapport, const QStringList &ventes, const QDate &du,
-                                       const QString &au, QStringList &lignes, QStringList *journal,
-                                       QStringList *messages, const QString &sql)
+void TestRapports::rapports_data()
 {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("rapport");
+    QTest::addColumn<QStringList>("ventes");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QDate>("du");   // invalid: no period picked
+    QTest::addColumn<QString>("au");
+    QTest::addColumn<QStringList>("attendu");   // Avant: the list untouched
+    QTest::addColumn<QString>("journal");       // the logged error's start, "" when none
+
+    const QLocale point(QLocale::English, QLocale::UnitedKingdom);   // "." and dd/MM/yyyy
+    const QLocale fr(QLocale::French, QLocale::France);
+    const QDate d1(2026, 12, 1);
+    const auto ligne = [&](const QByteArray &nom, int rapport, const QStringList &ventes, const QStringList &attendu,
+                           const QString &journal = {}, const QString &sql = {}) -> QTestData & {
+        return QTest::newRow(nom.constData())
+            << fr << rapport << ventes << sql << d1 << QStringLiteral("05/12/2026") << attendu << journal;
+    };
+
+    QTest::newRow("totaux, exemple")
+        << point << int(Total)
+        << QStringList{"2026-12-02 10:00:00|12|1.2|2", "2026-12-03 11:00:00|6|1.2|1", "2026-12-04 12:00:00|3|1.2|3"}
+        << QString() << d1 << "05/12/2026" << totaux("1", "10.00", "2", "15.00", "21.00") << QString();
+    ligne("totaux, type 1 seulement", Total, {"2026-12-02 10:00:00|6|1.2|1", "2026-12-02 10:05:00|1.2|1.2|1"},
+          totaux("0", "0,00", "2", "6,00", "7,20"));
+    ligne("totaux, autres types en TTC seulement", Total,
+          {"2026-12-02 10:00:00|12|1.2|2", "2026-12-02 10:01:00|5|1.2|0", "2026-12-02 10:02:00|7|1.2|NULL",
+           "2026-12-02 10:03:00|9|1.2|4"},
+          totaux("1", "10,00", "1", "10,00", "33,00"));
+    ligne("totaux, TotalHT Null", Total,
+          {"2026-12-02 10:00:00|12|1.2|2", "2026-12-02 10:01:00|12|NULL|2", "2026-12-02 10:02:00|6|1.2|1"},
+          totaux("2", "", "3", "", "30,00"));
+    ligne("totaux, bornes strictes", Total,
+          {"2026-12-01 00:00:00|100|1|2", "2026-12-01 00:00:01|1|1|2", "2026-12-05 23:59:58|2|1|2",
+           "2026-12-05 23:59:59|100|1|2", "2026-12-06 00:00:00|100|1|2"},
+          totaux("2", "3,00", "2", "3,00", "3,00"));
+    ligne("totaux, montants négatifs et arrondis", Total,
+          {"2026-12-02 10:00:00|0.125|1|2", "2026-12-02 10:01:00|-3.5|1|1", "2026-12-02 10:02:00|0.0049|1|1"},
+          totaux("1", "0,13", "3", "-3,37", "-3,37"));
+
+    QTest::newRow("journalier, exemple")
+        << point << int(Journalier)
+        << QStringList{"2026-12-01 09:00:00|12|1.2|2", "2026-12-01 10:00:00|4|1.2|1", "2026-12-03 09:00:00|24|1.2|2",
+                       "2026-12-03 18:00:00|6|1.2|2"}
+        << QString() << d1 << "05/12/2026"
+        << enTete("VENTES JOURNALIÉRE") + groupe("01/12/26", "1", "10.00") + groupe("03/12/26", "2", "25.00")
+        << QString();
+    ligne("journalier, minuit sépare les jours", Journalier,
+          {"2026-12-01 00:00:01|1|1|2", "2026-12-01 23:59:58|2|1|2", "2026-12-01 23:59:59|4|1|2",
+           "2026-12-02 00:00:00|8|1|2"},
+          enTete("VENTES JOURNALIÉRE") + groupe("01/12/26", "3", "7,00") + groupe("02/12/26", "1", "8,00"));
+    ligne("journalier, jour sans carte, TotalHT Null", Journalier,
+          {"2026-12-01 10:00:00|5|1|1", "2026-12-02 10:00:00|5|1|2", "2026-12-02 11:00:00|5|NULL|2",
+           "2026-12-02 12:00:00|5|1|2", "2026-12-03 10:00:00|2|1|2"},
+          enTete("VENTES JOURNALIÉRE") + groupe("01/12/26", "0", "0,00") + groupe("02/12/26", "3", "")
+              + groupe("03/12/26", "1", "2,00"));
+    ligne("journalier, un seul jour", Journalier, {"2026-12-04 10:00:00|5|1|2", "2026-12-04 11:00:00|5|1|2"},
+          enTete("VENTES JOURNALIÉRE") + groupe("04/12/26", "2", "10,00"));
+
+    QTest::newRow("mensuel, exemple")
+        << point << int(Mensuel)
+        << QStringList{"2026-11-03 10:00:00|10|1|2", "2026-11-20 10:00:00|6|1.2|2", "2026-12-02 10:00:00|7|1|3"}
+        << QString() << QDate(2026, 11, 1) << "31/12/2026"
+        << enTete("VENTES MENSUEL", "Du 01/11/26 au 31/12/26") + groupe("11/26", "2", "15.00")
+               + groupe("12/26", "0", "0.00")
+        << QString();
+    QTest::newRow("mensuel, d'une année à l'autre")
+        << fr << int(Mensuel)
+        << QStringList{"2025-12-31 23:59:59|1|1|2", "2026-01-01 00:00:00|2|1|2", "2026-01-31 10:00:00|3|1|2",
+                       "2026-02-01 10:00:00|4|1|2", "2027-02-01 10:00:00|5|1|2"}
+        << QString() << QDate(2025, 12, 1) << "28/02/2027"
+        << enTete("VENTES MENSUEL", "Du 01/12/25 au 28/02/27") + groupe("12/25", "1", "1,00")
+               + groupe("01/26", "2", "5,00") + groupe("02/26", "1", "4,00") + groupe("02/27", "1", "5,00")
+        << QString();
+    QTest::newRow("mensuel, TotalHT Null le temps d'un mois")
+        << fr << int(Mensuel)
+        << QStringList{"2026-03-01 10:00:00|1|NULL|2", "2026-03-31 10:00:00|1|1|2", "2026-04-01 10:00:00|3|1|2"}
+        << QString() << QDate(2026, 3, 1) << "30/04/2026"
+        << enTete("VENTES MENSUEL", "Du 01/03/26 au 30/04/26") + groupe("03/26", "2", "") + groupe("04/26", "1", "3,00")
+        << QString();
+
+    // No sale in the period: the list keeps what it showed, nothing is said.
+    const QStringList bornes{"2026-12-01 00:00:00|1|1|2", "2026-12-05 23:59:59|1|1|2", "2026-12-10 10:00:00|1|1|2"};
+    for (int r : {int(Total), int(Journalier), int(Mensuel)}) {
+        const QByteArray n = QByteArray::number(r);
+        ligne("aucune vente " + n, r, {}, Avant);
+        ligne("seulement sur les bornes " + n, r, bornes, Avant);
+        QTest::newRow("aucune période choisie " + n) << fr << r << bornes << QString() << QDate() << "" << Avant
+                                                     << QString();
+        QTest::newRow("début après la fin " + n) << fr << r << bornes << QString() << QDate(2026, 12, 11)
+                                                 << "09/12/2026" << Avant << QString();
+    }
+
+    const QStringList ventes{"2026-12-01 10:00:00|1|1|2", "2026-12-02 10:00:00|2|1|2", "2026-12-03 10:00:00|NULL|1|1"};
+    ligne("totaux, Total Null: liste inchangée", Total, ventes, Avant, "TotalVentes|N°: 94 ");
+    const QString sansParametres = QStringLiteral("DROP TABLE Parametres;");
+    ligne("totaux, Parametres absente", Total, ventes, Avant, "TotalVentes|", sansParametres);
+    ligne("journalier, Parametres absente", Journalier, ventes, Avant, "TotalVentesparJours|", sansParametres);
+    ligne("mensuel, Parametres absente", Mensuel, ventes, Avant, "TotalVentesparmois|", sansParametres);
+    // A date that is no date, met while the walk is at its third day: the
+    // heading and the days closed before it stay.
+    const QStringList dateIllisible{"2026-12-01 10:00:00|1|1|2", "2026-12-02 10:00:00|2|1|2",
+                                    "2026-12-02 12:00:00|2|1|2", "2026-12-03 pas une heure|4|1|2"};
+    ligne("journalier, date illisible", Journalier, dateIllisible,
+          enTete("VENTES JOURNALIÉRE") + groupe("01/12/26", "1", "1,00"), "TotalVentesparJours|N°: 13 ");
+    ligne("mensuel, date illisible", Mensuel, dateIllisible, enTete("VENTES MENSUEL"), "TotalVentesparmois|N°: 13 ");
+    ligne("totaux, TypePaiement illisible", Total, {"2026-12-01 10:00:00|1|1|2"}, Avant, "TotalVentes|N°: 13 ",
+          QStringLiteral("UPDATE Ventes SET TypePaiement = 'carte';"));
+}
+
+// Runs the report on a fresh kiosk folder, the list holding Avant, then
+// runs it again on the same connection: the same lines.
+void TestRapports::rapports()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(int, rapport);
+    QFETCH(QStringList, ventes);
+    QFETCH(QString, sql);
+    QFETCH(QDate, du);
+    QFETCH(QString, au);
+    QFETCH(QStringList, attendu);
+    QFETCH(QString, journal);
+
+    Plateforme::definirLocaleSysteme(locale);
     DossierKiosque k;
     k.creer(ventes);
     if (!sql.isEmpty())
@@ -83,253 +207,23 @@ ResultatRapport TestRapports::executer(int rapport, const QStringList &ventes, c
     c.open(k.chaineConnexion());
     ListeLignes liste;
     liste.lignes = Avant;
-    const ResultatRapport r = procedure(rapport)(c, debut(du), au, liste);
-    lignes = liste.lignes;
-    if (journal)
-        *journal = k.journal();
-    if (messages)
-        *messages = boite.textes;
-    else if (!boite.textes.isEmpty())
-        qWarning() << "message:" << boite.textes;
-    return r;
-}
-
-void TestRapports::exemples_data()
-{
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<int>("rapport");
-    QTest::addColumn<QStringList>("ventes");
-    QTest::addColumn<QDate>("du");
-    QTest::addColumn<QString>("au");
-    QTest::addColumn<QStringList>("attendu");
-
-    const QLocale point(QLocale::English, QLocale::UnitedKingdom);   // "." and dd/MM/yyyy
-    const QLocale fr(QLocale::French, QLocale::France);
-    const QDate d1(2026, 12, 1);
-
-    const QStringList ventesTotal{"2026-12-02 10:00:00|12|1.2|2", "2026-12-03 11:00:00|6|1.2|1",
-                                  "2026-12-04 12:00:00|3|1.2|3"};
-    const QStringList total{"TOTAL DE VENTE", "Du 01/12/26 au 05/12/26", "", "Carte Bancaire:",
-                            "Nb de vente: 1", "Montant HT: 10.00 EUR", QString(20, '_'),
-                            "Nb Total vente: 2", "TOTAL HT: \t15.00 EUR", "TOTAL TTC: \t21.00 EUR"};
-    QTest::newRow("totaux, exemple") << point << int(Total) << ventesTotal << d1 << "05/12/2026" << total;
-    QStringList totalFr = total;
-    totalFr.replaceInStrings(".00 EUR", ",00 EUR");
-    QTest::newRow("totaux, virgule décimale") << fr << int(Total) << ventesTotal << d1 << "05/12/2026" << totalFr;
-
-    QTest::newRow("totaux, type 1 seulement")
-        << fr << int(Total) << QStringList{"2026-12-02 10:00:00|6|1.2|1", "2026-12-02 10:05:00|1.2|1.2|1"} << d1
-        << "05/12/2026"
-        << QStringList{"TOTAL DE VENTE", "Du 01/12/26 au 05/12/26", "", "Carte Bancaire:", "Nb de vente: 0",
-                       "Montant HT: 0,00 EUR", QString(20, '_'), "Nb Total vente: 2", "TOTAL HT: \t6,00 EUR",
-                       "TOTAL TTC: \t7,20 EUR"};
-    QTest::newRow("totaux, autres types en TTC seulement")
-        << fr << int(Total)
-        << QStringList{"2026-12-02 10:00:00|12|1.2|2", "2026-12-02 10:01:00|5|1.2|0",
-                       "2026-12-02 10:02:00|7|1.2|NULL", "2026-12-02 10:03:00|9|1.2|4"}
-        << d1 << "05/12/2026"
-        << QStringList{"TOTAL DE VENTE", "Du 01/12/26 au 05/12/26", "", "Carte Bancaire:", "Nb de vente: 1",
-                       "Montant HT: 10,00 EUR", QString(20, '_'), "Nb Total vente: 1", "TOTAL HT: \t10,00 EUR",
-                       "TOTAL TTC: \t33,00 EUR"};
-    QTest::newRow("totaux, TotalHT Null")
-        << fr << int(Total)
-        << QStringList{"2026-12-02 10:00:00|12|1.2|2", "2026-12-02 10:01:00|12|NULL|2", "2026-12-02 10:02:00|6|1.2|1"}
-        << d1 << "05/12/2026"
-        << QStringList{"TOTAL DE VENTE", "Du 01/12/26 au 05/12/26", "", "Carte Bancaire:", "Nb de vente: 2",
-                       "Montant HT:  EUR", QString(20, '_'), "Nb Total vente: 3", "TOTAL HT: \t EUR",
-                       "TOTAL TTC: \t30,00 EUR"};
-    QTest::newRow("totaux, bornes strictes")
-        << fr << int(Total)
-        << QStringList{"2026-12-01 00:00:00|100|1|2", "2026-12-01 00:00:01|1|1|2", "2026-12-05 23:59:58|2|1|2",
-                       "2026-12-05 23:59:59|100|1|2", "2026-12-06 00:00:00|100|1|2"}
-        << d1 << "05/12/2026"
-        << QStringList{"TOTAL DE VENTE", "Du 01/12/26 au 05/12/26", "", "Carte Bancaire:", "Nb de vente: 2",
-                       "Montant HT: 3,00 EUR", QString(20, '_'), "Nb Total vente: 2", "TOTAL HT: \t3,00 EUR",
-                       "TOTAL TTC: \t3,00 EUR"};
-    QTest::newRow("totaux, montants négatifs et arrondis")
-        << fr << int(Total)
-        << QStringList{"2026-12-02 10:00:00|0.125|1|2", "2026-12-02 10:01:00|-3.5|1|1", "2026-12-02 10:02:00|0.0049|1|1"}
-        << d1 << "05/12/2026"
-        << QStringList{"TOTAL DE VENTE", "Du 01/12/26 au 05/12/26", "", "Carte Bancaire:", "Nb de vente: 1",
-                       "Montant HT: 0,13 EUR", QString(20, '_'), "Nb Total vente: 3", "TOTAL HT: \t-3,37 EUR",
-                       "TOTAL TTC: \t-3,37 EUR"};
-
-    const QStringList journalier = enTete("VENTES JOURNALIÉRE", "Du 01/12/26 au 05/12/26")
-        + QStringList{"01/12/26\tCB:     \t| 1\t\t| 10.00 EUR", Tirets, "03/12/26\tCB:     \t| 2\t\t| 25.00 EUR", Tirets};
-    QTest::newRow("journalier, exemple")
-        << point << int(Journalier)
-        << QStringList{"2026-12-01 09:00:00|12|1.2|2", "2026-12-01 10:00:00|4|1.2|1", "2026-12-03 09:00:00|24|1.2|2",
-                       "2026-12-03 18:00:00|6|1.2|2"}
-        << d1 << "05/12/2026" << journalier;
-    QTest::newRow("journalier, minuit sépare les jours")
-        << fr << int(Journalier)
-        << QStringList{"2026-12-01 00:00:01|1|1|2", "2026-12-01 23:59:58|2|1|2", "2026-12-01 23:59:59|4|1|2",
-                       "2026-12-02 00:00:00|8|1|2"}
-        << d1 << "05/12/2026"
-        << enTete("VENTES JOURNALIÉRE", "Du 01/12/26 au 05/12/26")
-               + QStringList{"01/12/26\tCB:     \t| 3\t\t| 7,00 EUR", Tirets, "02/12/26\tCB:     \t| 1\t\t| 8,00 EUR", Tirets};
-    QTest::newRow("journalier, jour sans carte, TotalHT Null")
-        << fr << int(Journalier)
-        << QStringList{"2026-12-01 10:00:00|5|1|1", "2026-12-02 10:00:00|5|1|2", "2026-12-02 11:00:00|5|NULL|2",
-                       "2026-12-02 12:00:00|5|1|2", "2026-12-03 10:00:00|2|1|2"}
-        << d1 << "05/12/2026"
-        << enTete("VENTES JOURNALIÉRE", "Du 01/12/26 au 05/12/26")
-               + QStringList{"01/12/26\tCB:     \t| 0\t\t| 0,00 EUR", Tirets, "02/12/26\tCB:     \t| 3\t\t|  EUR", Tirets,
-                             "03/12/26\tCB:     \t| 1\t\t| 2,00 EUR", Tirets};
-    QTest::newRow("journalier, un seul jour")
-        << fr << int(Journalier) << QStringList{"2026-12-04 10:00:00|5|1|2", "2026-12-04 11:00:00|5|1|2"} << d1
-        << "05/12/2026"
-        << enTete("VENTES JOURNALIÉRE", "Du 01/12/26 au 05/12/26")
-               + QStringList{"04/12/26\tCB:     \t| 2\t\t| 10,00 EUR", Tirets};
-
-    QTest::newRow("mensuel, exemple")
-        << point << int(Mensuel)
-        << QStringList{"2026-11-03 10:00:00|10|1|2", "2026-11-20 10:00:00|6|1.2|2", "2026-12-02 10:00:00|7|1|3"}
-        << QDate(2026, 11, 1) << "31/12/2026"
-        << enTete("VENTES MENSUEL", "Du 01/11/26 au 31/12/26")
-               + QStringList{"11/26\tCB:     \t\t| 2\t\t| 15.00 EUR", Tirets, "12/26\tCB:     \t\t| 0\t\t| 0.00 EUR", Tirets};
-    QTest::newRow("mensuel, d'une année à l'autre")
-        << fr << int(Mensuel)
-        << QStringList{"2025-12-31 23:59:59|1|1|2", "2026-01-01 00:00:00|2|1|2", "2026-01-31 10:00:00|3|1|2",
-                       "2026-02-01 10:00:00|4|1|2", "2027-02-01 10:00:00|5|1|2"}
-        << QDate(2025, 12, 1) << "28/02/2027"
-        << enTete("VENTES MENSUEL", "Du 01/12/25 au 28/02/27")
-               + QStringList{"12/25\tCB:     \t\t| 1\t\t| 1,00 EUR", Tirets, "01/26\tCB:     \t\t| 2\t\t| 5,00 EUR", Tirets,
-                             "02/26\tCB:     \t\t| 1\t\t| 4,00 EUR", Tirets, "02/27\tCB:     \t\t| 1\t\t| 5,00 EUR", Tirets};
-    QTest::newRow("mensuel, TotalHT Null le temps d'un mois")
-        << fr << int(Mensuel)
-        << QStringList{"2026-03-01 10:00:00|1|NULL|2", "2026-03-31 10:00:00|1|1|2", "2026-04-01 10:00:00|3|1|2"}
-        << QDate(2026, 3, 1) << "30/04/2026"
-        << enTete("VENTES MENSUEL", "Du 01/03/26 au 30/04/26")
-               + QStringList{"03/26\tCB:     \t\t| 2\t\t|  EUR", Tirets, "04/26\tCB:     \t\t| 1\t\t| 3,00 EUR", Tirets};
-}
-
-void TestRapports::exemples()
-{
-    QFETCH(QLocale, locale);
-    QFETCH(int, rapport);
-    QFETCH(QStringList, ventes);
-    QFETCH(QDate, du);
-    QFETCH(QString, au);
-    QFETCH(QStringList, attendu);
-
-    Plateforme::definirLocaleSysteme(locale);
-    QStringList lignes, journal;
-    QCOMPARE(executer(rapport, ventes, du, au, lignes, &journal), ResultatRapport::Rempli);
-    QCOMPARE(lignes, attendu);
-    QVERIFY(journal.isEmpty());
-}
-
-void TestRapports::sansVente_data()
-{
-    QTest::addColumn<int>("rapport");
-    QTest::addColumn<QStringList>("ventes");
-    QTest::addColumn<QDate>("du");
-    QTest::addColumn<QString>("au");
-
-    const QStringList ventes{"2026-12-01 00:00:00|1|1|2", "2026-12-05 23:59:59|1|1|2", "2026-12-10 10:00:00|1|1|2"};
-    for (int r : {int(Total), int(Journalier), int(Mensuel)}) {
-        const QByteArray n = QByteArray::number(r);
-        QTest::newRow("aucune vente " + n) << r << QStringList{} << QDate(2026, 12, 1) << "05/12/2026";
-        QTest::newRow("seulement sur les bornes " + n) << r << ventes << QDate(2026, 12, 1) << "05/12/2026";
-        QTest::newRow("aucune période choisie " + n) << r << ventes << QDate() << "";
-        QTest::newRow("début après la fin " + n) << r << ventes << QDate(2026, 12, 11) << "09/12/2026";
+    const ResultatRapport attenduR = !journal.isEmpty() ? ResultatRapport::Erreur
+        : attendu == Avant                              ? ResultatRapport::AucuneVente
+                                                        : ResultatRapport::Rempli;
+    QCOMPARE(procedure(rapport)(c, debut(du), au, liste), attenduR);
+    QCOMPARE(liste.lignes, attendu);
+    if (journal.isEmpty()) {
+        QCOMPARE(boite.textes, QStringList());
+        QCOMPARE(k.journal(), QStringList());
+    } else {
+        QCOMPARE(boite.textes.size(), 1);
+        QCOMPARE(k.journal(), QStringList{journal.section('|', 0, 0) + '|' + boite.textes[0]});
+        QVERIFY2(k.journal()[0].startsWith(journal), qPrintable(k.journal()[0]));
     }
-}
-
-void TestRapports::sansVente()
-{
-    QFETCH(int, rapport);
-    QFETCH(QStringList, ventes);
-    QFETCH(QDate, du);
-    QFETCH(QString, au);
-
-    QStringList lignes, journal, messages;
-    QCOMPARE(executer(rapport, ventes, du, au, lignes, &journal, &messages), ResultatRapport::AucuneVente);
-    QCOMPARE(lignes, Avant);
-    QVERIFY(journal.isEmpty());
-    QVERIFY(messages.isEmpty());
-}
-
-void TestRapports::erreurs_data()
-{
-    QTest::addColumn<int>("rapport");
-    QTest::addColumn<QStringList>("ventes");
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<QStringList>("attendu");
-    QTest::addColumn<QString>("contexte");
-    QTest::addColumn<int>("numero");
-
-    const QStringList ventes{"2026-12-01 10:00:00|1|1|2", "2026-12-02 10:00:00|2|1|2", "2026-12-03 10:00:00|NULL|1|1"};
-    QTest::newRow("totaux, Total Null: 94, liste inchangée")
-        << int(Total) << ventes << QString() << Avant << "TotalVentes" << 94;
-    const QString sansParametres = QStringLiteral("DROP TABLE Parametres;");
-    QTest::newRow("totaux, Parametres absente") << int(Total) << ventes << sansParametres << Avant << "TotalVentes" << 0;
-    QTest::newRow("journalier, Parametres absente")
-        << int(Journalier) << ventes << sansParametres << Avant << "TotalVentesparJours" << 0;
-    QTest::newRow("mensuel, Parametres absente")
-        << int(Mensuel) << ventes << sansParametres << Avant << "TotalVentesparmois" << 0;
-
-    // A date that is no date, met while the walk is at its third day: the
-    // heading and the days closed before it stay.
-    const QStringList dateIllisible{"2026-12-01 10:00:00|1|1|2", "2026-12-02 10:00:00|2|1|2",
-                                    "2026-12-02 12:00:00|2|1|2", "2026-12-03 pas une heure|4|1|2"};
-    QTest::newRow("journalier, date illisible")
-        << int(Journalier) << dateIllisible << QString()
-        << enTete("VENTES JOURNALIÉRE", "Du 01/12/26 au 05/12/26")
-               + QStringList{"01/12/26\tCB:     \t| 1\t\t| 1,00 EUR", Tirets}
-        << "TotalVentesparJours" << 13;
-    QTest::newRow("mensuel, date illisible")
-        << int(Mensuel) << dateIllisible << QString()
-        << enTete("VENTES MENSUEL", "Du 01/12/26 au 05/12/26") << "TotalVentesparmois" << 13;
-    QTest::newRow("totaux, TypePaiement illisible")
-        << int(Total) << QStringList{"2026-12-01 10:00:00|1|1|2"}
-        << QStringLiteral("UPDATE Ventes SET TypePaiement = 'carte';") << Avant << "TotalVentes" << 13;
-}
-
-void TestRapports::erreurs()
-{
-    QFETCH(int, rapport);
-    QFETCH(QStringList, ventes);
-    QFETCH(QString, sql);
-    QFETCH(QStringList, attendu);
-    QFETCH(QString, contexte);
-    QFETCH(int, numero);
-
-    QStringList lignes, journal, messages;
-    QCOMPARE(executer(rapport, ventes, QDate(2026, 12, 1), QStringLiteral("05/12/2026"), lignes, &journal,
-                      &messages, sql),
-             ResultatRapport::Erreur);
-    QCOMPARE(lignes, attendu);
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(journal.size(), 1);
-    QCOMPARE(journal.at(0), contexte + QLatin1Char('|') + messages.at(0));
-    if (numero != 0)
-        QVERIFY2(messages.at(0).startsWith(QStringLiteral("N°: %1 ").arg(numero)), qPrintable(messages.at(0)));
-}
-
-void TestRapports::deuxFois_data()
-{
-    QTest::addColumn<int>("rapport");
-    QTest::newRow("totaux") << int(Total);
-    QTest::newRow("journalier") << int(Journalier);
-    QTest::newRow("mensuel") << int(Mensuel);
-}
-
-void TestRapports::deuxFois()
-{
-    QFETCH(int, rapport);
-    DossierKiosque k;
-    k.creer({"2026-12-01 10:00:00|12|1.2|2", "2026-12-02 10:00:00|6|1.2|1", "2026-12-02 11:00:00|1|1|2"});
-    Connection c;
-    c.open(k.chaineConnexion());
-    ListeLignes liste;
-    const auto du = debut(QDate(2026, 12, 1));
-    QCOMPARE(procedure(rapport)(c, du, QStringLiteral("05/12/2026"), liste), ResultatRapport::Rempli);
-    const QStringList premiere = liste.lignes;
-    QCOMPARE(procedure(rapport)(c, du, QStringLiteral("05/12/2026"), liste), ResultatRapport::Rempli);
-    QCOMPARE(liste.lignes, premiere);
-    QCOMPARE(premiere.size(), rapport == Total ? 10 : rapport == Journalier ? 10 : 8);
+    if (attenduR == ResultatRapport::Rempli) {
+        QCOMPARE(procedure(rapport)(c, debut(du), au, liste), attenduR);
+        QCOMPARE(liste.lignes, attendu);
+    }
 }
 
 void TestRapports::montant_data()
