@@ -10,48 +10,31 @@
 #include "shared/RuntimeError.h"
 
 #include <QCryptographicHash>
-#include <QDirIterator>
 #include <QProcess>
 #include <QtTest>
 
 namespace {
 
-QString bin(const char *programme)
-{
-    return qEnvironmentVariable("CORVANE_BIN") + QLatin1Char('/') + QLatin1String(programme);
-}
-
-// Every file of a folder with a digest of its bytes and its date.
+// Every file of a folder with its date and a digest of its bytes.
 QStringList empreinte(const QString &dossier)
 {
     QStringList e;
-    for (QDirIterator it(dossier, QDir::Files | QDir::Hidden); it.hasNext();) {
-        const QFileInfo f(it.next());
+    for (const QFileInfo &f : QDir(dossier).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
         QFile fichier(f.filePath());
         fichier.open(QIODevice::ReadOnly);
-        e << f.fileName() + QLatin1Char(' ') + f.lastModified().toString(Qt::ISODateWithMs) + QLatin1Char(' ')
-                + QString::fromLatin1(QCryptographicHash::hash(fichier.readAll(), QCryptographicHash::Sha256).toHex());
+        e << f.fileName() + ' ' + f.lastModified().toString(Qt::ISODateWithMs) + ' '
+                + QCryptographicHash::hash(fichier.readAll(), QCryptographicHash::Sha256).toHex();
     }
-    e.sort();
     return e;
 }
 
-struct Sortie
+// The program with `environnement` ("NAME=value") added to the test's own.
+TestSupport::Execution corvane(const QStringList &arguments, const QStringList &environnement = {})
 {
-    int code = -1;
-    QString erreurs;
-};
-
-Sortie corvane(const QStringList &arguments, const QStringList &environnement = {})
-{
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString &v : environnement)
-        env.insert(v.section(QLatin1Char('='), 0, 0), v.section(QLatin1Char('='), 1));
-    p.setProcessEnvironment(env);
-    p.start(bin("corvane"), arguments);
-    p.waitForFinished(300000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+        env.insert(v.section('=', 0, 0), v.section('=', 1));
+    return TestSupport::executer(QStringLiteral("corvane"), arguments, env);
 }
 
 using Procedure = ResultatRapport (*)(Connection &, const std::optional<DateTime> &, const QString &, ListeRapport &);
@@ -61,8 +44,7 @@ const Procedure procedures[] = {&TotalVentes, &TotalVentesparJours, &TotalVentes
 QStringList rapportBorne(const QString &base, int rapport, const QDate &du, const QDate &au)
 {
     Connection c;
-    c.open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Connection::quoteValue(base)
-           + QStringLiteral(";Jet OLEDB:Database Password="));
+    c.openPath(base);
     ListeLignes l;
     const ResultatRapport r = procedures[rapport](c, DateTime::fromDate(du), TexteDate(DateTime::fromDate(au),
                                                                                       Plateforme::localeSysteme()), l);
@@ -126,11 +108,11 @@ private slots:
 void TestFlotte::initTestCase()
 {
     serveur = new ServeurPostgres;
-    QVERIFY2(serveur->demarre(), qPrintable(serveur->erreur()));
+    QVERIFY2(serveur->erreur().isEmpty(), qPrintable(serveur->erreur()));
     // Two demo kiosks, and one holding both kiosks' sales (the fleet's whole, as one kiosk would report it).
     for (int n : {1, 2})
-        QCOMPARE(QProcess::execute(bin("corvane-demo"), {borne(n), QStringLiteral("--ventes"), QStringLiteral("3000"),
-                                                         QStringLiteral("--graine"), QString::number(n)}),
+        QCOMPARE(TestSupport::executer("corvane-demo", {borne(n), "--ventes", "3000", "--graine", QString::number(n)})
+                     .statut,
                  0);
     QDir().mkpath(borne(3));
     TestSupport::creerBase(borne(3) + QStringLiteral("/dacorvane.mdb"), TestSupport::schemaVentes(),
@@ -256,9 +238,9 @@ void TestFlotte::conflits()
                                             "VALUES (99999, '2026-11-29 10:00:00', 5, 1.2, 2);"));
     const QString avant = serveur->psql(QStringLiteral("SELECT total FROM corvane.ventes WHERE novente = 3 AND borne = "
                                                        "(SELECT id FROM corvane.bornes WHERE nom = 'K1')"));
-    const Sortie s = corvane({QStringLiteral("--flotte"), serveur->connexion(), QStringLiteral("--importer"), d.path(),
+    const auto s = corvane({QStringLiteral("--flotte"), serveur->connexion(), QStringLiteral("--importer"), d.path(),
                               QStringLiteral("--borne"), QStringLiteral("K1")});
-    QCOMPARE(s.code, 4);
+    QCOMPARE(s.statut, 4);
     QVERIFY2(s.erreurs.contains(QStringLiteral("borne K1, vente n° 3 : Total")), qPrintable(s.erreurs));
     QVERIFY2(s.erreurs.contains(QStringLiteral("vente n° 7 : LaDate")), qPrintable(s.erreurs));
     QCOMPARE(s.erreurs.count(QLatin1String("conflit")), 2);
@@ -329,9 +311,9 @@ void TestFlotte::pannes()
         + (rapport ? QStringList{QStringLiteral("--rapport"), QStringLiteral("journalier"), QStringLiteral("--du"),
                                  QStringLiteral("01/01/2025"), QStringLiteral("--au"), QStringLiteral("31/12/2026")}
                    : QStringList{QStringLiteral("--importer"), borne(2), QStringLiteral("--borne"), QStringLiteral("P")});
-    const Sortie s = corvane(arguments, environnement);
+    const auto s = corvane(arguments, environnement);
     serveur->psql(QStringLiteral("UPDATE corvane.version SET version = 1"));
-    QVERIFY2(s.code == code && s.erreurs.contains(message), qPrintable(QString::number(s.code) + s.erreurs));
+    QVERIFY2(s.statut == code && s.erreurs.contains(message), qPrintable(QString::number(s.statut) + s.erreurs));
     QCOMPARE(lignesFlotte(), lignesAvant);
     QCOMPARE(serveur->psql(QStringLiteral("SELECT count(*) FROM corvane.bornes WHERE nom = 'P'")), QStringLiteral("0"));
 }
@@ -344,7 +326,7 @@ void TestFlotte::connexionPerdue()
     verrou.executerTexte("BEGIN; LOCK TABLE corvane.ventes IN SHARE MODE");
     const QString avant = lignesFlotte();
     QProcess p;
-    p.start(bin("corvane"), {QStringLiteral("--flotte"), serveur->connexion(), QStringLiteral("--importer"), borne(3),
+    p.start(qEnvironmentVariable("CORVANE_BIN") + QStringLiteral("/corvane"), {QStringLiteral("--flotte"), serveur->connexion(), QStringLiteral("--importer"), borne(3),
                              QStringLiteral("--borne"), QStringLiteral("K1")});
     QString termine;
     for (int i = 0; i < 600 && termine != QLatin1String("1"); ++i, QThread::msleep(100))
@@ -370,7 +352,7 @@ void TestFlotte::roleDeLaDocumentation()
                  .isNull());
     const QString connexion = serveur->connexion(QStringLiteral("proprietaire"), QStringLiteral("doc"));
     QCOMPARE(corvane({QStringLiteral("--flotte"), connexion, QStringLiteral("--importer"), borne(1),
-                      QStringLiteral("--borne"), QStringLiteral("K1")}).code,
+                      QStringLiteral("--borne"), QStringLiteral("K1")}).statut,
              0);
     QCOMPARE(serveur->psql(QStringLiteral("SELECT string_agg(DISTINCT tableowner, ',') || ' ' || count(*) FROM pg_tables "
                                           "WHERE schemaname = 'corvane'"),
