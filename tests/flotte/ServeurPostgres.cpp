@@ -19,7 +19,7 @@ bool ServeurPostgres::lancer(const QString &programme, const QStringList &argume
         p.start(programme, arguments);
     const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     if (sortie)
-        *sortie = ok ? QString::fromUtf8(p.readAllStandardOutput()).trimmed() : QString::fromUtf8(p.readAllStandardError());
+        *sortie = QString::fromUtf8(ok ? p.readAllStandardOutput().trimmed() : p.readAllStandardError());
     return ok;
 }
 

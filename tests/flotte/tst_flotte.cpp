@@ -60,6 +60,7 @@ class TestFlotte : public QObject
 
     ServeurPostgres *serveur = nullptr;
     QTemporaryDir bornes;
+    QTemporaryDir m_fichiers;   // a PostgreSQL service file and password file for the role motdepasse
 
     QString borne(int n) const { return bornes.filePath(QStringLiteral("k%1").arg(n)); }
 
@@ -122,6 +123,14 @@ void TestFlotte::initTestCase()
                                           "INSERT INTO Ventes SELECT NoVente + 1000000, LaDate, Total, TauxTVA, "
                                           "TypePaiement, NbJeton, Client, Paye, Rendu, Ticket FROM b.Ventes;")
                                .arg(borne(1), borne(2)));
+    QFile service(m_fichiers.filePath(QStringLiteral("service")));
+    QFile pgpass(m_fichiers.filePath(QStringLiteral("pgpass")));
+    QVERIFY(service.open(QIODevice::WriteOnly) && pgpass.open(QIODevice::WriteOnly));
+    service.write(QStringLiteral("[flotte]\nhost=%1\nport=%2\nuser=motdepasse\ndbname=flotte\n")
+                      .arg(serveur->dossier()).arg(serveur->port()).toUtf8());
+    pgpass.write(
+        QStringLiteral("%1:%2:flotte:motdepasse:juste\n").arg(serveur->dossier()).arg(serveur->port()).toUtf8());
+    QVERIFY(pgpass.setPermissions(QFile::ReadOwner | QFile::WriteOwner));   // else libpq ignores it
 }
 
 void TestFlotte::importDeuxFois()
@@ -177,38 +186,32 @@ void TestFlotte::regles_data()
     QTest::addColumn<QStringList>("ventes");   // "LaDate|Total|TauxTVA|TypePaiement"
     QTest::addColumn<int>("rapport");
     QTest::addColumn<QString>("ligne");        // a line the report must hold ("vide": no sale; "erreur": 94)
-    const QString j = QStringLiteral("2026-12-0%1 %2|%3|%4|%5");
-    QTest::newRow("bornes incluses") << QStringList{j.arg(1).arg("00:00:01", "12", "1.2", "2"),
-                                                    j.arg(5).arg("23:59:58", "12", "1.2", "2")}
-                                     << 0 << QStringLiteral("Nb de vente: 2");
-    QTest::newRow("bornes exclues") << QStringList{j.arg(1).arg("00:00:00", "12", "1.2", "2"),
-                                                   j.arg(5).arg("23:59:59", "12", "1.2", "2"),
-                                                   j.arg(6).arg("00:00:00", "12", "1.2", "2")}
-                                    << 1 << QStringLiteral("vide");
+    // A sale of December 2026.
+    const auto v = [](int jour, const char *heure, const char *total, const char *taux, const char *type) {
+        return QStringLiteral("2026-12-0%1 %2|%3|%4|%5").arg(jour).arg(heure, total, taux, type);
+    };
+    const auto ligne = [](const char *nom, const QStringList &ventes, int rapport, const QString &ligne) {
+        QTest::newRow(nom) << ventes << rapport << ligne;
+    };
+    ligne("bornes incluses", {v(1, "00:00:01", "12", "1.2", "2"), v(5, "23:59:58", "12", "1.2", "2")}, 0,
+          "Nb de vente: 2");
+    ligne("bornes exclues",
+          {v(1, "00:00:00", "12", "1.2", "2"), v(5, "23:59:59", "12", "1.2", "2"), v(6, "00:00:00", "12", "1.2", "2")},
+          1, "vide");
     // 20 amounts of 2.5 ten-thousandths: halves to even give 0.0040, away from zero 0.0060.
-    QTest::newRow("HT arrondi au pair") << QStringList(20, j.arg(2).arg("10:00:00", "0.0005", "2", "2")) << 0
-                                        << QStringLiteral("Montant HT: 0,00 EUR");
-    QTest::newRow("affichage au demi-centime") << QStringList{j.arg(2).arg("10:00:00", "0.006", "1.2", "2")} << 0
-                                               << QStringLiteral("Montant HT: 0,01 EUR");
-    QTest::newRow("taux nul") << QStringList{j.arg(2).arg("10:00:00", "12", "0", "2"),
-                                             j.arg(2).arg("11:00:00", "12", "1.2", "2")}
-                              << 0 << QStringLiteral("Montant HT:  EUR");
-    QTest::newRow("taux Null, jour suivant intact")
-        << QStringList{j.arg(2).arg("10:00:00", "12", "NULL", "2"), j.arg(3).arg("10:00:00", "12", "1.2", "2")} << 1
-        << QStringLiteral("03/12/26\tCB:     \t| 1\t\t| 10,00 EUR");
-    QTest::newRow("total Null, journalier") << QStringList{j.arg(2).arg("10:00:00", "NULL", "1.2", "2")} << 1
-                                            << QStringLiteral("02/12/26\tCB:     \t| 1\t\t|  EUR");
-    QTest::newRow("total Null, totaux") << QStringList{j.arg(2).arg("10:00:00", "NULL", "1.2", "2")} << 0
-                                        << QStringLiteral("erreur");
-    QTest::newRow("types 1, autre et Null") << QStringList{j.arg(2).arg("10:00:00", "12", "1.2", "1"),
-                                                           j.arg(2).arg("11:00:00", "3", "1.2", "3"),
-                                                           j.arg(2).arg("12:00:00", "3", "1.2", "NULL")}
-                                            << 0 << QStringLiteral("TOTAL TTC: \t18,00 EUR");
-    QTest::newRow("montant négatif") << QStringList{j.arg(2).arg("10:00:00", "-12", "1.2", "2")} << 2
-                                     << QStringLiteral("12/26\tCB:     \t\t| 1\t\t| -10,00 EUR");
-    QTest::newRow("décembre et janvier") << QStringList{QStringLiteral("2025-12-31 23:00:00|12|1.2|2"),
-                                                        QStringLiteral("2026-01-01 01:00:00|12|1.2|2")}
-                                         << 2 << QStringLiteral("01/26\tCB:     \t\t| 1\t\t| 10,00 EUR");
+    ligne("HT arrondi au pair", QStringList(20, v(2, "10:00:00", "0.0005", "2", "2")), 0, "Montant HT: 0,00 EUR");
+    ligne("affichage au demi-centime", {v(2, "10:00:00", "0.006", "1.2", "2")}, 0, "Montant HT: 0,01 EUR");
+    ligne("taux nul", {v(2, "10:00:00", "12", "0", "2"), v(2, "11:00:00", "12", "1.2", "2")}, 0, "Montant HT:  EUR");
+    ligne("taux Null, jour suivant intact", {v(2, "10:00:00", "12", "NULL", "2"), v(3, "10:00:00", "12", "1.2", "2")},
+          1, "03/12/26\tCB:     \t| 1\t\t| 10,00 EUR");
+    ligne("total Null, journalier", {v(2, "10:00:00", "NULL", "1.2", "2")}, 1, "02/12/26\tCB:     \t| 1\t\t|  EUR");
+    ligne("total Null, totaux", {v(2, "10:00:00", "NULL", "1.2", "2")}, 0, "erreur");
+    ligne("types 1, autre et Null",
+          {v(2, "10:00:00", "12", "1.2", "1"), v(2, "11:00:00", "3", "1.2", "3"), v(2, "12:00:00", "3", "1.2", "NULL")},
+          0, "TOTAL TTC: \t18,00 EUR");
+    ligne("montant négatif", {v(2, "10:00:00", "-12", "1.2", "2")}, 2, "12/26\tCB:     \t\t| 1\t\t| -10,00 EUR");
+    ligne("décembre et janvier", {"2025-12-31 23:00:00|12|1.2|2", "2026-01-01 01:00:00|12|1.2|2"}, 2,
+          "01/26\tCB:     \t\t| 1\t\t| 10,00 EUR");
 }
 
 void TestFlotte::regles()
@@ -226,108 +229,89 @@ void TestFlotte::regles()
     QCOMPARE(rapportFlotte(rapport, du, au, nom), attendu);
 }
 
+// A kiosk re-imported after two of its sales changed and one was added.
 void TestFlotte::conflits()
 {
-    // A kiosk re-imported after two of its sales changed and one was added.
     QTemporaryDir d;
-    QVERIFY(QFile::copy(borne(1) + QStringLiteral("/dacorvane.mdb"), d.filePath(QStringLiteral("dacorvane.mdb"))));
-    TestSupport::executerSql(d.filePath(QStringLiteral("dacorvane.mdb")),
-                             QStringLiteral("UPDATE Ventes SET Total = Total + 1 WHERE NoVente = 3;"
-                                            "UPDATE Ventes SET Client = 'autre', LaDate = '2020-01-01' WHERE NoVente = 7;"
-                                            "INSERT INTO Ventes (NoVente, LaDate, Total, TauxTVA, TypePaiement) "
-                                            "VALUES (99999, '2026-11-29 10:00:00', 5, 1.2, 2);"));
-    const QString avant = serveur->psql(QStringLiteral("SELECT total FROM corvane.ventes WHERE novente = 3 AND borne = "
-                                                       "(SELECT id FROM corvane.bornes WHERE nom = 'K1')"));
-    const auto s = corvane({QStringLiteral("--flotte"), serveur->connexion(), QStringLiteral("--importer"), d.path(),
-                              QStringLiteral("--borne"), QStringLiteral("K1")});
+    const QString base = d.filePath(QStringLiteral("dacorvane.mdb"));
+    QVERIFY(QFile::copy(borne(1) + QStringLiteral("/dacorvane.mdb"), base));
+    TestSupport::executerSql(base, QStringLiteral("UPDATE Ventes SET Total = Total + 1 WHERE NoVente = 3;"
+                                                  "UPDATE Ventes SET Client = 'autre', LaDate = '2020-01-01' "
+                                                  "WHERE NoVente = 7;"
+                                                  "INSERT INTO Ventes (NoVente, LaDate, Total, TauxTVA, TypePaiement) "
+                                                  "VALUES (99999, '2026-11-29 10:00:00', 5, 1.2, 2);"));
+    const QString total3 = QStringLiteral("SELECT total FROM corvane.ventes WHERE novente = 3 AND borne = "
+                                          "(SELECT id FROM corvane.bornes WHERE nom = 'K1')");
+    const QString avant = serveur->psql(total3);
+    const auto s = corvane({"--flotte", serveur->connexion(), "--importer", d.path(), "--borne", "K1"});
     QCOMPARE(s.statut, 4);
     QVERIFY2(s.erreurs.contains(QStringLiteral("borne K1, vente n° 3 : Total")), qPrintable(s.erreurs));
-    QVERIFY2(s.erreurs.contains(QStringLiteral("vente n° 7 : LaDate")), qPrintable(s.erreurs));
+    QVERIFY(s.erreurs.contains(QStringLiteral("vente n° 7 : LaDate")));
     QCOMPARE(s.erreurs.count(QLatin1String("conflit")), 2);
-    QCOMPARE(serveur->psql(QStringLiteral("SELECT total FROM corvane.ventes WHERE novente = 3 AND borne = "
-                                          "(SELECT id FROM corvane.bornes WHERE nom = 'K1')")),
-             avant);
-    QCOMPARE(serveur->psql(QStringLiteral("SELECT count(*) FROM corvane.ventes WHERE novente = 99999")),
-             QStringLiteral("1"));
+    QCOMPARE(serveur->psql(total3), avant);
+    QCOMPARE(serveur->psql(QStringLiteral("SELECT count(*) FROM corvane.ventes WHERE novente = 99999")), "1");
 }
 
 void TestFlotte::pannes_data()
 {
-    QTest::addColumn<QString>("preparation");     // SQL run first as the superuser
-    QTest::addColumn<QString>("connexion");       // "%1": the server's socket folder, "%2" its port
+    QTest::addColumn<QString>("preparation");   // SQL run first as the superuser
+    QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("environnement");
-    QTest::addColumn<bool>("rapport");            // else an import
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message");
     const QString role = QStringLiteral("DO $$ BEGIN CREATE ROLE motdepasse LOGIN PASSWORD 'juste'; "
                                         "EXCEPTION WHEN duplicate_object THEN NULL; END $$;");
-    QTest::newRow("serveur arrêté") << QString() << QStringLiteral("host=%1/nulle port=%2 user=postgres dbname=flotte")
-                                    << QStringList() << false << 1 << QStringLiteral("injoignable");
-    QTest::newRow("mauvais mot de passe")
-        << role << QStringLiteral("host=%1 port=%2 user=motdepasse dbname=flotte password=faux") << QStringList()
-        << false << 1 << QStringLiteral("mot de passe");
-    QTest::newRow("droit manquant") << role << QStringLiteral("host=%1 port=%2 user=motdepasse dbname=flotte")
-                                    << QStringList{QStringLiteral("PGPASSWORD=juste")} << false << 3
-                                    << QStringLiteral("Droit refusé");
+    const QStringList import{"--importer", borne(2), "--borne", "P"};
+    const QString motDePasse = serveur->connexion(QStringLiteral("motdepasse"));
+    // No server listens in a folder that does not exist.
+    QTest::newRow("serveur arrêté") << QString()
+                                    << QStringList{"--flotte", serveur->connexion().replace("host=", "host=/nulle")}
+                                           + import
+                                    << QStringList() << 1 << "injoignable";
+    QTest::newRow("mauvais mot de passe") << role << QStringList{"--flotte", motDePasse + " password=faux"} + import
+                                          << QStringList() << 1 << "mot de passe";
+    QTest::newRow("droit manquant") << role << QStringList{"--flotte", motDePasse} + import
+                                    << QStringList{"PGPASSWORD=juste"} << 3 << "Droit refusé";
     // The service file and the password file, as every PostgreSQL tool reads them.
     QTest::newRow("service et pgpass")
-        << role + QStringLiteral("GRANT USAGE ON SCHEMA corvane TO motdepasse;"
-                                 "GRANT SELECT ON ALL TABLES IN SCHEMA corvane TO motdepasse;")
-        << QStringLiteral("flotte") << QStringList{QStringLiteral("PGSERVICEFILE=service"), QStringLiteral("PGPASSFILE=pgpass")}
-        << true << 0 << QString();
+        << role + "GRANT USAGE ON SCHEMA corvane TO motdepasse;"
+                  "GRANT SELECT ON ALL TABLES IN SCHEMA corvane TO motdepasse;"
+        << QStringList{"--flotte", "flotte", "--rapport", "journalier", "--du", "01/01/2025", "--au", "31/12/2026"}
+        << QStringList{"PGSERVICEFILE=" + m_fichiers.filePath("service"), "PGPASSFILE=" + m_fichiers.filePath("pgpass")}
+        << 0 << QString();
     QTest::newRow("schéma d'une autre version") << QStringLiteral("UPDATE corvane.version SET version = 9")
-                                                << QStringLiteral("host=%1 port=%2 user=postgres dbname=flotte")
-                                                << QStringList() << false << 3 << QStringLiteral("version 9");
+                                                << QStringList{"--flotte", serveur->connexion()} + import
+                                                << QStringList() << 3 << "version 9";
 }
 
+// The fleet's lines are untouched, the kiosk P is not added.
 void TestFlotte::pannes()
 {
     QFETCH(QString, preparation);
-    QFETCH(QString, connexion);
+    QFETCH(QStringList, arguments);
     QFETCH(QStringList, environnement);
-    QFETCH(bool, rapport);
     QFETCH(int, code);
     QFETCH(QString, message);
     if (!preparation.isEmpty())
         QVERIFY(!serveur->psql(preparation).isNull());
-    QTemporaryDir fichiers;
-    QFile service(fichiers.filePath(QStringLiteral("service"))), pgpass(fichiers.filePath(QStringLiteral("pgpass")));
-    QVERIFY(service.open(QIODevice::WriteOnly) && pgpass.open(QIODevice::WriteOnly));
-    service.write(QStringLiteral("[flotte]\nhost=%1\nport=%2\nuser=motdepasse\ndbname=flotte\n")
-                      .arg(serveur->dossier()).arg(serveur->port()).toUtf8());
-    pgpass.write(QStringLiteral("%1:%2:flotte:motdepasse:juste\n").arg(serveur->dossier()).arg(serveur->port()).toUtf8());
-    service.close();
-    pgpass.close();
-    pgpass.setPermissions(QFile::ReadOwner | QFile::WriteOwner);   // else libpq ignores it
-    for (QString &v : environnement)
-        v.replace(QLatin1String("=service"), QLatin1Char('=') + service.fileName())
-            .replace(QLatin1String("=pgpass"), QLatin1Char('=') + pgpass.fileName());
-
     const QString lignesAvant = lignesFlotte();
-    const QStringList arguments =
-        QStringList{QStringLiteral("--flotte"), connexion.contains(QLatin1String("%1"))
-                                                      ? connexion.arg(serveur->dossier()).arg(serveur->port())
-                                                      : connexion}
-        + (rapport ? QStringList{QStringLiteral("--rapport"), QStringLiteral("journalier"), QStringLiteral("--du"),
-                                 QStringLiteral("01/01/2025"), QStringLiteral("--au"), QStringLiteral("31/12/2026")}
-                   : QStringList{QStringLiteral("--importer"), borne(2), QStringLiteral("--borne"), QStringLiteral("P")});
     const auto s = corvane(arguments, environnement);
     serveur->psql(QStringLiteral("UPDATE corvane.version SET version = 1"));
     QVERIFY2(s.statut == code && s.erreurs.contains(message), qPrintable(QString::number(s.statut) + s.erreurs));
     QCOMPARE(lignesFlotte(), lignesAvant);
-    QCOMPARE(serveur->psql(QStringLiteral("SELECT count(*) FROM corvane.bornes WHERE nom = 'P'")), QStringLiteral("0"));
+    QCOMPARE(serveur->psql(QStringLiteral("SELECT count(*) FROM corvane.bornes WHERE nom = 'P'")), "0");
 }
 
+// A known kiosk's import (its partition exists) with 3000 new sales waits,
+// after its COPY, for a lock the test holds; its server process is then ended.
 void TestFlotte::connexionPerdue()
 {
-    // A known kiosk's import (its partition exists) with 3000 new sales waits,
-    // after its COPY, for a lock the test holds; its server process is then ended.
     BaseFlotte verrou(serveur->connexion());
     verrou.executerTexte("BEGIN; LOCK TABLE corvane.ventes IN SHARE MODE");
     const QString avant = lignesFlotte();
     QProcess p;
-    p.start(qEnvironmentVariable("CORVANE_BIN") + QStringLiteral("/corvane"), {QStringLiteral("--flotte"), serveur->connexion(), QStringLiteral("--importer"), borne(3),
-                             QStringLiteral("--borne"), QStringLiteral("K1")});
+    p.start(qEnvironmentVariable("CORVANE_BIN") + QStringLiteral("/corvane"),
+            {"--flotte", serveur->connexion(), "--importer", borne(3), "--borne", "K1"});
     QString termine;
     for (int i = 0; i < 600 && termine != QLatin1String("1"); ++i, QThread::msleep(100))
         termine = serveur->psql(QStringLiteral("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
@@ -336,28 +320,27 @@ void TestFlotte::connexionPerdue()
     QVERIFY(p.waitForFinished(60000));
     verrou.executerTexte("ROLLBACK");
     QCOMPARE(p.exitCode(), 1);
-    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("connexion au serveur PostgreSQL de la flotte est perdue")));
+    QVERIFY(QString::fromUtf8(p.readAllStandardError())
+                .contains(QStringLiteral("connexion au serveur PostgreSQL de la flotte est perdue")));
     QCOMPARE(lignesFlotte(), avant);
 }
 
+// The role of docs/flotte.md: owns the schema corvane, made empty for it, and nothing else.
 void TestFlotte::roleDeLaDocumentation()
 {
-    // The role of docs/flotte.md: owns the schema corvane, made empty for it, and nothing else.
-    QVERIFY(!serveur->psql(QStringLiteral("CREATE ROLE proprietaire LOGIN"), QStringLiteral("postgres")).isNull());
-    QVERIFY(!serveur->psql(QStringLiteral("CREATE DATABASE doc"), QStringLiteral("postgres")).isNull());
+    QVERIFY(!serveur->psql(QStringLiteral("CREATE ROLE proprietaire LOGIN"), "postgres").isNull());
+    QVERIFY(!serveur->psql(QStringLiteral("CREATE DATABASE doc"), "postgres").isNull());
     QVERIFY(!serveur->psql(QStringLiteral("REVOKE CREATE ON SCHEMA public FROM PUBLIC;"
                                           "CREATE SCHEMA corvane AUTHORIZATION proprietaire;"
                                           "GRANT CONNECT ON DATABASE doc TO proprietaire;"),
-                           QStringLiteral("doc"))
+                           "doc")
                  .isNull());
     const QString connexion = serveur->connexion(QStringLiteral("proprietaire"), QStringLiteral("doc"));
-    QCOMPARE(corvane({QStringLiteral("--flotte"), connexion, QStringLiteral("--importer"), borne(1),
-                      QStringLiteral("--borne"), QStringLiteral("K1")}).statut,
-             0);
-    QCOMPARE(serveur->psql(QStringLiteral("SELECT string_agg(DISTINCT tableowner, ',') || ' ' || count(*) FROM pg_tables "
-                                          "WHERE schemaname = 'corvane'"),
-                           QStringLiteral("doc")),
-             QStringLiteral("proprietaire 6"));
+    QCOMPARE(corvane({"--flotte", connexion, "--importer", borne(1), "--borne", "K1"}).statut, 0);
+    QCOMPARE(serveur->psql(QStringLiteral("SELECT string_agg(DISTINCT tableowner, ',') || ' ' || count(*) "
+                                          "FROM pg_tables WHERE schemaname = 'corvane'"),
+                           "doc"),
+             "proprietaire 6");
 }
 
 CORVANE_TEST(TestFlotte)
