@@ -9,24 +9,10 @@
 #include "database/Dates.h"
 #include "shared/RuntimeError.h"
 
-#include <QCryptographicHash>
 #include <QProcess>
 #include <QtTest>
 
 namespace {
-
-// Every file of a folder with its date and a digest of its bytes.
-QStringList empreinte(const QString &dossier)
-{
-    QStringList e;
-    for (const QFileInfo &f : QDir(dossier).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
-        QFile fichier(f.filePath());
-        fichier.open(QIODevice::ReadOnly);
-        e << f.fileName() + ' ' + f.lastModified().toString(Qt::ISODateWithMs) + ' '
-                + QCryptographicHash::hash(fichier.readAll(), QCryptographicHash::Sha256).toHex();
-    }
-    return e;
-}
 
 // The program with `environnement` ("NAME=value") added to the test's own.
 TestSupport::Execution corvane(const QStringList &arguments, const QStringList &environnement = {})

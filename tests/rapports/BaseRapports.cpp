@@ -2,6 +2,8 @@
 
 #include "journal/JournalErreurs.h"
 
+#include <QCryptographicHash>
+
 void DossierKiosque::creer(const QStringList &ventes)
 {
     QString sql = QStringLiteral("INSERT INTO Parametres (NoParametre) VALUES (1);\n");
@@ -23,4 +25,16 @@ QStringList DossierKiosque::journal() const
         maintenance(), QStringLiteral("SELECT coalesce(group_concat(ifnull(Contexte, '') || '|' || ifnull(Erreur, ''), "
                                       "char(30)), '') FROM (SELECT * FROM Erreurs ORDER BY NoErreur)"));
     return lignes.isEmpty() ? QStringList() : lignes.split(QChar(0x1e));
+}
+
+QStringList empreinte(const QString &dossier)
+{
+    QStringList e;
+    for (const QFileInfo &f : QDir(dossier).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
+        QFile fichier(f.filePath());
+        fichier.open(QIODevice::ReadOnly);
+        e << f.fileName() + ' ' + f.lastModified().toString(Qt::ISODateWithMs) + ' '
+                + QCryptographicHash::hash(fichier.readAll(), QCryptographicHash::Sha256).toHex();
+    }
+    return e;
 }

@@ -27,3 +27,6 @@ struct DossierKiosque
     // The log's records as "Contexte|Erreur", oldest first.
     QStringList journal() const;
 };
+
+// Every file of a folder with its date and a digest of its bytes.
+QStringList empreinte(const QString &dossier);
