@@ -4,6 +4,7 @@
 
 #include "FrmGestion/FrmGestion.h"
 #include "database/Dates.h"
+#include "impression/ImprimanteQt.h"
 
 #include <QListWidget>
 #include <QPrinterInfo>
@@ -29,6 +30,15 @@ Execution corvane(const QStringList &arguments)
     return TestSupport::executer(QStringLiteral("corvane"), arguments, env);
 }
 
+// The words of a PDF with their places.
+QStringList mots(const QString &fichier)
+{
+    QStringList m;
+    for (const MotPdf &mot : lirePdf(fichier).mots)
+        m << QStringLiteral("%1 %2 %3 %4").arg(mot.page).arg(mot.x).arg(mot.y).arg(mot.texte);
+    return m;
+}
+
 } // namespace
 
 class TestLigneDeCommande : public QObject
@@ -39,7 +49,7 @@ private slots:
     void initTestCase();
     void commeLaFenetre_data();
     void commeLaFenetre();
-    void pdf();
+    void fenetre();
     void statuts_data();
     void statuts();
 
@@ -74,21 +84,31 @@ void TestLigneDeCommande::commeLaFenetre_data()
     QTest::addColumn<QString>("bouton");
     QTest::addColumn<QString>("du");
     QTest::addColumn<QString>("au");
-    QTest::newRow("total") << "total" << "Command4" << "01/12/2026" << "05/12/2026";
-    QTest::newRow("journalier") << "journalier" << "Command5" << "01/12/2026" << "05/12/2026";
-    QTest::newRow("mensuel sur deux ans") << "mensuel" << "Command8" << "01/12/2025" << "31/01/2027";
-    QTest::newRow("date courte d'un chiffre") << "journalier" << "Command5" << "1/12/26" << "3/1/27";
+    QTest::addColumn<bool>("pdf");
+    QTest::newRow("total") << "total" << "Command4" << "01/12/2026" << "05/12/2026" << true;
+    QTest::newRow("journalier") << "journalier" << "Command5" << "01/12/2026" << "05/12/2026" << true;
+    QTest::newRow("mensuel sur deux ans") << "mensuel" << "Command8" << "01/12/2025" << "31/01/2027" << true;
+    QTest::newRow("date courte d'un chiffre") << "journalier" << "Command5" << "1/12/26" << "3/1/27" << false;
 }
 
+// The command line writes the lines the window's button shows, and its PDF
+// is the one "Imprimer " prints.
 void TestLigneDeCommande::commeLaFenetre()
 {
     QFETCH(QString, rapport);
     QFETCH(QString, bouton);
     QFETCH(QString, du);
     QFETCH(QString, au);
+    QFETCH(bool, pdf);
 
-    const Execution e = corvane({"--dossier", dossier(), "--rapport", rapport, "--du", du, "--au", au});
+    const QString fichier = m_kiosque.dossier.filePath(QStringLiteral("commande.pdf"));
+    QFile ancien(fichier);   // replaced whole once the new one is complete
+    QVERIFY(ancien.open(QIODevice::WriteOnly) && ancien.write("ancien") == 6);
+    ancien.close();
+    QStringList arguments{"--dossier", dossier(), "--rapport", rapport, "--du", du, "--au", au};
+    const Execution e = corvane(pdf ? arguments + QStringList{"--pdf", fichier} : arguments);
     QVERIFY2(e.statut == 0, qPrintable(e.erreurs));
+    QVERIFY(QDir(dossier()).entryList({".commande*"}, QDir::Files | QDir::Hidden).isEmpty());
 
     // The window, on the same folder, with the same period picked.
     TestSupport::BoiteMessageTest boite;
@@ -101,31 +121,63 @@ void TestLigneDeCommande::commeLaFenetre()
     fenetre.DateFin = fr.toString(AnalyserDate(au, fr)->date(), QLocale::ShortFormat);
     // What the list showed is replaced, the same on a second click.
     fenetre.List1->addItem(QStringLiteral("ancien rapport"));
+    QStringList liste;
     for (int clic = 0; clic < 2; ++clic) {
         QTest::mouseClick(fenetre.findChild<QPushButton *>(bouton), Qt::LeftButton);
-        QStringList liste;
+        liste.clear();
         for (int i = 0; i < fenetre.List1->count(); ++i)
             liste << fenetre.List1->item(i)->text();
         QVERIFY(liste.size() >= 8);
         QCOMPARE(QString::fromUtf8(e.sortie), liste.join('\n') + '\n');
     }
+    if (pdf) {
+        const QString imprime = m_ailleurs.filePath(QStringLiteral("fenetre.pdf"));
+        ImprimanteParDefaut::definirFichierPdf(imprime);
+        QTest::mouseClick(fenetre.Command7, Qt::LeftButton);
+        ImprimanteParDefaut::definirFichierPdf(QString());
+        QCOMPARE(lirePdf(fichier).lignes().size(), liste.size() - liste.count(QString()));   // empty lines print nothing
+        QCOMPARE(mots(fichier), mots(imprime));
+    }
     QVERIFY(boite.textes.isEmpty());
 }
 
-void TestLigneDeCommande::pdf()
+// With no period picked every report button leaves the list as it was. "Imprimer Ticket"
+// prints the ticket of the sale shown, the newest first in the journal. With no printer
+// each print button says so and logs it, with no context.
+void TestLigneDeCommande::fenetre()
 {
-    const QString fichier = m_kiosque.dossier.filePath(QStringLiteral("mensuel.pdf"));
-    QFile ancien(fichier);   // replaced whole once the new one is complete
-    QVERIFY(ancien.open(QIODevice::WriteOnly) && ancien.write("ancien") == 6);
-    ancien.close();
-    const Execution e = corvane({"--dossier", dossier(), "--rapport", "mensuel", "--du", "01/01/2025", "--au",
-                                 "31/12/2027", "--pdf", fichier});
-    QVERIFY2(e.statut == 0, qPrintable(e.erreurs));
-    const auto imprime = lirePdf(fichier).lignes();
-    QCOMPARE(imprime.size(), e.sortie.count('\n') - 2);   // the two empty lines of the heading print nothing
-    QCOMPARE(imprime[0][0].texte, QStringLiteral("VENTES"));
-    QCOMPARE(imprime.last()[0].texte, QString(95, QLatin1Char('-')));
-    QVERIFY(QDir(dossier()).entryList({".mensuel*"}, QDir::Files | QDir::Hidden).isEmpty());
+    TestSupport::executerSql(m_kiosque.base(), QStringLiteral("UPDATE Ventes SET Ticket = 'AUTOMATE' || char(13, 10) "
+                                                              "|| 'Vente ' || NoVente || char(13, 10) || 'Merci'"));
+    const int avant = m_kiosque.journal().size();
+    TestSupport::BoiteMessageTest boite;
+    FrmGestion fenetre;
+    fenetre.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fenetre));
+    fenetre.List1->addItem(QStringLiteral("ancien rapport"));
+    for (QPushButton *b : {fenetre.Command4, fenetre.Command5, fenetre.Command8}) {
+        QTest::mouseClick(b, Qt::LeftButton);
+        QCOMPARE(fenetre.List1->count(), 1);
+        QCOMPARE(fenetre.List1->item(0)->text(), QStringLiteral("ancien rapport"));
+    }
+
+    const QString ticket = m_ailleurs.filePath(QStringLiteral("ticket.pdf"));
+    ImprimanteParDefaut::definirFichierPdf(ticket);
+    QTest::mouseClick(fenetre.CmdTicket, Qt::LeftButton);
+    ImprimanteParDefaut::definirFichierPdf(QString());
+    const auto t = lirePdf(ticket).lignes();
+    QCOMPARE(t.size(), 3);
+    QCOMPARE(t[0][0].texte, QStringLiteral("AUTOMATE"));
+    QCOMPARE(t[1][1].texte, QStringLiteral("6"));
+    QCOMPARE(t[2][0].texte, QStringLiteral("Merci"));
+    QVERIFY(boite.textes.isEmpty());
+
+    ImprimanteParDefaut::definirRecherche([] { return QPrinterInfo(); });
+    QTest::mouseClick(fenetre.Command7, Qt::LeftButton);
+    QTest::mouseClick(fenetre.CmdTicket, Qt::LeftButton);
+    ImprimanteParDefaut::definirRecherche({});
+    const QString message = QStringLiteral("N°: 482 Erreur d'imprimante : aucune imprimante par défaut n'est installée.");
+    QCOMPARE(boite.textes, QStringList(2, message));
+    QCOMPARE(m_kiosque.journal().mid(avant), QStringList(2, '|' + message));
 }
 
 void TestLigneDeCommande::statuts_data()
