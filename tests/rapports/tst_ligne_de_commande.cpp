@@ -135,7 +135,8 @@ void TestLigneDeCommande::commeLaFenetre()
         ImprimanteParDefaut::definirFichierPdf(imprime);
         QTest::mouseClick(fenetre.Command7, Qt::LeftButton);
         ImprimanteParDefaut::definirFichierPdf(QString());
-        QCOMPARE(lirePdf(fichier).lignes().size(), liste.size() - liste.count(QString()));   // empty lines print nothing
+        // The list's empty lines print nothing.
+        QCOMPARE(lirePdf(fichier).lignes().size(), liste.size() - liste.count(QString()));
         QCOMPARE(mots(fichier), mots(imprime));
     }
     QVERIFY(boite.textes.isEmpty());
@@ -175,7 +176,8 @@ void TestLigneDeCommande::fenetre()
     QTest::mouseClick(fenetre.Command7, Qt::LeftButton);
     QTest::mouseClick(fenetre.CmdTicket, Qt::LeftButton);
     ImprimanteParDefaut::definirRecherche({});
-    const QString message = QStringLiteral("N°: 482 Erreur d'imprimante : aucune imprimante par défaut n'est installée.");
+    const QString message =
+        QStringLiteral("N°: 482 Erreur d'imprimante : aucune imprimante par défaut n'est installée.");
     QCOMPARE(boite.textes, QStringList(2, message));
     QCOMPARE(m_kiosque.journal().mid(avant), QStringList(2, '|' + message));
 }
