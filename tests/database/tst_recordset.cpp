@@ -10,47 +10,13 @@
 #include <QSignalSpy>
 #include <QtTest>
 #include <functional>
-#include <memory>
 #include <random>
-
-class TestRecordset : public QObject
-{
-    Q_OBJECT
-private slots:
-    void initTestCase();
-    void ouvertureJournal();
-    void tri_data();
-    void tri();
-    void triRefuse();
-    void triGardeLeCourant();
-    void triTextesSansCasse();
-    void triChiffresEtValeursExtremes_data();
-    void triChiffresEtValeursExtremes();
-    void champDiffere_data();
-    void champDiffere();
-    void recherche_data();
-    void recherche();
-    void rechercheRefuseeNeBougePas();
-    void rechercheSautEtArriere();
-    void rechercheTrieeCommeLeParcours_data();
-    void rechercheTrieeCommeLeParcours();
-    void rechercheTypesMelanges_data();
-    void rechercheTypesMelanges();
-    void signets();
-    void finDeFichierEtVide();
-    void miseAJour();
-    void miseAJourRefusee();
-    void ajoutEnFin();
-    void ajoutSurTableTriee();
-
-private:
-    QString m_base;
-    QTemporaryDir m_dossier;
-};
 
 namespace {
 
 const QString prefixe = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=");
+const QString journal = QStringLiteral("select * from ReqVentes order by Date Desc");
+const QString parNumero = QStringLiteral("select * from ReqVentes order by NoVente");
 
 // NoVente, LaDate, Total, TypePaiement, NbJeton, Client, Paye, Rendu. Sales 1 and 7
 // share a date, as do 4 and 5; Client is Null for 2 and 5.
@@ -87,10 +53,14 @@ struct Base
     Connection connexion;
     Command commande;
     Recordset rs;
-    Base(const QString &chemin, const QString &texte)
+    explicit Base(const QString &chemin)
     {
         connexion.open(prefixe + chemin + QStringLiteral(";Jet OLEDB:Database Password="));
         commande.setActiveConnection(&connexion);
+    }
+    Base(const QString &chemin, const QString &texte) : Base(chemin) { ouvrir(texte); }
+    void ouvrir(const QString &texte)
+    {
         commande.setCommandText(texte);
         rs.setCursorLocation(Recordset::adUseClient);
         rs.setCursorType(Recordset::adOpenDynamic);
@@ -99,13 +69,12 @@ struct Base
     }
 };
 
-// The field `champ` of every record in the current order, joined by blanks.
-QString colonne(Recordset &rs, const QString &champ = QStringLiteral("NoVente"))
+// The field `ordinal` of every record in the current order, joined by blanks.
+QString colonne(Recordset &rs, int ordinal = 0)
 {
     QStringList l;
-    const int o = rs.fieldOrdinal(champ);
     for (int p = 0; p < rs.recordCount(); ++p) {
-        const Value v = rs.valueAt(p, o);
+        const Value v = rs.valueAt(p, ordinal);
         l << (v.isNull() ? QStringLiteral("Null") : v.toString());
     }
     return l.join(QLatin1Char(' '));
@@ -123,604 +92,544 @@ QString courant(Recordset &rs)
         return QStringLiteral("EOF");
     if (rs.isBof())
         return QStringLiteral("BOF");
-    return rs.field(QStringLiteral("NoVente")).toString();
+    return rs.field(0).toString();
 }
 
 using TestSupport::numeroErreur;
+using TestSupport::valeurSql;
 
 } // namespace
 
-void TestRecordset::initTestCase()
+class TestRecordset : public QObject
 {
-    TestSupport::epinglerFrancais();
-    QVERIFY(m_dossier.isValid());
-    m_base = m_dossier.filePath(QStringLiteral("dacorvane.mdb"));
-    TestSupport::creerBase(m_base, TestSupport::schemaVentes(), QString::fromUtf8(ventes));
-}
+    Q_OBJECT
+    QTemporaryDir m_dossier;
+    QString m_base;
 
-void TestRecordset::ouvertureJournal()
-{
-    Base b(m_base, QStringLiteral("select * from ReqVentes order by Date Desc"));
-    Recordset &rs = b.rs;
-    QCOMPARE(rs.recordCount(), 7);
-    QStringList noms;
-    for (int i = 0; i < rs.fieldCount(); ++i)
-        noms << rs.fieldName(i);
-    QCOMPARE(noms.join(QLatin1Char('|')),
-             QStringLiteral("NoVente|Date|Montant|Type paiement|Client|Nb Jeton|Payé|Rendu|Ticket"));
-    // Newest first; the view's columns keep their declared kinds.
-    QCOMPARE(rs.field(QStringLiteral("Date")).type(), Value::Type::Date);
-    QCOMPARE(rs.field(QStringLiteral("Date")).toString(), QStringLiteral("15/03/2025 18:45:00"));
-    allerSurVente(rs, 4);
-    QCOMPARE(rs.field(QStringLiteral("Montant")).type(), Value::Type::Currency);
-    QCOMPARE(rs.field(QStringLiteral("Payé")).toCurrency().dixMilliemes, 12345000);
-    QCOMPARE(rs.field(3).type(), Value::Type::Integer);
-    QCOMPARE(rs.field(QStringLiteral("payé")).toString(), QStringLiteral("1234,5"));
-    QCOMPARE(rs.field(QStringLiteral("Ticket")).toString(), QStringLiteral("Ticket 4"));
-    allerSurVente(rs, 2);
-    QVERIFY(rs.field(QStringLiteral("Client")).isNull());
-    QCOMPARE(numeroErreur([&] { rs.field(QStringLiteral("Client")).toCurrency(); }), Erreurs::UtilisationNull);
-    QCOMPARE(numeroErreur([&] { rs.field(QStringLiteral("Inconnu")); }), Erreurs::ElementIntrouvable);
-    QCOMPARE(numeroErreur([&] { rs.field(9); }), Erreurs::ElementIntrouvable);
-}
+    // A fresh copy of the sales file, for the tests that write.
+    QString copie(const QString &nom)
+    {
+        const QString chemin = m_dossier.filePath(nom);
+        QFile::remove(chemin);
+        TestSupport::creerBase(chemin, TestSupport::schemaVentes(), QString::fromUtf8(ventes));
+        return chemin;
+    }
 
-void TestRecordset::tri_data()
-{
-    QTest::addColumn<QString>("tri");
-    QTest::addColumn<QString>("attendu");
-    QTest::newRow("ordre lu") << "" << "1 2 3 4 5 6 7";
-    QTest::newRow("NoVente") << "NoVente" << "1 2 3 4 5 6 7";
-    QTest::newRow("NoVente DESC") << "NoVente DESC" << "7 6 5 4 3 2 1";
-    QTest::newRow("Date, ex aequo dans l'ordre lu") << "Date" << "6 1 7 2 3 4 5";
-    QTest::newRow("Date DESC") << "Date DESC" << "4 5 3 2 1 7 6";
-    QTest::newRow("Client: Null d'abord, sans casse") << "Client" << "2 5 7 1 4 3 6";
-    QTest::newRow("Client DESC: Null à la fin") << "Client DESC" << "6 3 4 1 7 2 5";
-    QTest::newRow("Montant") << "Montant" << "5 2 3 1 7 6 4";
-    QTest::newRow("nom sans casse") << "montant asc" << "5 2 3 1 7 6 4";
-    QTest::newRow("Type paiement") << "Type paiement" << "2 5 1 3 6 7 4";
-    QTest::newRow("Type paiement DESC") << "Type paiement DESC" << "4 1 3 6 7 2 5";
-    QTest::newRow("Payé") << "Payé" << "5 2 3 1 6 7 4";
-    QTest::newRow("deux clés") << "[Type paiement] DESC, Montant" << "4 3 1 7 6 5 2";
-    QTest::newRow("trois clés") << "Nb Jeton, Rendu DESC, NoVente DESC" << "2 5 3 7 1 6 4";
-}
+private slots:
+    void initTestCase()
+    {
+        TestSupport::epinglerFrancais();
+        QVERIFY(m_dossier.isValid());
+        m_base = copie(QStringLiteral("dacorvane.mdb"));
+    }
 
-void TestRecordset::tri()
-{
-    QFETCH(QString, tri);
-    QFETCH(QString, attendu);
-    Base b(m_base, QStringLiteral("select * from ReqVentes order by NoVente"));
-    QSignalSpy ordre(&b.rs, &Recordset::orderChanged);
-    b.rs.setSort(tri);
-    QCOMPARE(colonne(b.rs), attendu);
-    QCOMPARE(b.rs.sort(), tri);
-    QCOMPARE(ordre.count(), 1);
-    // Sorting the same way twice gives the same order (no toggling).
-    b.rs.setSort(tri);
-    QCOMPARE(colonne(b.rs), attendu);
-}
+    void ouvertureJournal()
+    {
+        Base b(m_base, journal);
+        Recordset &rs = b.rs;
+        QCOMPARE(rs.recordCount(), 7);
+        QStringList noms;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            noms << rs.fieldName(i);
+        QCOMPARE(noms.join(QLatin1Char('|')),
+                 QStringLiteral("NoVente|Date|Montant|Type paiement|Client|Nb Jeton|Payé|Rendu|Ticket"));
+        // Newest first; the view's columns keep their declared kinds.
+        QCOMPARE(rs.field(QStringLiteral("Date")).type(), Value::Type::Date);
+        QCOMPARE(rs.field(QStringLiteral("Date")).toString(), QStringLiteral("15/03/2025 18:45:00"));
+        allerSurVente(rs, 4);
+        QCOMPARE(rs.field(QStringLiteral("Montant")).type(), Value::Type::Currency);
+        QCOMPARE(rs.field(QStringLiteral("Payé")).toCurrency().dixMilliemes, 12345000);
+        QCOMPARE(rs.field(3).type(), Value::Type::Integer);
+        QCOMPARE(rs.field(QStringLiteral("payé")).toString(), QStringLiteral("1234,5"));
+        QCOMPARE(rs.field(QStringLiteral("Ticket")).toString(), QStringLiteral("Ticket 4"));
+        allerSurVente(rs, 2);
+        QVERIFY(rs.field(QStringLiteral("Client")).isNull());
+        QCOMPARE(numeroErreur([&] { rs.field(QStringLiteral("Client")).toCurrency(); }), Erreurs::UtilisationNull);
+        QCOMPARE(numeroErreur([&] { rs.field(QStringLiteral("Inconnu")); }), Erreurs::ElementIntrouvable);
+        QCOMPARE(numeroErreur([&] { rs.field(9); }), Erreurs::ElementIntrouvable);
+    }
 
-void TestRecordset::triRefuse()
-{
-    Base b(m_base, QStringLiteral("select * from ReqVentes order by NoVente"));
-    b.rs.setSort(QStringLiteral("Montant"));
-    allerSurVente(b.rs, 3);
-    for (const char *tri : {"Inconnu", "Date DESCX", "Date,", "Montant DESC DESC", "[Date"}) {
-        QCOMPARE(numeroErreur([&] { b.rs.setSort(QString::fromUtf8(tri)); }), Erreurs::ArgumentsIncorrects);
+    void tri_data()
+    {
+        QTest::addColumn<QString>("source"); // "": the sales by number
+        QTest::addColumn<QString>("tri");
+        QTest::addColumn<QString>("attendu"); // the first field in the new order
+        QTest::newRow("ordre lu") << "" << "" << "1 2 3 4 5 6 7";
+        QTest::newRow("NoVente") << "" << "NoVente" << "1 2 3 4 5 6 7";
+        QTest::newRow("NoVente DESC") << "" << "NoVente DESC" << "7 6 5 4 3 2 1";
+        QTest::newRow("Date, ex aequo dans l'ordre lu") << "" << "Date" << "6 1 7 2 3 4 5";
+        QTest::newRow("Date DESC") << "" << "Date DESC" << "4 5 3 2 1 7 6";
+        QTest::newRow("Client: Null d'abord, sans casse") << "" << "Client" << "2 5 7 1 4 3 6";
+        QTest::newRow("Client DESC: Null à la fin") << "" << "Client DESC" << "6 3 4 1 7 2 5";
+        QTest::newRow("nom sans casse") << "" << "montant asc" << "5 2 3 1 7 6 4";
+        QTest::newRow("Type paiement") << "" << "Type paiement" << "2 5 1 3 6 7 4";
+        QTest::newRow("Payé") << "" << "Payé" << "5 2 3 1 6 7 4";
+        QTest::newRow("deux clés") << "" << "[Type paiement] DESC, Montant" << "4 3 1 7 6 5 2";
+        QTest::newRow("trois clés") << "" << "Nb Jeton, Rendu DESC, NoVente DESC" << "2 5 3 7 1 6 4";
+        // Case never counts; an accent only breaks a tie between the same letters.
+        QTest::newRow("textes") << "Noms" << "Nom" << "Null Éa Ete été etre ezz oeuvre Œuvre zèbre";
+        QTest::newRow("textes DESC") << "Noms" << "Nom DESC" << "zèbre Œuvre oeuvre ezz etre été Ete Éa Null";
+        // Card numbers: digits only, the shorter text first when one begins the other.
+        QTest::newRow("numéros de carte") << "Cartes" << "Carte" << "2 5 8 6 7 1 10 4 3 9";
+        QTest::newRow("numéros de carte DESC") << "Cartes" << "Carte DESC" << "9 3 4 1 10 7 6 8 5 2";
+        QTest::newRow("entiers de 64 bits") << "Extremes" << "Grand" << "3 4 5 1 2";
+        QTest::newRow("dates de l'an 100 à 9999") << "Extremes" << "Quand" << "3 2 1 5 4";
+        QTest::newRow("monnaie aux bornes") << "Extremes" << "Somme DESC" << "2 1 5 4 3";
+    }
+
+    void tri()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, tri);
+        QFETCH(QString, attendu);
+        Base b(m_base, source.isEmpty() ? parNumero : source);
+        QSignalSpy ordre(&b.rs, &Recordset::orderChanged);
+        b.rs.setSort(tri);
+        QCOMPARE(colonne(b.rs), attendu);
+        QCOMPARE(b.rs.sort(), tri);
+        QCOMPARE(ordre.count(), 1);
+        // Sorting the same way twice gives the same order (no toggling).
+        b.rs.setSort(tri);
+        QCOMPARE(colonne(b.rs), attendu);
+    }
+
+    void valeursExtremesRelues()
+    {
+        // Values far apart in one field read back exactly: each as a set of that row alone holds it.
+        Base b(m_base, QStringLiteral("Extremes"));
+        for (int p = 0; p < b.rs.recordCount(); ++p) {
+            Base seul(m_base, QStringLiteral("select * from Extremes where No = %1").arg(p + 1));
+            for (int o = 0; o < b.rs.fieldCount(); ++o)
+                QVERIFY(b.rs.valueAt(p, o) == seul.rs.valueAt(0, o));
+        }
+    }
+
+    void refusNeBougePas()
+    {
+        Base b(m_base, parNumero);
+        b.rs.setSort(QStringLiteral("Montant"));
+        allerSurVente(b.rs, 3);
+        QSignalSpy mouvements(&b.rs, &Recordset::currentChanged);
+        for (const char *tri : {"Inconnu", "Date DESCX", "Date,", "Montant DESC DESC", "[Date"})
+            QCOMPARE(numeroErreur([&] { b.rs.setSort(QString::fromUtf8(tri)); }), Erreurs::ArgumentsIncorrects);
+        for (const char *critere : {"NoVente =", "[Client] like 'x'y*'", "Date >=99/99/99", "Inconnu = 1"})
+            QVERIFY(numeroErreur([&] { b.rs.find(QString::fromUtf8(critere)); }) != 0);
         QCOMPARE(b.rs.sort(), QStringLiteral("Montant"));
         QCOMPARE(colonne(b.rs), QStringLiteral("5 2 3 1 7 6 4"));
         QCOMPARE(courant(b.rs), QStringLiteral("3"));
+        QCOMPARE(mouvements.count(), 0);
     }
-}
 
-void TestRecordset::triGardeLeCourant()
-{
-    Base b(m_base, QStringLiteral("select * from ReqVentes order by Date Desc"));
-    allerSurVente(b.rs, 6);
-    QCOMPARE(b.rs.absolutePosition(), 6);
-    QSignalSpy mouvements(&b.rs, &Recordset::currentChanged);
-    b.rs.setSort(QStringLiteral("Client"));
-    QCOMPARE(courant(b.rs), QStringLiteral("6"));
-    QCOMPARE(b.rs.absolutePosition(), 6);
-    b.rs.setSort(QStringLiteral("Date"));
-    QCOMPARE(courant(b.rs), QStringLiteral("6"));
-    QCOMPARE(b.rs.absolutePosition(), 0);
-    QVERIFY(mouvements.count() >= 1);
-    // At end of file the set stays there.
-    b.rs.moveTo(b.rs.recordCount());
-    b.rs.setSort(QStringLiteral("Montant"));
-    QVERIFY(b.rs.isEof());
-}
-
-void TestRecordset::triTextesSansCasse()
-{
-    Base b(m_base, QStringLiteral("Noms"));
-    b.rs.setSort(QStringLiteral("Nom"));
-    // Case never counts; an accent only breaks a tie between the same letters.
-    QCOMPARE(colonne(b.rs, QStringLiteral("Nom")), QStringLiteral("Null Éa Ete été etre ezz oeuvre Œuvre zèbre"));
-    b.rs.find(QStringLiteral("Nom = 'ETE'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
-    QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("Ete"));
-    b.rs.find(QStringLiteral("Nom = 'ÉTÉ'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
-    QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("été"));
-    b.rs.find(QStringLiteral("Nom like 'é*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
-    QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("Éa"));
-    b.rs.find(QStringLiteral("Nom like 'E*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
-    QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("Ete"));
-    b.rs.find(QStringLiteral("Nom like '*BR*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
-    QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("zèbre"));
-    b.rs.setSort(QStringLiteral("Nom DESC"));
-    QCOMPARE(colonne(b.rs, QStringLiteral("Nom")), QStringLiteral("zèbre Œuvre oeuvre ezz etre été Ete Éa Null"));
-    b.rs.find(QStringLiteral("Nom like 'e*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
-    QCOMPARE(b.rs.field(QStringLiteral("Nom")).toString(), QStringLiteral("ezz"));
-}
-
-void TestRecordset::triChiffresEtValeursExtremes_data()
-{
-    QTest::addColumn<QString>("texte");
-    QTest::addColumn<QString>("champ");
-    QTest::addColumn<QString>("attendu");
-    // Card numbers: digits only, the shorter text first when one begins the other.
-    QTest::newRow("numéros de carte") << "Cartes" << "Carte" << "2 5 8 6 7 1 10 4 3 9";
-    QTest::newRow("numéros de carte, décroissant") << "Cartes" << "Carte DESC" << "9 3 4 1 10 7 6 8 5 2";
-    // Values far apart in one field read back and sort exactly.
-    QTest::newRow("entiers de 64 bits") << "Extremes" << "Grand" << "3 4 5 1 2";
-    QTest::newRow("dates de l'an 100 à 9999") << "Extremes" << "Quand" << "3 2 1 5 4";
-    QTest::newRow("monnaie aux bornes") << "Extremes" << "Somme DESC" << "2 1 5 4 3";
-}
-
-void TestRecordset::triChiffresEtValeursExtremes()
-{
-    QFETCH(QString, texte);
-    QFETCH(QString, champ);
-    QFETCH(QString, attendu);
-    Base b(m_base, texte);
-    b.rs.setSort(champ);
-    QCOMPARE(colonne(b.rs, QStringLiteral("No")), attendu);
-    // Each value as a set of that row alone holds it.
-    for (int p = 0; p < b.rs.recordCount(); ++p) {
-        Base seul(m_base, QStringLiteral("select * from %1 where No = %2").arg(texte).arg(b.rs.valueAt(p, 0).toString()));
-        for (int o = 0; o < b.rs.fieldCount(); ++o)
-            QVERIFY2(b.rs.valueAt(p, o) == seul.rs.valueAt(0, o), qPrintable(seul.rs.valueAt(0, o).toString()));
-    }
-}
-
-void TestRecordset::champDiffere_data()
-{
-    QTest::addColumn<QString>("avant");    // run on a fresh copy before opening
-    QTest::addColumn<QString>("texte");
-    QTest::addColumn<QStringList>("report"); // source, key, checked field
-    QTest::addColumn<QString>("apres");    // run by another connection after opening ("verrou": held locked)
-    QTest::addColumn<bool>("differe");
-    QTest::addColumn<QString>("ticket");   // of sale 4; "Null" when none
-    const QStringList vue{"ReqVentes", "NoVente", "Date"};
-    const QString journal = QStringLiteral("select * from ReqVentes order by Date Desc");
-    QTest::newRow("vue, par NoVente") << "" << journal << vue << "" << true << "Ticket 4";
-    QTest::newRow("reçu réécrit depuis") << "" << journal << vue << "UPDATE Ventes SET Ticket = 'Bis' WHERE NoVente = 4"
-                                         << true << "Bis";
-    QTest::newRow("date changée depuis") << "" << journal << vue
-                                         << "UPDATE Ventes SET LaDate = '2020-01-01' WHERE NoVente = 4" << true << "Null";
-    QTest::newRow("vente supprimée depuis") << "" << journal << vue << "DELETE FROM Ventes WHERE NoVente = 4" << true
-                                            << "Null";
-    QTest::newRow("base verrouillée") << "" << journal << vue << "verrou" << true << "Null";
-    QTest::newRow("table, par sa clé primaire")
-        << "" << "SELECT * from Ventes order by LaDate Desc" << QStringList{"Ventes", "", "LaDate"} << "" << true
-        << "Ticket 4";
-    QTest::newRow("NoVente en double")
-        << "CREATE VIEW Doubles AS SELECT * FROM ReqVentes UNION ALL SELECT * FROM ReqVentes WHERE NoVente = 4"
-        << "select * from Doubles" << QStringList{"Doubles", "NoVente", "Date"} << "" << false << "Ticket 4";
-    QTest::newRow("NoVente Null")
-        << "CREATE TABLE V (NoVente INTEGER UNIQUE, LaDate DATETIME, Ticket LONGTEXT);"
-           "INSERT INTO V SELECT NoVente, LaDate, Ticket FROM Ventes; INSERT INTO V VALUES (NULL, NULL, 'x')"
-        << "select * from V" << QStringList{"V", "NoVente", "LaDate"} << "" << false << "Ticket 4";
-    QTest::newRow("aucun index pour NoVente")
-        << "CREATE TABLE V (NoVente INTEGER, LaDate DATETIME, Ticket LONGTEXT);"
-           "INSERT INTO V SELECT NoVente, LaDate, Ticket FROM Ventes"
-        << "select * from V" << QStringList{"V", "NoVente", "LaDate"} << "" << false << "Ticket 4";
-    QTest::newRow("champ contrôlé absent") << "" << journal << QStringList{"ReqVentes", "NoVente", "LaDate"} << ""
-                                           << false << "Ticket 4";
-}
-
-void TestRecordset::champDiffere()
-{
-    QFETCH(QString, avant);
-    QFETCH(QString, texte);
-    QFETCH(QStringList, report);
-    QFETCH(QString, apres);
-    QFETCH(bool, differe);
-    QFETCH(QString, ticket);
-    const QString chemin = m_dossier.filePath(QStringLiteral("differe.mdb"));
-    QFile::remove(chemin);
-    TestSupport::creerBase(chemin, TestSupport::schemaVentes(), QString::fromUtf8(ventes) + avant);
-    Connection connexion;
-    connexion.open(prefixe + chemin);
-    Command commande;
-    commande.setActiveConnection(&connexion);
-    commande.setCommandText(texte);
-    Recordset rs;
-    rs.setDeferredField(QStringLiteral("Ticket"), report.at(0), report.at(1), report.at(2));
-    rs.open(commande);
-    const int o = rs.fieldOrdinal(QStringLiteral("Ticket"));
-    QCOMPARE(rs.isDeferred(o), differe);
-    QCOMPARE(rs.fieldName(o), QStringLiteral("Ticket"));
-    allerSurVente(rs, 3);
-    QCOMPARE(rs.field(o).toString(), QStringLiteral("Ticket 3"));
-
-    std::unique_ptr<Connection> autre;
-    if (apres == QLatin1String("verrou")) {
-        autre = std::make_unique<Connection>();
-        autre->open(prefixe + chemin);
-        autre->execute(QStringLiteral("BEGIN EXCLUSIVE"));
-    } else if (!apres.isEmpty()) {
-        TestSupport::executerSql(chemin, apres);
-    }
-    allerSurVente(rs, 4);
-    const Value v = rs.field(o);
-    QCOMPARE(v.isNull() ? QStringLiteral("Null") : v.toString(), ticket);
-    QCOMPARE(rs.valueAt(rs.absolutePosition(), o).isNull(), v.isNull());
-    if (differe) {
-        QCOMPARE(numeroErreur([&] { rs.setSort(QStringLiteral("Ticket")); }), Erreurs::ArgumentsIncorrects);
-        QCOMPARE(numeroErreur([&] { rs.find(QStringLiteral("Ticket = 'x'")); }), Erreurs::ArgumentsIncorrects);
-        QCOMPARE(courant(rs), QStringLiteral("4"));
-    }
-}
-
-void TestRecordset::recherche_data()
-{
-    QTest::addColumn<QString>("tri");
-    QTest::addColumn<int>("depart");       // NoVente made current first; 0: none
-    QTest::addColumn<QString>("critere");
-    QTest::addColumn<bool>("duPremier");
-    QTest::addColumn<QString>("attendu");  // NoVente, "EOF", or "#n" for run-time error n
-
-    QTest::newRow("carte, tri Client") << "Client" << 0 << "[Client] like '4970*'" << true << "7";
-    QTest::newRow("carte, tri Client DESC") << "Client DESC" << 0 << "[Client] like '4970*'" << true << "4";
-    QTest::newRow("carte, ordre lu") << "" << 0 << "[Client] like '4970*'" << true << "1";
-    QTest::newRow("carte, boîte vidée: Null jamais") << "Client" << 0 << "[Client] like '*'" << true << "7";
-    QTest::newRow("carte, sans casse") << "Client" << 0 << "[Client] like 'ABC*'" << true << "6";
-    QTest::newRow("carte absente") << "Client" << 0 << "[Client] like '9*'" << true << "EOF";
-    QTest::newRow("carte, du courant") << "Client" << 4 << "[Client] like '4970*'" << false << "4";
-    QTest::newRow("carte, du courant, après") << "Client" << 3 << "[Client] like '4970*'" << false << "EOF";
-    QTest::newRow("carte, apostrophe collée") << "Client" << 0 << "[Client] like 'AB'C*'" << true << "#3001";
-    QTest::newRow("carte, apostrophe finale") << "Client" << 0 << "[Client] like '4970'*'" << true << "#3001";
-    QTest::newRow("facture") << "NoVente" << 0 << "NoVente =3" << true << "3";
-    QTest::newRow("facture, blanc") << "NoVente" << 0 << "NoVente = 3" << true << "3";
-    QTest::newRow("facture DESC") << "NoVente DESC" << 0 << "NoVente =3" << true << "3";
-    QTest::newRow("facture absente") << "NoVente" << 0 << "NoVente =999" << true << "EOF";
-    QTest::newRow("facture vide") << "NoVente" << 0 << "NoVente =" << true << "#3001";
-    QTest::newRow("facture illisible") << "NoVente" << 0 << "NoVente =3x" << true << "#3001";
-    QTest::newRow("date, le plus récent reste") << "Date DESC" << 4 << "Date >=01/02/2025" << false << "4";
-    QTest::newRow("date, du courant") << "Date DESC" << 2 << "Date >=01/02/2025" << false << "2";
-    QTest::newRow("date, rien après le courant") << "Date DESC" << 1 << "Date >=01/02/2025" << false << "EOF";
-    QTest::newRow("date future") << "Date DESC" << 0 << "Date >=01/02/2030" << true << "EOF";
-    QTest::newRow("date et heure") << "Date" << 0 << "Date >=01/02/2025 09:30:00" << true << "3";
-    QTest::newRow("date entre dièses") << "Date" << 0 << "Date >= #2025-02-01#" << true << "2";
-    QTest::newRow("date égale") << "Date" << 0 << "Date = 01/02/2025" << true << "2";
-    QTest::newRow("date inférieure") << "" << 0 << "Date < 01/01/2025" << true << "6";
-    QTest::newRow("date inférieure DESC") << "Date DESC" << 0 << "Date < 01/01/2025" << true << "6";
-    QTest::newRow("date illisible") << "" << 0 << "Date >= 99/99/99" << true << "#3001";
-    QTest::newRow("nom avec blanc") << "" << 0 << "Type paiement = 3" << true << "4";
-    QTest::newRow("nom avec blanc entre crochets") << "" << 0 << "[Type paiement]=1" << true << "2";
-    QTest::newRow("monnaie supérieure") << "" << 0 << "Montant > 10" << true << "1";
-    QTest::newRow("monnaie supérieure, triée") << "Montant" << 0 << "Montant > 10" << true << "1";
-    QTest::newRow("monnaie au plus, DESC") << "Montant DESC" << 0 << "Montant <= 3" << true << "2";
-    QTest::newRow("monnaie virgule") << "" << 0 << "Montant = 7,25" << true << "3";
-    QTest::newRow("monnaie point") << "" << 0 << "Montant = 7.25" << true << "3";
-    QTest::newRow("accent") << "" << 0 << "Payé = 20" << true << "6";
-    QTest::newRow("texte égal") << "" << 0 << "Client = '4970123412341234'" << true << "1";
-    QTest::newRow("texte différent: Null jamais") << "" << 0 << "Client <> '4970123412341234'" << true << "3";
-    QTest::newRow("champ inconnu") << "" << 0 << "Inconnu = 3" << true << "#3265";
-    QTest::newRow("champ inconnu entre crochets") << "" << 0 << "[Inconnu] = 3" << true << "#3265";
-    QTest::newRow("sans opérateur") << "" << 0 << "NoVente" << true << "#3001";
-    QTest::newRow("vide") << "" << 0 << "" << true << "#3001";
-    QTest::newRow("texte pour un nombre") << "" << 0 << "Montant = 'abc'" << true << "#3001";
-    QTest::newRow("deux conditions") << "" << 0 << "NoVente = 3 AND Client = 'x'" << true << "#3001";
-    QTest::newRow("guillemets doubles") << "" << 0 << "Client = \"x\"" << true << "#3001";
-}
-
-void TestRecordset::recherche()
-{
-    QFETCH(QString, tri);
-    QFETCH(int, depart);
-    QFETCH(QString, critere);
-    QFETCH(bool, duPremier);
-    QFETCH(QString, attendu);
-    Base b(m_base, QStringLiteral("select * from ReqVentes order by NoVente"));
-    b.rs.setSort(tri);
-    if (depart)
-        allerSurVente(b.rs, depart);
-    const int numero = numeroErreur([&] {
-        b.rs.find(critere, 0, Recordset::adSearchForward, duPremier ? Recordset::FromFirst : Recordset::FromCurrent);
-    });
-    QCOMPARE(numero ? QLatin1Char('#') + QString::number(numero) : courant(b.rs), attendu);
-}
-
-void TestRecordset::rechercheRefuseeNeBougePas()
-{
-    Base b(m_base, QStringLiteral("select * from ReqVentes order by NoVente"));
-    b.rs.setSort(QStringLiteral("NoVente"));
-    allerSurVente(b.rs, 5);
-    QSignalSpy mouvements(&b.rs, &Recordset::currentChanged);
-    for (const char *critere : {"NoVente =", "[Client] like 'x'y*'", "Date >=99/99/99", "Inconnu = 1"}) {
-        QVERIFY(numeroErreur([&] { b.rs.find(QString::fromUtf8(critere)); }) != 0);
-        QCOMPARE(courant(b.rs), QStringLiteral("5"));
-    }
-    QCOMPARE(mouvements.count(), 0);
-}
-
-void TestRecordset::rechercheSautEtArriere()
-{
-    Base b(m_base, QStringLiteral("select * from ReqVentes order by NoVente"));
-    allerSurVente(b.rs, 3);
-    b.rs.find(QStringLiteral("Type paiement = 2"), 1);
-    QCOMPARE(courant(b.rs), QStringLiteral("6"));
-    b.rs.find(QStringLiteral("Type paiement = 2"), 1, Recordset::adSearchBackward);
-    QCOMPARE(courant(b.rs), QStringLiteral("3"));
-    b.rs.find(QStringLiteral("Type paiement = 3"), 0, Recordset::adSearchBackward);
-    QCOMPARE(courant(b.rs), QStringLiteral("BOF"));
-    QVERIFY(b.rs.isBof());
-    QVERIFY(!b.rs.isEof());
-    QCOMPARE(numeroErreur([&] { b.rs.field(0); }), Erreurs::FinDeFichier);
-    b.rs.moveNext();
-    QCOMPARE(courant(b.rs), QStringLiteral("1"));
-}
-
-void TestRecordset::rechercheTrieeCommeLeParcours_data()
-{
-    // A find on the field the set is sorted on goes straight to the rows that
-    // may match; it must land where a visit of every record would.
-    QTest::addColumn<QString>("tri");
-    QTest::addColumn<QString>("critere");
-    for (const char *tri : {"Client", "Client DESC", "Montant", "Montant DESC", "NoVente DESC", "Date"}) {
-        for (const char *critere : {"[Client] like '49*'", "[Client] like '4970*'", "[Client] like '1*'", "Client = '4970120'",
-                                    "Client >= '5'", "Client < '45'", "Montant = 12.5", "Montant >= 20", "Montant < 2",
-                                    "Montant <= 0", "Montant > 99", "NoVente = 1500", "NoVente <= 3", "Date >= 01/06/2025",
-                                    "Date < 01/01/2025"}) {
-            QTest::newRow(qPrintable(QStringLiteral("%1 / %2").arg(QLatin1String(tri), QString::fromUtf8(critere))))
-                << QString::fromUtf8(tri) << QString::fromUtf8(critere);
-        }
-    }
-}
-
-void TestRecordset::rechercheTrieeCommeLeParcours()
-{
-    QFETCH(QString, tri);
-    QFETCH(QString, critere);
-    const QString chemin = m_dossier.filePath(QStringLiteral("hasard.mdb"));
-    if (!QFile::exists(chemin)) {
-        std::mt19937 alea(7);
-        QStringList lignes;
-        for (int i = 1; i <= 3000; ++i) {
-            const int sorte = int(alea() % 4);
-            const QString client = sorte == 0 ? QStringLiteral("NULL")
-                                   : sorte == 1 ? QStringLiteral("'4970%1'").arg(alea() % 1000)
-                                                : QStringLiteral("'%1'").arg(alea() % 100000);
-            lignes << QStringLiteral("(%1, '2025-%2-%3 10:00:00', %4, %5)")
-                          .arg(i)
-                          .arg(1 + alea() % 12, 2, 10, QLatin1Char('0'))
-                          .arg(1 + alea() % 28, 2, 10, QLatin1Char('0'))
-                          .arg(double(alea() % 400) / 4)
-                          .arg(client);
-        }
-        TestSupport::creerBase(chemin, TestSupport::schemaVentes(),
-                               QStringLiteral("INSERT INTO Ventes (NoVente, LaDate, Total, Client) VALUES ")
-                                   + lignes.join(QLatin1Char(',')));
-    }
-    Base b(chemin, QStringLiteral("select * from ReqVentes"));
-    b.rs.setSort(tri);
-    // The reference: the same order, but sorted first on a field that is Null
-    // everywhere, so that the find visits every record in turn.
-    Base parcours(chemin, QStringLiteral("select * from ReqVentes"));
-    parcours.rs.setSort(QStringLiteral("Ticket, ") + tri);
-    QCOMPARE(colonne(b.rs), colonne(parcours.rs));
-    for (const int depart : {0, 700, 2999}) {
-        b.rs.moveTo(depart);
-        b.rs.find(critere);
-        parcours.rs.moveTo(depart);
-        parcours.rs.find(critere);
-        QCOMPARE(b.rs.absolutePosition(), parcours.rs.absolutePosition());
-    }
-}
-
-void TestRecordset::rechercheTypesMelanges_data()
-{
-    // A field holding texts, bytes, whole numbers beyond a double's precision
-    // and doubles: the sort cannot put every match in one run.
-    QTest::addColumn<QString>("tri");
-    QTest::addColumn<QString>("critere");
-    for (const char *tri : {"Valeur", "Valeur DESC"})
-        for (const char *critere : {"Valeur like '*'", "Valeur like '1*'", "Valeur like 'A*'",
-                                    "Valeur = 9007199254740992", "Valeur > 9007199254740992", "Valeur >= 2"})
-            QTest::newRow(qPrintable(QStringLiteral("%1 / %2").arg(QLatin1String(tri), QString::fromUtf8(critere))))
-                << QString::fromUtf8(tri) << QString::fromUtf8(critere);
-}
-
-void TestRecordset::rechercheTypesMelanges()
-{
-    QFETCH(QString, tri);
-    QFETCH(QString, critere);
-    Base b(m_base, QStringLiteral("Melange"));
-    b.rs.setSort(tri);
-    Base parcours(m_base, QStringLiteral("Melange"));
-    parcours.rs.setSort(QStringLiteral("Vide, ") + tri);
-    QCOMPARE(colonne(b.rs, QStringLiteral("No")), colonne(parcours.rs, QStringLiteral("No")));
-    for (const auto sens : {Recordset::adSearchForward, Recordset::adSearchBackward})
-        for (int depart = 0; depart <= b.rs.recordCount(); ++depart) {
-            b.rs.moveTo(depart);
-            b.rs.find(critere, 0, sens);
-            parcours.rs.moveTo(depart);
-            parcours.rs.find(critere, 0, sens);
-            QCOMPARE(b.rs.absolutePosition(), parcours.rs.absolutePosition());
-        }
-}
-
-void TestRecordset::signets()
-{
-    Base b(m_base, QStringLiteral("select * from ReqVentes order by Date Desc"));
-    allerSurVente(b.rs, 3);
-    const Recordset::Bookmark signet = b.rs.bookmark();
-    b.rs.find(QStringLiteral("NoVente = 999"));
-    QVERIFY(b.rs.isEof());
-    QCOMPARE(numeroErreur([&] { b.rs.bookmark(); }), Erreurs::FinDeFichier);
-    for (const char *tri : {"Client", "Montant DESC", ""}) {
-        b.rs.setSort(QString::fromUtf8(tri));
-        b.rs.setBookmark(signet);
-        QCOMPARE(courant(b.rs), QStringLiteral("3"));
-        QCOMPARE(b.rs.bookmark(), signet);
-    }
-    QCOMPARE(numeroErreur([&] { b.rs.setBookmark(99); }), Erreurs::ArgumentsIncorrects);
-    QCOMPARE(courant(b.rs), QStringLiteral("3"));
-}
-
-void TestRecordset::finDeFichierEtVide()
-{
-    Base b(m_base, QStringLiteral("select * from ReqVentes where NoVente > 5 order by NoVente"));
-    Recordset &rs = b.rs;
-    QSignalSpy mouvements(&rs, &Recordset::currentChanged);
-    QCOMPARE(courant(rs), QStringLiteral("6"));
-    rs.moveNext();
-    rs.moveNext();
-    QVERIFY(rs.isEof());
-    QCOMPARE(rs.absolutePosition(), 2);
-    QCOMPARE(mouvements.count(), 2);
-    QCOMPARE(numeroErreur([&] { rs.moveNext(); }), Erreurs::FinDeFichier);
-    QCOMPARE(numeroErreur([&] { rs.field(QStringLiteral("NoVente")); }), Erreurs::FinDeFichier);
-    QCOMPARE(numeroErreur([&] { rs.moveTo(3); }), Erreurs::ArgumentsIncorrects);
-    rs.moveFirst();
-    QCOMPARE(courant(rs), QStringLiteral("6"));
-
-    Base vide(m_base, QStringLiteral("select * from ReqVentes where NoVente > 99"));
-    QCOMPARE(vide.rs.recordCount(), 0);
-    QVERIFY(vide.rs.isEof());
-    QVERIFY(vide.rs.isBof());
-    QCOMPARE(vide.rs.fieldCount(), 9);
-    vide.rs.setSort(QStringLiteral("Client"));
-    vide.rs.find(QStringLiteral("[Client] like '4*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
-    QVERIFY(vide.rs.isEof());
-    QCOMPARE(numeroErreur([&] { vide.rs.bookmark(); }), Erreurs::FinDeFichier);
-
-    vide.rs.close();
-    QVERIFY(!vide.rs.isOpen());
-    QCOMPARE(numeroErreur([&] { vide.rs.recordCount(); }), Erreurs::OperationObjetFerme);
-    vide.rs.close();
-}
-
-void TestRecordset::miseAJour()
-{
-    const QString chemin = m_dossier.filePath(QStringLiteral("maj.mdb"));
-    TestSupport::creerBase(chemin, TestSupport::schemaVentes(), QString::fromUtf8(ventes));
-    const QString modifications = QStringLiteral("select count(*) from Modifications");
-    Base b(chemin, QStringLiteral("Parametres"));
-    QCOMPARE(b.rs.recordCount(), 1);
-    QCOMPARE(b.rs.fieldName(0), QStringLiteral("NoParametre")); // the rowid stays hidden
-
-    b.rs.update(); // nothing pending: nothing written
-    QCOMPARE(TestSupport::valeurSql(chemin, modifications), QStringLiteral("0"));
-
-    b.rs.setField(QStringLiteral("Hopper1"), Value(42));
-    b.rs.setField(QStringLiteral("Caisse"), Value(QStringLiteral("99,5")));
-    QCOMPARE(b.rs.field(QStringLiteral("Hopper1")).toInteger(), 42); // pending value shows
-    QCOMPARE(TestSupport::valeurSql(chemin, QStringLiteral("select Hopper1 from Parametres")), QStringLiteral("100"));
-    b.rs.update();
-    QCOMPARE(TestSupport::valeurSql(chemin, QStringLiteral("select Hopper1 || ' ' || Caisse || ' ' || Tarif1 from Parametres")),
-             QStringLiteral("42 99.5 2.5"));
-    QCOMPARE(TestSupport::valeurSql(chemin, modifications), QStringLiteral("1"));
-    QCOMPARE(b.rs.field(QStringLiteral("Caisse")).toCurrency().dixMilliemes, 995000);
-    b.rs.update();
-    QCOMPARE(TestSupport::valeurSql(chemin, modifications), QStringLiteral("1"));
-
-    // A value the field's type refuses is refused at once.
-    QCOMPARE(numeroErreur([&] { b.rs.setField(QStringLiteral("Caisse"), Value(QStringLiteral("beaucoup"))); }),
-             Erreurs::TypeIncompatible);
-    b.rs.cancelUpdate();
-    b.rs.update();
-    QCOMPARE(TestSupport::valeurSql(chemin, modifications), QStringLiteral("1"));
-}
-
-void TestRecordset::miseAJourRefusee()
-{
-    const QString chemin = m_dossier.filePath(QStringLiteral("refus.mdb"));
-    TestSupport::creerBase(chemin, TestSupport::schemaVentes(), QString::fromUtf8(ventes));
+    void triGardeLeCourant()
     {
-        // The parameters row was deleted by someone else: nothing is written.
+        Base b(m_base, journal);
+        allerSurVente(b.rs, 6);
+        QCOMPARE(b.rs.absolutePosition(), 6);
+        QSignalSpy mouvements(&b.rs, &Recordset::currentChanged);
+        b.rs.setSort(QStringLiteral("Client"));
+        QCOMPARE(courant(b.rs), QStringLiteral("6"));
+        QCOMPARE(b.rs.absolutePosition(), 6);
+        b.rs.setSort(QStringLiteral("Date"));
+        QCOMPARE(courant(b.rs), QStringLiteral("6"));
+        QCOMPARE(b.rs.absolutePosition(), 0);
+        QVERIFY(mouvements.count() >= 1);
+        // At end of file the set stays there.
+        b.rs.moveTo(b.rs.recordCount());
+        b.rs.setSort(QStringLiteral("Montant"));
+        QVERIFY(b.rs.isEof());
+    }
+
+    void rechercheTextesSansCasse()
+    {
+        Base b(m_base, QStringLiteral("Noms"));
+        const std::pair<const char *, const char *> cas[] = {{"Nom = 'ETE'", "Ete"}, {"Nom = 'ÉTÉ'", "été"},
+                                                             {"Nom like 'é*'", "Éa"}, {"Nom like 'E*'", "Ete"},
+                                                             {"Nom like '*BR*'", "zèbre"}};
+        b.rs.setSort(QStringLiteral("Nom"));
+        for (const auto &[critere, nom] : cas) {
+            b.rs.find(QString::fromUtf8(critere), 0, Recordset::adSearchForward, Recordset::FromFirst);
+            QCOMPARE(courant(b.rs), QString::fromUtf8(nom));
+        }
+        b.rs.setSort(QStringLiteral("Nom DESC"));
+        b.rs.find(QStringLiteral("Nom like 'e*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
+        QCOMPARE(courant(b.rs), QStringLiteral("ezz"));
+    }
+
+    void champDiffere_data()
+    {
+        QTest::addColumn<QString>("avant"); // run on a fresh copy before opening
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<QStringList>("report"); // source, key, checked field
+        QTest::addColumn<QString>("apres"); // run by another connection after opening ("verrou": held locked)
+        QTest::addColumn<bool>("differe");
+        QTest::addColumn<QString>("ticket"); // of sale 4; "Null" when none
+        const QStringList vue{"ReqVentes", "NoVente", "Date"};
+        QTest::newRow("vue, par NoVente") << "" << journal << vue << "" << true << "Ticket 4";
+        QTest::newRow("reçu réécrit depuis") << "" << journal << vue
+                                             << "UPDATE Ventes SET Ticket = 'Bis' WHERE NoVente = 4" << true << "Bis";
+        QTest::newRow("date changée depuis") << "" << journal << vue
+                                             << "UPDATE Ventes SET LaDate = '2020-01-01' WHERE NoVente = 4" << true
+                                             << "Null";
+        QTest::newRow("vente supprimée depuis") << "" << journal << vue << "DELETE FROM Ventes WHERE NoVente = 4"
+                                                << true << "Null";
+        QTest::newRow("base verrouillée") << "" << journal << vue << "verrou" << true << "Null";
+        QTest::newRow("table, par sa clé primaire")
+            << "" << "SELECT * from Ventes order by LaDate Desc" << QStringList{"Ventes", "", "LaDate"} << "" << true
+            << "Ticket 4";
+        QTest::newRow("NoVente en double")
+            << "CREATE VIEW Doubles AS SELECT * FROM ReqVentes UNION ALL SELECT * FROM ReqVentes WHERE NoVente = 4"
+            << "select * from Doubles" << QStringList{"Doubles", "NoVente", "Date"} << "" << false << "Ticket 4";
+        QTest::newRow("NoVente Null")
+            << "CREATE TABLE V (NoVente INTEGER UNIQUE, LaDate DATETIME, Ticket LONGTEXT);"
+               "INSERT INTO V SELECT NoVente, LaDate, Ticket FROM Ventes; INSERT INTO V VALUES (NULL, NULL, 'x')"
+            << "select * from V" << QStringList{"V", "NoVente", "LaDate"} << "" << false << "Ticket 4";
+        QTest::newRow("aucun index pour NoVente")
+            << "CREATE TABLE V (NoVente INTEGER, LaDate DATETIME, Ticket LONGTEXT);"
+               "INSERT INTO V SELECT NoVente, LaDate, Ticket FROM Ventes"
+            << "select * from V" << QStringList{"V", "NoVente", "LaDate"} << "" << false << "Ticket 4";
+        QTest::newRow("champ contrôlé absent") << "" << journal << QStringList{"ReqVentes", "NoVente", "LaDate"} << ""
+                                               << false << "Ticket 4";
+    }
+
+    void champDiffere()
+    {
+        QFETCH(QString, avant);
+        QFETCH(QString, texte);
+        QFETCH(QStringList, report);
+        QFETCH(QString, apres);
+        QFETCH(bool, differe);
+        QFETCH(QString, ticket);
+        const QString chemin = copie(QStringLiteral("differe.mdb"));
+        if (!avant.isEmpty())
+            TestSupport::executerSql(chemin, avant);
+        Base b(chemin);
+        Recordset &rs = b.rs;
+        rs.setDeferredField(QStringLiteral("Ticket"), report.at(0), report.at(1), report.at(2));
+        b.ouvrir(texte);
+        const int o = rs.fieldOrdinal(QStringLiteral("Ticket"));
+        QCOMPARE(rs.isDeferred(o), differe);
+        QCOMPARE(rs.fieldName(o), QStringLiteral("Ticket"));
+        allerSurVente(rs, 3);
+        QCOMPARE(rs.field(o).toString(), QStringLiteral("Ticket 3"));
+
+        Connection autre;
+        if (apres == QLatin1String("verrou")) {
+            autre.open(prefixe + chemin);
+            autre.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        } else if (!apres.isEmpty()) {
+            TestSupport::executerSql(chemin, apres);
+        }
+        allerSurVente(rs, 4);
+        const Value v = rs.field(o);
+        QCOMPARE(v.isNull() ? QStringLiteral("Null") : v.toString(), ticket);
+        QCOMPARE(rs.valueAt(rs.absolutePosition(), o).isNull(), v.isNull());
+        if (differe) {
+            QCOMPARE(numeroErreur([&] { rs.setSort(QStringLiteral("Ticket")); }), Erreurs::ArgumentsIncorrects);
+            QCOMPARE(numeroErreur([&] { rs.find(QStringLiteral("Ticket = 'x'")); }), Erreurs::ArgumentsIncorrects);
+            QCOMPARE(courant(rs), QStringLiteral("4"));
+        }
+    }
+
+    void recherche_data()
+    {
+        QTest::addColumn<QString>("tri");
+        QTest::addColumn<int>("depart"); // NoVente made current first; 0: none
+        QTest::addColumn<QString>("critere");
+        QTest::addColumn<bool>("duPremier");
+        QTest::addColumn<QString>("attendu"); // NoVente, "EOF", or "#n" for run-time error n
+
+        QTest::newRow("carte, tri Client") << "Client" << 0 << "[Client] like '4970*'" << true << "7";
+        QTest::newRow("carte, tri Client DESC") << "Client DESC" << 0 << "[Client] like '4970*'" << true << "4";
+        QTest::newRow("carte, ordre lu") << "" << 0 << "[Client] like '4970*'" << true << "1";
+        QTest::newRow("carte, boîte vidée: Null jamais") << "Client" << 0 << "[Client] like '*'" << true << "7";
+        QTest::newRow("carte, sans casse") << "Client" << 0 << "[Client] like 'ABC*'" << true << "6";
+        QTest::newRow("carte absente") << "Client" << 0 << "[Client] like '9*'" << true << "EOF";
+        QTest::newRow("carte, du courant") << "Client" << 4 << "[Client] like '4970*'" << false << "4";
+        QTest::newRow("carte, du courant, après") << "Client" << 3 << "[Client] like '4970*'" << false << "EOF";
+        QTest::newRow("carte, apostrophe collée") << "Client" << 0 << "[Client] like 'AB'C*'" << true << "#3001";
+        QTest::newRow("carte, apostrophe finale") << "Client" << 0 << "[Client] like '4970'*'" << true << "#3001";
+        QTest::newRow("facture") << "NoVente" << 0 << "NoVente =3" << true << "3";
+        QTest::newRow("facture DESC") << "NoVente DESC" << 0 << "NoVente =3" << true << "3";
+        QTest::newRow("facture absente") << "NoVente" << 0 << "NoVente =999" << true << "EOF";
+        QTest::newRow("facture vide") << "NoVente" << 0 << "NoVente =" << true << "#3001";
+        QTest::newRow("facture illisible") << "NoVente" << 0 << "NoVente =3x" << true << "#3001";
+        QTest::newRow("date, du courant") << "Date DESC" << 2 << "Date >=01/02/2025" << false << "2";
+        QTest::newRow("date, rien après le courant") << "Date DESC" << 1 << "Date >=01/02/2025" << false << "EOF";
+        QTest::newRow("date future") << "Date DESC" << 0 << "Date >=01/02/2030" << true << "EOF";
+        QTest::newRow("date et heure") << "Date" << 0 << "Date >=01/02/2025 09:30:00" << true << "3";
+        QTest::newRow("date entre dièses") << "Date" << 0 << "Date >= #2025-02-01#" << true << "2";
+        QTest::newRow("date égale") << "Date" << 0 << "Date = 01/02/2025" << true << "2";
+        QTest::newRow("date inférieure DESC") << "Date DESC" << 0 << "Date < 01/01/2025" << true << "6";
+        QTest::newRow("date illisible") << "" << 0 << "Date >= 99/99/99" << true << "#3001";
+        QTest::newRow("nom avec blanc") << "" << 0 << "Type paiement = 3" << true << "4";
+        QTest::newRow("nom avec blanc entre crochets") << "" << 0 << "[Type paiement]=1" << true << "2";
+        QTest::newRow("monnaie supérieure") << "" << 0 << "Montant > 10" << true << "1";
+        QTest::newRow("monnaie supérieure, triée") << "Montant" << 0 << "Montant > 10" << true << "1";
+        QTest::newRow("monnaie au plus, DESC") << "Montant DESC" << 0 << "Montant <= 3" << true << "2";
+        QTest::newRow("monnaie virgule") << "" << 0 << "Montant = 7,25" << true << "3";
+        QTest::newRow("monnaie point") << "" << 0 << "Montant = 7.25" << true << "3";
+        QTest::newRow("accent") << "" << 0 << "Payé = 20" << true << "6";
+        QTest::newRow("texte égal") << "" << 0 << "Client = '4970123412341234'" << true << "1";
+        QTest::newRow("texte différent: Null jamais") << "" << 0 << "Client <> '4970123412341234'" << true << "3";
+        QTest::newRow("champ inconnu") << "" << 0 << "Inconnu = 3" << true << "#3265";
+        QTest::newRow("champ inconnu entre crochets") << "" << 0 << "[Inconnu] = 3" << true << "#3265";
+        QTest::newRow("sans opérateur") << "" << 0 << "NoVente" << true << "#3001";
+        QTest::newRow("vide") << "" << 0 << "" << true << "#3001";
+        QTest::newRow("texte pour un nombre") << "" << 0 << "Montant = 'abc'" << true << "#3001";
+        QTest::newRow("deux conditions") << "" << 0 << "NoVente = 3 AND Client = 'x'" << true << "#3001";
+        QTest::newRow("guillemets doubles") << "" << 0 << "Client = \"x\"" << true << "#3001";
+    }
+
+    void recherche()
+    {
+        QFETCH(QString, tri);
+        QFETCH(int, depart);
+        QFETCH(QString, critere);
+        QFETCH(bool, duPremier);
+        QFETCH(QString, attendu);
+        Base b(m_base, parNumero);
+        b.rs.setSort(tri);
+        if (depart)
+            allerSurVente(b.rs, depart);
+        const int numero = numeroErreur([&] {
+            b.rs.find(critere, 0, Recordset::adSearchForward, duPremier ? Recordset::FromFirst : Recordset::FromCurrent);
+        });
+        QCOMPARE(numero ? QLatin1Char('#') + QString::number(numero) : courant(b.rs), attendu);
+    }
+
+    void rechercheSautEtArriere()
+    {
+        Base b(m_base, parNumero);
+        allerSurVente(b.rs, 3);
+        b.rs.find(QStringLiteral("Type paiement = 2"), 1);
+        QCOMPARE(courant(b.rs), QStringLiteral("6"));
+        b.rs.find(QStringLiteral("Type paiement = 2"), 1, Recordset::adSearchBackward);
+        QCOMPARE(courant(b.rs), QStringLiteral("3"));
+        b.rs.find(QStringLiteral("Type paiement = 3"), 0, Recordset::adSearchBackward);
+        QCOMPARE(courant(b.rs), QStringLiteral("BOF"));
+        QVERIFY(!b.rs.isEof());
+        QCOMPARE(numeroErreur([&] { b.rs.field(0); }), Erreurs::FinDeFichier);
+        b.rs.moveNext();
+        QCOMPARE(courant(b.rs), QStringLiteral("1"));
+    }
+
+    void rechercheCommeLeParcours_data()
+    {
+        // A find on the field the set is sorted on goes straight to the rows that may match (on a
+        // field mixing texts, bytes and numbers beyond a double's precision, to the runs that may);
+        // it must land where a visit of every record would.
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("tri");
+        QTest::addColumn<QString>("critere");
+        const auto ajouter = [](const char *source, std::initializer_list<const char *> tris,
+                                std::initializer_list<const char *> criteres) {
+            for (const char *tri : tris)
+                for (const char *critere : criteres)
+                    QTest::addRow("%s / %s / %s", source, tri, critere) << source << tri << critere;
+        };
+        ajouter("hasard", {"Client", "Client DESC", "Montant", "Montant DESC", "NoVente DESC", "Date"},
+                {"[Client] like '49*'", "[Client] like '4970*'", "[Client] like '1*'", "Client = '4970120'",
+                 "Client >= '5'", "Client < '45'", "Montant = 12.5", "Montant >= 20", "Montant < 2", "Montant <= 0",
+                 "Montant > 99", "NoVente = 1500", "NoVente <= 3", "Date >= 01/06/2025", "Date < 01/01/2025"});
+        ajouter("Melange", {"Valeur", "Valeur DESC"},
+                {"Valeur like '*'", "Valeur like '1*'", "Valeur like 'A*'", "Valeur = 9007199254740992",
+                 "Valeur > 9007199254740992", "Valeur >= 2"});
+    }
+
+    void rechercheCommeLeParcours()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, tri);
+        QFETCH(QString, critere);
+        const bool hasard = source == QLatin1String("hasard");
+        const QString chemin = hasard ? m_dossier.filePath(QStringLiteral("hasard.mdb")) : m_base;
+        if (hasard && !QFile::exists(chemin)) {
+            std::mt19937 alea(7);
+            QStringList lignes;
+            for (int i = 1; i <= 3000; ++i) {
+                const int sorte = int(alea() % 4);
+                const QString client = sorte == 0   ? QStringLiteral("NULL")
+                                       : sorte == 1 ? QStringLiteral("'4970%1'").arg(alea() % 1000)
+                                                    : QStringLiteral("'%1'").arg(alea() % 100000);
+                lignes << QStringLiteral("(%1, '2025-%2-%3 10:00:00', %4, %5)")
+                              .arg(i)
+                              .arg(1 + alea() % 12, 2, 10, QLatin1Char('0'))
+                              .arg(1 + alea() % 28, 2, 10, QLatin1Char('0'))
+                              .arg(double(alea() % 400) / 4)
+                              .arg(client);
+            }
+            TestSupport::creerBase(chemin, TestSupport::schemaVentes(),
+                                   QStringLiteral("INSERT INTO Ventes (NoVente, LaDate, Total, Client) VALUES ")
+                                       + lignes.join(QLatin1Char(',')));
+        }
+        const QString texte = hasard ? QStringLiteral("select * from ReqVentes") : source;
+        Base b(chemin, texte);
+        b.rs.setSort(tri);
+        // The reference: the same order, but sorted first on a field that is Null
+        // everywhere, so that the find visits every record in turn.
+        Base parcours(chemin, texte);
+        parcours.rs.setSort((hasard ? QStringLiteral("Ticket, ") : QStringLiteral("Vide, ")) + tri);
+        QCOMPARE(colonne(b.rs), colonne(parcours.rs));
+        const int pas = hasard ? 1000 : 1;
+        for (const auto sens : {Recordset::adSearchForward, Recordset::adSearchBackward})
+            for (int depart = 0; depart <= b.rs.recordCount(); depart += pas) {
+                b.rs.moveTo(depart);
+                b.rs.find(critere, 0, sens);
+                parcours.rs.moveTo(depart);
+                parcours.rs.find(critere, 0, sens);
+                QCOMPARE(b.rs.absolutePosition(), parcours.rs.absolutePosition());
+            }
+    }
+
+    void signets()
+    {
+        Base b(m_base, journal);
+        allerSurVente(b.rs, 3);
+        const Recordset::Bookmark signet = b.rs.bookmark();
+        b.rs.find(QStringLiteral("NoVente = 999"));
+        QVERIFY(b.rs.isEof());
+        QCOMPARE(numeroErreur([&] { b.rs.bookmark(); }), Erreurs::FinDeFichier);
+        for (const char *tri : {"Client", "Montant DESC", ""}) {
+            b.rs.setSort(QString::fromUtf8(tri));
+            b.rs.setBookmark(signet);
+            QCOMPARE(courant(b.rs), QStringLiteral("3"));
+            QCOMPARE(b.rs.bookmark(), signet);
+        }
+        QCOMPARE(numeroErreur([&] { b.rs.setBookmark(99); }), Erreurs::ArgumentsIncorrects);
+        QCOMPARE(courant(b.rs), QStringLiteral("3"));
+    }
+
+    void finDeFichierEtVide()
+    {
+        Base b(m_base, QStringLiteral("select * from ReqVentes where NoVente > 5 order by NoVente"));
+        Recordset &rs = b.rs;
+        QSignalSpy mouvements(&rs, &Recordset::currentChanged);
+        QCOMPARE(courant(rs), QStringLiteral("6"));
+        rs.moveNext();
+        rs.moveNext();
+        QVERIFY(rs.isEof());
+        QCOMPARE(rs.absolutePosition(), 2);
+        QCOMPARE(mouvements.count(), 2);
+        QCOMPARE(numeroErreur([&] { rs.moveNext(); }), Erreurs::FinDeFichier);
+        QCOMPARE(numeroErreur([&] { rs.field(QStringLiteral("NoVente")); }), Erreurs::FinDeFichier);
+        QCOMPARE(numeroErreur([&] { rs.moveTo(3); }), Erreurs::ArgumentsIncorrects);
+        rs.moveFirst();
+        QCOMPARE(courant(rs), QStringLiteral("6"));
+
+        Base vide(m_base, QStringLiteral("select * from ReqVentes where NoVente > 99"));
+        QCOMPARE(vide.rs.recordCount(), 0);
+        QVERIFY(vide.rs.isEof());
+        QVERIFY(vide.rs.isBof());
+        QCOMPARE(vide.rs.fieldCount(), 9);
+        vide.rs.setSort(QStringLiteral("Client"));
+        vide.rs.find(QStringLiteral("[Client] like '4*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
+        QVERIFY(vide.rs.isEof());
+        QCOMPARE(numeroErreur([&] { vide.rs.bookmark(); }), Erreurs::FinDeFichier);
+        vide.rs.close();
+        QVERIFY(!vide.rs.isOpen());
+        QCOMPARE(numeroErreur([&] { vide.rs.recordCount(); }), Erreurs::OperationObjetFerme);
+        vide.rs.close();
+    }
+
+    void miseAJour()
+    {
+        const QString chemin = copie(QStringLiteral("maj.mdb"));
+        const QString modifications = QStringLiteral("select count(*) from Modifications");
         Base b(chemin, QStringLiteral("Parametres"));
+        QCOMPARE(b.rs.recordCount(), 1);
+        QCOMPARE(b.rs.fieldName(0), QStringLiteral("NoParametre")); // the rowid stays hidden
+        b.rs.update(); // nothing pending: nothing written
+        QCOMPARE(valeurSql(chemin, modifications), QStringLiteral("0"));
+
+        b.rs.setField(QStringLiteral("Hopper1"), Value(42));
+        b.rs.setField(QStringLiteral("Caisse"), Value(QStringLiteral("99,5")));
+        QCOMPARE(b.rs.field(QStringLiteral("Hopper1")).toInteger(), 42); // pending value shows
+        QCOMPARE(valeurSql(chemin, QStringLiteral("select Hopper1 from Parametres")), QStringLiteral("100"));
+        b.rs.update();
+        QCOMPARE(valeurSql(chemin, QStringLiteral("select Hopper1 || ' ' || Caisse || ' ' || Tarif1 from Parametres")),
+                 QStringLiteral("42 99.5 2.5"));
+        QCOMPARE(valeurSql(chemin, modifications), QStringLiteral("1"));
+        QCOMPARE(b.rs.field(QStringLiteral("Caisse")).toCurrency().dixMilliemes, 995000);
+        b.rs.update();
+        QCOMPARE(valeurSql(chemin, modifications), QStringLiteral("1"));
+        // A value the field's type refuses is refused at once.
+        QCOMPARE(numeroErreur([&] { b.rs.setField(QStringLiteral("Caisse"), Value(QStringLiteral("beaucoup"))); }),
+                 Erreurs::TypeIncompatible);
+        b.rs.cancelUpdate();
+        b.rs.update();
+        QCOMPARE(valeurSql(chemin, modifications), QStringLiteral("1"));
+
+        // The parameters row deleted by someone else: nothing is written.
         TestSupport::executerSql(chemin, QStringLiteral("delete from Parametres"));
         b.rs.setField(QStringLiteral("Hopper1"), Value(1));
         QCOMPARE(numeroErreur([&] { b.rs.update(); }), -2147217864);
-        QCOMPARE(TestSupport::valeurSql(chemin, QStringLiteral("select count(*) from Parametres")), QStringLiteral("0"));
-    }
-    {
-        // An empty Parametres: the update at closing fails.
-        Base b(chemin, QStringLiteral("Parametres"));
-        QCOMPARE(b.rs.recordCount(), 0);
-        QCOMPARE(numeroErreur([&] { b.rs.update(); }), Erreurs::FinDeFichier);
-        QCOMPARE(numeroErreur([&] { b.rs.setField(QStringLiteral("Hopper1"), Value(1)); }), Erreurs::FinDeFichier);
-    }
-    {
+        QCOMPARE(valeurSql(chemin, QStringLiteral("select count(*) from Parametres")), QStringLiteral("0"));
+        Base videe(chemin, QStringLiteral("Parametres"));
+        QCOMPARE(videe.rs.recordCount(), 0);
+        QCOMPARE(numeroErreur([&] { videe.rs.update(); }), Erreurs::FinDeFichier);
+        QCOMPARE(numeroErreur([&] { videe.rs.setField(QStringLiteral("Hopper1"), Value(1)); }), Erreurs::FinDeFichier);
         // A query is read-only.
-        Base b(chemin, QStringLiteral("select * from ReqVentes"));
-        b.rs.setField(QStringLiteral("Montant"), Value(1));
-        QCOMPARE(numeroErreur([&] { b.rs.update(); }), 3251);
-        QCOMPARE(numeroErreur([&] { b.rs.addNew(); }), 3251);
+        Base requete(chemin, QStringLiteral("select * from ReqVentes"));
+        requete.rs.setField(QStringLiteral("Montant"), Value(1));
+        QCOMPARE(numeroErreur([&] { requete.rs.update(); }), 3251);
+        QCOMPARE(numeroErreur([&] { requete.rs.addNew(); }), 3251);
     }
-}
 
-void TestRecordset::ajoutEnFin()
-{
-    const QString chemin = m_dossier.filePath(QStringLiteral("MAINTEN.MDB"));
-    TestSupport::creerBase(chemin, TestSupport::schemaMaintenance(),
-                           QStringLiteral("INSERT INTO Erreurs (DateErreur, Contexte, Erreur) VALUES "
-                                          "('2026-01-01 10:00:00', 'TotalVentes', 'N°: 13 Type incompatible')"));
-    Connection c;
-    c.open(prefixe + chemin);
-    Command cmd;
-    cmd.setActiveConnection(&c);
-    cmd.setCommandText(QStringLiteral("Erreurs"));
-    Recordset rs;
-    rs.openForAppend(cmd);
-    QCOMPARE(rs.recordCount(), 0);
-    QCOMPARE(rs.fieldCount(), 4);
-    QSignalSpy ajouts(&rs, &Recordset::rowsAppended);
-    rs.addNew();
-    rs.setField(QStringLiteral("DateErreur"), Value(*DateTime::fromIso(QStringLiteral("2026-03-01 08:00:00"))));
-    rs.setField(QStringLiteral("Contexte"), Value(QStringLiteral("ReparerDatabase")));
-    rs.setField(QStringLiteral("Erreur"), Value(QStringLiteral("N°: 53 Fichier introuvable")));
-    rs.update();
-    QCOMPARE(ajouts.count(), 1);
-    QCOMPARE(ajouts.at(0).at(0).toInt(), 0);
-    QCOMPARE(rs.recordCount(), 1);
-    QCOMPARE(rs.field(QStringLiteral("NoErreur")).toInteger(), 2);
-    QCOMPARE(rs.field(QStringLiteral("DateErreur")).toString(), QStringLiteral("01/03/2026 08:00:00"));
-    rs.close();
-    c.close();
-    QCOMPARE(TestSupport::valeurSql(chemin, QStringLiteral("select DateErreur || '|' || Contexte || '|' || Erreur "
-                                                           "from Erreurs where NoErreur = 2")),
-             QStringLiteral("2026-03-01 08:00:00|ReparerDatabase|N°: 53 Fichier introuvable"));
-}
+    void ajoutEnFin()
+    {
+        const QString chemin = m_dossier.filePath(QStringLiteral("MAINTEN.MDB"));
+        TestSupport::creerBase(chemin, TestSupport::schemaMaintenance(),
+                               QStringLiteral("INSERT INTO Erreurs (DateErreur, Contexte, Erreur) VALUES "
+                                              "('2026-01-01 10:00:00', 'TotalVentes', 'N°: 13 Type incompatible')"));
+        Base b(chemin);
+        Recordset &rs = b.rs;
+        b.commande.setCommandText(QStringLiteral("Erreurs"));
+        rs.openForAppend(b.commande);
+        QCOMPARE(rs.recordCount(), 0);
+        QCOMPARE(rs.fieldCount(), 4);
+        QSignalSpy ajouts(&rs, &Recordset::rowsAppended);
+        rs.addNew();
+        rs.setField(QStringLiteral("DateErreur"), Value(*DateTime::fromIso(QStringLiteral("2026-03-01 08:00:00"))));
+        rs.setField(QStringLiteral("Contexte"), Value(QStringLiteral("ReparerDatabase")));
+        rs.setField(QStringLiteral("Erreur"), Value(QStringLiteral("N°: 53 Fichier introuvable")));
+        rs.update();
+        QCOMPARE(ajouts.count(), 1);
+        QCOMPARE(ajouts.at(0).at(0).toInt(), 0);
+        QCOMPARE(rs.recordCount(), 1);
+        QCOMPARE(rs.field(QStringLiteral("NoErreur")).toInteger(), 2);
+        QCOMPARE(rs.field(QStringLiteral("DateErreur")).toString(), QStringLiteral("01/03/2026 08:00:00"));
+        rs.close();
+        b.connexion.close();
+        QCOMPARE(valeurSql(chemin, QStringLiteral("select DateErreur || '|' || Contexte || '|' || Erreur "
+                                                  "from Erreurs where NoErreur = 2")),
+                 QStringLiteral("2026-03-01 08:00:00|ReparerDatabase|N°: 53 Fichier introuvable"));
+    }
 
-void TestRecordset::ajoutSurTableTriee()
-{
-    const QString chemin = m_dossier.filePath(QStringLiteral("ajout.mdb"));
-    TestSupport::creerBase(chemin, TestSupport::schemaVentes(), QString::fromUtf8(ventes));
-    Base b(chemin, QStringLiteral("Ventes"));
-    b.rs.setSort(QStringLiteral("LaDate DESC"));
-    allerSurVente(b.rs, 3);
-    const Recordset::Bookmark signet = b.rs.bookmark();
-    b.rs.addNew();
-    b.rs.setField(QStringLiteral("LaDate"), Value(QStringLiteral("02/04/2025 12:00")));
-    b.rs.setField(QStringLiteral("Total"), Value(4.5));
-    b.rs.update();
-    // The new row comes last whatever the sort, and is current.
-    QCOMPARE(b.rs.recordCount(), 8);
-    QCOMPARE(b.rs.absolutePosition(), 7);
-    QCOMPARE(courant(b.rs), QStringLiteral("8"));
-    QCOMPARE(colonne(b.rs), QStringLiteral("4 5 3 2 1 7 6 8"));
-    QCOMPARE(TestSupport::valeurSql(chemin, QStringLiteral("select LaDate || ' ' || Total from Ventes where NoVente = 8")),
-             QStringLiteral("2025-04-02 12:00:00 4.5"));
-    // A new sort places it; old bookmarks still name their rows.
-    b.rs.setSort(QStringLiteral("LaDate DESC"));
-    QCOMPARE(colonne(b.rs), QStringLiteral("8 4 5 3 2 1 7 6"));
-    b.rs.setBookmark(signet);
-    QCOMPARE(courant(b.rs), QStringLiteral("3"));
-}
+    void ajoutSurTableTriee()
+    {
+        const QString chemin = copie(QStringLiteral("ajout.mdb"));
+        Base b(chemin, QStringLiteral("Ventes"));
+        b.rs.setSort(QStringLiteral("LaDate DESC"));
+        allerSurVente(b.rs, 3);
+        const Recordset::Bookmark signet = b.rs.bookmark();
+        b.rs.addNew();
+        b.rs.setField(QStringLiteral("LaDate"), Value(QStringLiteral("02/04/2025 12:00")));
+        b.rs.setField(QStringLiteral("Total"), Value(4.5));
+        b.rs.update();
+        // The new row comes last whatever the sort, and is current.
+        QCOMPARE(b.rs.recordCount(), 8);
+        QCOMPARE(b.rs.absolutePosition(), 7);
+        QCOMPARE(courant(b.rs), QStringLiteral("8"));
+        QCOMPARE(colonne(b.rs), QStringLiteral("4 5 3 2 1 7 6 8"));
+        QCOMPARE(valeurSql(chemin, QStringLiteral("select LaDate || ' ' || Total from Ventes where NoVente = 8")),
+                 QStringLiteral("2025-04-02 12:00:00 4.5"));
+        // A new sort places it; old bookmarks still name their rows.
+        b.rs.setSort(QStringLiteral("LaDate DESC"));
+        QCOMPARE(colonne(b.rs), QStringLiteral("8 4 5 3 2 1 7 6"));
+        b.rs.setBookmark(signet);
+        QCOMPARE(courant(b.rs), QStringLiteral("3"));
+    }
+};
 
 CORVANE_TEST(TestRecordset)
 #include "tst_recordset.moc"
