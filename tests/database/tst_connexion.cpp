@@ -12,36 +12,6 @@
 #include <sqlite3.h>
 #include <thread>
 
-class TestConnexion : public QObject
-{
-    Q_OBJECT
-private slots:
-    void initTestCase();
-    void sourceDeDonnees_data();
-    void sourceDeDonnees();
-    void cheminCite_data();
-    void cheminCite();
-    void reglages_data();
-    void reglages();
-    void instructionBornee_data();
-    void instructionBornee();
-    void ouvertureRefusee_data();
-    void ouvertureRefusee();
-    void nomSansCasse();
-    void fermee();
-    void erreurMoteurEnFrancais();
-    void fonctionsJet_data();
-    void fonctionsJet();
-    void requetesRapports_data();
-    void requetesRapports();
-    void requeteDateIllisible();
-    void transactions();
-    void baseVerrouillee();
-
-private:
-    QTemporaryDir m_dossier;
-    QString m_base;
-};
 
 namespace {
 
@@ -94,327 +64,292 @@ QString premiereValeur(Connection &c, const QString &sql)
 
 } // namespace
 
-void TestConnexion::initTestCase()
+class TestConnexion : public QObject
 {
-    TestSupport::epinglerFrancais();
-    // Read once by the program: a statement may run 2 s here.
-    qputenv("CORVANE_DELAI_REQUETE", "2");
-    QVERIFY(m_dossier.isValid());
-    m_base = m_dossier.filePath(QStringLiteral("dacorvane.mdb"));
-    TestSupport::creerBase(m_base, TestSupport::schemaVentes(),
-                           QString::fromUtf8(ventesPeriode)
-                               + QStringLiteral("CREATE VIEW VueHT AS SELECT ccur(Total/TauxTVA) AS HT, "
-                                                "CDate('01/12/2026') AS Jour FROM Ventes WHERE NoVente = 2;"));
-}
+    Q_OBJECT
+    QTemporaryDir m_dossier;
+    QString m_base;
 
-void TestConnexion::sourceDeDonnees_data()
-{
-    QTest::addColumn<QString>("chaine");
-    QTest::addColumn<QString>("attendu");
-    QTest::newRow("programme") << prefixe + "/k/DACORVANE.mdb;Jet OLEDB:Database Password=" << "/k/DACORVANE.mdb";
-    QTest::newRow("type de moteur") << prefixe + "/k/a.mdb ;Jet OLEDB:Engine Type=5" << "/k/a.mdb";
-    QTest::newRow("seule") << prefixe + "/k/a.mdb" << "/k/a.mdb";
-    QTest::newRow("casse et blancs") << "provider=x; data source = /k/a b.mdb ;" << "/k/a b.mdb";
-    QTest::newRow("entre guillemets") << "Data Source=\"/k/a b.mdb\"" << "/k/a b.mdb";
-    QTest::newRow("cité, point-virgule") << "Data Source=\"/k/a;b.mdb\" ;Jet OLEDB:Engine Type=5" << "/k/a;b.mdb";
-    QTest::newRow("cité, guillemet doublé") << "Data Source=\"/k/a\"\"b.mdb\";x=y" << "/k/a\"b.mdb";
-    QTest::newRow("apostrophes") << "Data Source = '/k/l''a;b.mdb';x=y" << "/k/l'a;b.mdb";
-    QTest::newRow("absente") << "Provider=Microsoft.Jet.OLEDB.4.0" << "";
-}
+private slots:
+    void initTestCase()
+    {
+        TestSupport::epinglerFrancais();
+        // Read once by the program: a statement may run 2 s here.
+        qputenv("CORVANE_DELAI_REQUETE", "2");
+        QVERIFY(m_dossier.isValid());
+        m_base = m_dossier.filePath(QStringLiteral("dacorvane.mdb"));
+        TestSupport::creerBase(m_base, TestSupport::schemaVentes(),
+                               QString::fromUtf8(ventesPeriode)
+                                   + QStringLiteral("CREATE VIEW VueHT AS SELECT ccur(Total/TauxTVA) AS HT, "
+                                                    "CDate('01/12/2026') AS Jour FROM Ventes WHERE NoVente = 2;"));
+    }
 
-void TestConnexion::sourceDeDonnees()
-{
-    QFETCH(QString, chaine);
-    QFETCH(QString, attendu);
-    QCOMPARE(Connection::dataSource(chaine), attendu);
-}
+    void sourceDeDonnees_data()
+    {
+        QTest::addColumn<QString>("chaine");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("programme") << prefixe + "/k/DACORVANE.mdb;Jet OLEDB:Database Password=" << "/k/DACORVANE.mdb";
+        QTest::newRow("type de moteur") << prefixe + "/k/a.mdb ;Jet OLEDB:Engine Type=5" << "/k/a.mdb";
+        QTest::newRow("casse et blancs") << "provider=x; data source = /k/a b.mdb ;" << "/k/a b.mdb";
+        QTest::newRow("entre guillemets") << "Data Source=\"/k/a b.mdb\"" << "/k/a b.mdb";
+        QTest::newRow("cité, point-virgule") << "Data Source=\"/k/a;b.mdb\" ;Jet OLEDB:Engine Type=5" << "/k/a;b.mdb";
+        QTest::newRow("cité, guillemet doublé") << "Data Source=\"/k/a\"\"b.mdb\";x=y" << "/k/a\"b.mdb";
+        QTest::newRow("apostrophes") << "Data Source = '/k/l''a;b.mdb';x=y" << "/k/l'a;b.mdb";
+        QTest::newRow("absente") << "Provider=Microsoft.Jet.OLEDB.4.0" << "";
+    }
 
-void TestConnexion::cheminCite_data()
-{
-    QTest::addColumn<QString>("chemin");
-    QTest::newRow("ordinaire") << "/k/DACORVANE.mdb";
-    QTest::newRow("point-virgule et égal") << "/k/semi;Data Source=/x;y=z/a.mdb";
-    QTest::newRow("guillemets") << "/k/\"a\" l'b/\"c\"";
-    QTest::newRow("guillemet en tête") << "\"/k/a.mdb";
-    QTest::newRow("apostrophe en tête") << "'k/a.mdb";
-    QTest::newRow("blancs aux bouts") << " /k/a b.mdb ";
-    QTest::newRow("non ASCII") << "/k/Évry café ☕/a.mdb";
-}
+    void sourceDeDonnees()
+    {
+        QFETCH(QString, chaine);
+        QFETCH(QString, attendu);
+        QCOMPARE(Connection::dataSource(chaine), attendu);
+    }
 
-void TestConnexion::cheminCite()
-{
-    // Whatever a path holds, it reads back whole from the texts the program builds.
-    QFETCH(QString, chemin);
-    const QString cite = Connection::quoteValue(chemin);
-    QCOMPARE(Connection::dataSource(prefixe + cite + QStringLiteral(";Jet OLEDB:Database Password=")), chemin);
-    QCOMPARE(Connection::dataSource(prefixe + cite + QStringLiteral(" ;Jet OLEDB:Engine Type=5")), chemin);
-    QCOMPARE(Connection::parts(prefixe + cite + QStringLiteral(";Jet OLEDB:Engine Type=5"))
-                 .value(QStringLiteral("jet oledb:engine type")),
-             QStringLiteral("5"));
-}
+    void cheminCite_data()
+    {
+        QTest::addColumn<QString>("chemin");
+        QTest::newRow("point-virgule et égal") << "/k/semi;Data Source=/x;y=z/a.mdb";
+        QTest::newRow("guillemets") << "/k/\"a\" l'b/\"c\"";
+        QTest::newRow("guillemet en tête") << "\"/k/a.mdb";
+        QTest::newRow("apostrophe en tête") << "'k/a.mdb";
+        QTest::newRow("blancs aux bouts") << " /k/a b.mdb ";
+        QTest::newRow("non ASCII") << "/k/Évry café ☕/a.mdb";
+    }
 
-void TestConnexion::reglages_data()
-{
-    QTest::addColumn<QString>("avant");     // run first on the connection
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<QString>("attendu");   // first value, or "#" for an error
-    QTest::newRow("schéma non fiable") << "" << "PRAGMA trusted_schema" << "0";
-    QTest::newRow("cellules vérifiées") << "" << "PRAGMA cell_size_check" << "1";
-    QTest::newRow("fichier non projeté") << "" << "PRAGMA mmap_size" << "0";
-    QTest::newRow("vue aux fonctions Jet") << "" << "SELECT HT || ' ' || Jour FROM VueHT" << "10.0 2026-12-01 00:00:00";
-    QTest::newRow("littéral entre guillemets") << "" << "SELECT \"texte\"" << "texte";
-    QTest::newRow("défensif: schéma intouchable") << "PRAGMA writable_schema=ON"
-                                                  << "DELETE FROM sqlite_master WHERE name = 'VueHT'" << "#";
-    QTest::newRow("défensif: journal gardé") << "PRAGMA journal_mode=OFF" << "PRAGMA journal_mode" << "delete";
-}
+    void cheminCite()
+    {
+        // Whatever a path holds, it reads back whole from the texts the program builds.
+        QFETCH(QString, chemin);
+        const QString cite = Connection::quoteValue(chemin);
+        QCOMPARE(Connection::dataSource(prefixe + cite + QStringLiteral(";Jet OLEDB:Database Password=")), chemin);
+        QCOMPARE(Connection::dataSource(prefixe + cite + QStringLiteral(" ;Jet OLEDB:Engine Type=5")), chemin);
+        QCOMPARE(Connection::parts(prefixe + cite + QStringLiteral(";Jet OLEDB:Engine Type=5"))
+                     .value(QStringLiteral("jet oledb:engine type")),
+                 QStringLiteral("5"));
+    }
 
-void TestConnexion::reglages()
-{
-    QFETCH(QString, avant);
-    QFETCH(QString, sql);
-    QFETCH(QString, attendu);
-    Connection c;
-    c.open(prefixe + m_base);
-    if (!avant.isEmpty())
-        c.execute(avant);
-    QString obtenu;
-    QCOMPARE(numeroErreur([&] { obtenu = premiereValeur(c, sql); }) != 0, attendu == QLatin1String("#"));
-    if (!obtenu.isEmpty())
-        QCOMPARE(obtenu, attendu);
-    int defensif = 0;
-    QCOMPARE(sqlite3_db_config(c.handle(), SQLITE_DBCONFIG_DEFENSIVE, -1, &defensif), SQLITE_OK);
-    QCOMPARE(defensif, 1);
-}
+    void reglages_data()
+    {
+        QTest::addColumn<QString>("avant");     // run first on the connection
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("attendu");   // first value, or "#" for an error
+        QTest::newRow("schéma non fiable") << "" << "PRAGMA trusted_schema" << "0";
+        QTest::newRow("cellules vérifiées") << "" << "PRAGMA cell_size_check" << "1";
+        QTest::newRow("fichier non projeté") << "" << "PRAGMA mmap_size" << "0";
+        QTest::newRow("vue aux fonctions Jet") << "" << "SELECT HT || ' ' || Jour FROM VueHT" << "10.0 2026-12-01 00:00:00";
+        QTest::newRow("littéral entre guillemets") << "" << "SELECT \"texte\"" << "texte";
+        QTest::newRow("défensif: schéma intouchable") << "PRAGMA writable_schema=ON"
+                                                      << "DELETE FROM sqlite_master WHERE name = 'VueHT'" << "#";
+        QTest::newRow("défensif: journal gardé") << "PRAGMA journal_mode=OFF" << "PRAGMA journal_mode" << "delete";
+    }
 
-void TestConnexion::instructionBornee_data()
-{
-    QTest::addColumn<bool>("signal");    // interrupted from another thread, else past the limit
-    QTest::addColumn<QString>("extrait");
-    QTest::newRow("délai dépassé") << false << "La requête a dépassé le délai de 2 secondes";
-    QTest::newRow("signal") << true << "L'opération sur la base de données a été interrompue.";
-}
+    void reglages()
+    {
+        QFETCH(QString, avant);
+        QFETCH(QString, sql);
+        QFETCH(QString, attendu);
+        Connection c;
+        c.open(prefixe + m_base);
+        if (!avant.isEmpty())
+            c.execute(avant);
+        QString obtenu;
+        QCOMPARE(numeroErreur([&] { obtenu = premiereValeur(c, sql); }) != 0, attendu == QLatin1String("#"));
+        if (!obtenu.isEmpty())
+            QCOMPARE(obtenu, attendu);
+        int defensif = 0;
+        QCOMPARE(sqlite3_db_config(c.handle(), SQLITE_DBCONFIG_DEFENSIVE, -1, &defensif), SQLITE_OK);
+        QCOMPARE(defensif, 1);
+    }
 
-void TestConnexion::instructionBornee()
-{
-    QFETCH(bool, signal);
-    QFETCH(QString, extrait);
-    Connection c;
-    c.open(prefixe + m_base);
-    std::thread veilleur;
-    if (signal)
-        veilleur = std::thread([] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            Surveillance::interrompreTout();
+    void instructionBornee_data()
+    {
+        QTest::addColumn<bool>("signal");    // interrupted from another thread, else past the limit
+        QTest::addColumn<QString>("extrait");
+        QTest::newRow("délai dépassé") << false << "La requête a dépassé le délai de 2 secondes";
+        QTest::newRow("signal") << true << "L'opération sur la base de données a été interrompue.";
+    }
+
+    void instructionBornee()
+    {
+        QFETCH(bool, signal);
+        QFETCH(QString, extrait);
+        Connection c;
+        c.open(prefixe + m_base);
+        std::thread veilleur;
+        if (signal)
+            veilleur = std::thread([] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                Surveillance::interrompreTout();
+            });
+        const QString e = erreur([&] {
+            premiereValeur(c, QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) "
+                                             "SELECT count(*) FROM r"));
         });
-    const QString e = erreur([&] {
-        premiereValeur(c, QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) "
-                                         "SELECT count(*) FROM r"));
-    });
-    QVERIFY2(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QLatin1Char(' ') + extrait), qPrintable(e));
-    if (veilleur.joinable())
-        veilleur.join();
-    // The connection works again (once the interruption is lifted).
-    Surveillance::reprendre();
-    QCOMPARE(premiereValeur(c, QStringLiteral("SELECT count(*) FROM Ventes")), QStringLiteral("7"));
-}
-
-void TestConnexion::ouvertureRefusee_data()
-{
-    QTest::addColumn<QString>("nom");        // file in the folder, created by the test as `contenu` says
-    QTest::addColumn<QString>("contenu");    // "absent", "texte", "vide", "dossier"
-    QTest::addColumn<int>("numero");
-    QTest::addColumn<QString>("extrait");    // part of the description
-    QTest::newRow("fichier absent") << "absente.mdb" << "absent" << Erreurs::FichierBaseIntrouvable
-                                    << "absente.mdb' introuvable";
-    QTest::newRow("fichier texte") << "texte.mdb" << "texte" << Erreurs::FormatNonReconnu
-                                   << "n'est pas une base de données reconnue";
-    QTest::newRow("fichier vide") << "vide.mdb" << "vide" << Erreurs::FormatNonReconnu
-                                  << "n'est pas une base de données reconnue";
-    QTest::newRow("dossier") << "dossier.mdb" << "dossier" << Erreurs::FormatNonReconnu << "dossier.mdb";
-}
-
-void TestConnexion::ouvertureRefusee()
-{
-    QFETCH(QString, nom);
-    QFETCH(QString, contenu);
-    QFETCH(int, numero);
-    QFETCH(QString, extrait);
-    const QString chemin = m_dossier.filePath(nom);
-    if (contenu == QLatin1String("texte") || contenu == QLatin1String("vide")) {
-        QFile f(chemin);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        if (contenu == QLatin1String("texte"))
-            f.write(QByteArray("[Base de donnée]\r\nNom=DACORVANE\r\n").repeated(100));
-    } else if (contenu == QLatin1String("dossier")) {
-        QVERIFY(QDir(m_dossier.path()).mkpath(nom));
+        QVERIFY2(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QLatin1Char(' ') + extrait), qPrintable(e));
+        if (veilleur.joinable())
+            veilleur.join();
+        // The connection works again (once the interruption is lifted).
+        Surveillance::reprendre();
+        QCOMPARE(premiereValeur(c, QStringLiteral("SELECT count(*) FROM Ventes")), QStringLiteral("7"));
     }
-    const QByteArray avant = QFile::exists(chemin) && QFileInfo(chemin).isFile() ? [&] {
-        QFile f(chemin);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }() : QByteArray();
 
-    Connection c;
-    const QString e = erreur([&] { c.open(prefixe + chemin + QStringLiteral(";Jet OLEDB:Database Password=")); });
-    QVERIFY2(e.startsWith(QString::number(numero) + QLatin1Char(' ')) && e.contains(extrait), qPrintable(e));
-    QVERIFY(!c.isOpen());
-    // Nothing created, nothing written.
-    QCOMPARE(QFile::exists(chemin), contenu != QLatin1String("absent"));
-    if (QFileInfo(chemin).isFile()) {
-        QFile f(chemin);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), avant);
+    void ouvertureRefusee_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QString>("contenu"); // of the file; "absent" or "dossier": no file
+        QTest::addColumn<int>("numero");
+        QTest::addColumn<QString>("extrait"); // part of the description
+        QTest::newRow("fichier absent") << "absente.mdb" << "absent" << Erreurs::FichierBaseIntrouvable
+                                        << "absente.mdb' introuvable";
+        QTest::newRow("fichier texte") << "texte.mdb" << QString("[Base de donnée]\r\nNom=DACORVANE\r\n").repeated(100)
+                                       << Erreurs::FormatNonReconnu << "n'est pas une base de données reconnue";
+        QTest::newRow("fichier vide") << "vide.mdb" << "" << Erreurs::FormatNonReconnu
+                                      << "n'est pas une base de données reconnue";
+        QTest::newRow("dossier") << "dossier.mdb" << "dossier" << Erreurs::FormatNonReconnu << "dossier.mdb";
     }
-}
 
-void TestConnexion::nomSansCasse()
-{
-    Connection c;
-    c.open(prefixe + m_dossier.filePath(QStringLiteral("DACORVANE.mdb")) + QStringLiteral(" ;Jet OLEDB:Engine Type=5"));
-    QVERIFY(c.isOpen());
-    QCOMPARE(c.path(), m_base);
-    QCOMPARE(premiereValeur(c, QStringLiteral("select count(*) from ReqVentes")), QStringLiteral("7"));
-    QVERIFY(!QFile::exists(m_dossier.filePath(QStringLiteral("DACORVANE.mdb"))));
-}
-
-void TestConnexion::fermee()
-{
-    Connection c;
-    c.open(prefixe + m_base);
-    c.close();
-    c.close();
-    QVERIFY(!c.isOpen());
-    QCOMPARE(numeroErreur([&] { c.execute(QStringLiteral("select 1")); }), Erreurs::OperationObjetFerme);
-}
-
-void TestConnexion::erreurMoteurEnFrancais()
-{
-    Connection c;
-    c.open(prefixe + m_base);
-    const QString e = erreur([&] { Statement st(c, QStringLiteral("select * from TableAbsente")); });
-    QVERIFY2(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QStringLiteral(" Table ou requête introuvable"))
-                 && e.contains(QLatin1String("TableAbsente")),
-             qPrintable(e));
-}
-
-void TestConnexion::fonctionsJet_data()
-{
-    QTest::addColumn<QString>("expression");
-    QTest::addColumn<QString>("attendu"); // the value as text, "NULL", or "#n" for run-time error n
-    QTest::newRow("ccur 12/1,2") << "ccur(12/1.2)" << "10.0";
-    QTest::newRow("ccur 10/1,2: 4 décimales") << "ccur(10/1.2)" << "8.3333";
-    QTest::newRow("ccur moitié vers pair") << "ccur(1.03125)" << "1.0312";
-    QTest::newRow("ccur entier") << "ccur(7)" << "7.0";
-    QTest::newRow("ccur Null") << "ccur(NULL)" << "NULL";
-    QTest::newRow("ccur division par zéro") << "ccur(1/0)" << "NULL";
-    QTest::newRow("ccur texte SQL") << "ccur('12.5')" << "12.5";
-    QTest::newRow("ccur texte français") << "ccur('12,5')" << "12.5";
-    QTest::newRow("ccur texte illisible") << "ccur('douze')" << "#13";
-    QTest::newRow("ccur dépassement") << "ccur(1e300)" << "#6";
-    QTest::newRow("CDate date et heure") << "CDate(\"01/12/2026 00:00:00\")" << "2026-12-01 00:00:00";
-    QTest::newRow("CDate deux blancs") << "CDate(\"05/12/2026  23:59:59\")" << "2026-12-05 23:59:59";
-    QTest::newRow("CDate date de début vide") << "CDate(\" 00:00:00\")" << "1899-12-30 00:00:00";
-    QTest::newRow("CDate date de fin vide") << "CDate(\"  23:59:59\")" << "1899-12-30 23:59:59";
-    QTest::newRow("CDate jj/mm/aa") << "CDate('01/02/20')" << "2020-02-01 00:00:00";
-    QTest::newRow("CDate valeur date") << "CDate(LaDate) from Ventes where NoVente = 3" << "2026-12-01 00:00:01";
-    QTest::newRow("CDate Null") << "CDate(NULL)" << "NULL";
-    QTest::newRow("CDate 99/99/99") << "CDate('99/99/99')" << "#13";
-    QTest::newRow("CDate texte") << "CDate('demain')" << "#13";
-    QTest::newRow("CDate nombre") << "CDate(2.5)" << "1900-01-01 12:00:00";
-}
-
-void TestConnexion::fonctionsJet()
-{
-    QFETCH(QString, expression);
-    QFETCH(QString, attendu);
-    Connection c;
-    c.open(prefixe + m_base);
-    QString obtenu;
-    const QString e = erreur([&] { obtenu = premiereValeur(c, QStringLiteral("select ") + expression); });
-    if (e.startsWith(QString::number(Erreurs::TypeIncompatible) + QLatin1Char(' ')))
-        QCOMPARE(e, QStringLiteral("13 Type incompatible"));
-    QCOMPARE(e.isEmpty() ? obtenu : QLatin1Char('#') + e.section(QLatin1Char(' '), 0, 0), attendu);
-}
-
-void TestConnexion::requetesRapports_data()
-{
-    QTest::addColumn<QString>("debut");
-    QTest::addColumn<QString>("fin");
-    QTest::addColumn<QString>("ordre");
-    QTest::addColumn<QString>("attendu"); // NoVente:TotalHT in the query's order
-    QTest::newRow("par date, bornes strictes") << "01/12/2026" << "05/12/2026" << "LaDate"
-                                               << "3:10 4:5 5:2.8436";
-    QTest::newRow("par type de paiement") << "01/12/2026" << "05/12/2026" << "TypePaiement"
-                                          << "4:5 3:10 5:2.8436";
-    QTest::newRow("date de début non choisie") << "" << "03/12/2026" << "LaDate"
-                                               << "1:8.3333 2:10 3:10 4:5";
-    QTest::newRow("date de fin non choisie") << "01/12/2026" << "" << "LaDate" << "";
-    QTest::newRow("un seul jour") << "06/12/2026" << "06/12/2026" << "LaDate" << "";
-}
-
-void TestConnexion::requetesRapports()
-{
-    QFETCH(QString, debut);
-    QFETCH(QString, fin);
-    QFETCH(QString, ordre);
-    QFETCH(QString, attendu);
-    Connection c;
-    c.open(prefixe + m_base + QStringLiteral(";Jet OLEDB:Database Password="));
-    QCOMPARE(lignes(c, requeteRapport(debut, fin, ordre)), attendu);
-}
-
-void TestConnexion::requeteDateIllisible()
-{
-    Connection c;
-    c.open(prefixe + m_base);
-    QCOMPARE(numeroErreur([&] {
-                 lignes(c, requeteRapport(QStringLiteral("99/99/99"), QStringLiteral("05/12/2026"), QStringLiteral("LaDate")));
-             }),
-             Erreurs::TypeIncompatible);
-    // The function's error does not stick to the connection.
-    QCOMPARE(numeroErreur([&] { Statement st(c, QStringLiteral("select * from TableAbsente")); }),
-             Erreurs::NumeroBaseDeDonnees);
-}
-
-void TestConnexion::transactions()
-{
-    const QString copie = m_dossier.filePath(QStringLiteral("transactions.mdb"));
-    TestSupport::creerBase(copie, TestSupport::schemaVentes());
-    Connection c;
-    c.open(prefixe + copie);
+    void ouvertureRefusee()
     {
-        Transaction t(c);
-        c.execute(QStringLiteral("insert into Telecollectes (LaDate) values ('2026-01-01 10:00:00')"));
-    } // rolled back
-    QCOMPARE(premiereValeur(c, QStringLiteral("select count(*) from Telecollectes")), QStringLiteral("0"));
+        QFETCH(QString, nom);
+        QFETCH(QString, contenu);
+        QFETCH(int, numero);
+        QFETCH(QString, extrait);
+        const QString chemin = m_dossier.filePath(nom);
+        QFile f(chemin);
+        if (contenu == QLatin1String("dossier"))
+            QVERIFY(QDir(m_dossier.path()).mkpath(nom));
+        else if (contenu != QLatin1String("absent"))
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(contenu.toUtf8()) == contenu.toUtf8().size());
+        f.close();
+        Connection c;
+        const QString e = erreur([&] { c.open(prefixe + chemin + QStringLiteral(";Jet OLEDB:Database Password=")); });
+        QVERIFY2(e.startsWith(QString::number(numero) + QLatin1Char(' ')) && e.contains(extrait), qPrintable(e));
+        QVERIFY(!c.isOpen());
+        // Nothing created, nothing written.
+        QCOMPARE(QFile::exists(chemin), contenu != QLatin1String("absent"));
+        if (QFileInfo(chemin).isFile()) {
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), contenu.toUtf8());
+        }
+    }
+
+    void nomSansCasseEtFermeture()
     {
-        Transaction t(c);
-        c.execute(QStringLiteral("insert into Telecollectes (LaDate) values ('2026-01-01 10:00:00')"));
+        Connection c;
+        c.open(prefixe + m_dossier.filePath(QStringLiteral("DACORVANE.mdb")) + QStringLiteral(" ;Jet OLEDB:Engine Type=5"));
+        QCOMPARE(c.path(), m_base);
+        QCOMPARE(premiereValeur(c, QStringLiteral("select count(*) from ReqVentes")), QStringLiteral("7"));
+        QVERIFY(!QFile::exists(m_dossier.filePath(QStringLiteral("DACORVANE.mdb"))));
+        const QString e = erreur([&] { Statement st(c, QStringLiteral("select * from TableAbsente")); });
+        QVERIFY(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QStringLiteral(" Table ou requête introuvable")));
+        QVERIFY(e.contains(QLatin1String("TableAbsente")));
+        c.close();
+        c.close();
+        QVERIFY(!c.isOpen());
+        QCOMPARE(numeroErreur([&] { c.execute(QStringLiteral("select 1")); }), Erreurs::OperationObjetFerme);
+    }
+
+    void fonctionsJet_data()
+    {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QString>("attendu"); // the value as text, "NULL", or "#n" for run-time error n
+        QTest::newRow("ccur 12/1,2") << "ccur(12/1.2)" << "10.0";
+        QTest::newRow("ccur 10/1,2: 4 décimales") << "ccur(10/1.2)" << "8.3333";
+        QTest::newRow("ccur moitié vers pair") << "ccur(1.03125)" << "1.0312";
+        QTest::newRow("ccur Null") << "ccur(NULL)" << "NULL";
+        QTest::newRow("ccur division par zéro") << "ccur(1/0)" << "NULL";
+        QTest::newRow("ccur texte SQL") << "ccur('12.5')" << "12.5";
+        QTest::newRow("ccur texte français") << "ccur('12,5')" << "12.5";
+        QTest::newRow("ccur texte illisible") << "ccur('douze')" << "#13";
+        QTest::newRow("ccur dépassement") << "ccur(1e300)" << "#6";
+        QTest::newRow("CDate date et heure") << "CDate(\"01/12/2026 00:00:00\")" << "2026-12-01 00:00:00";
+        QTest::newRow("CDate date de début vide") << "CDate(\" 00:00:00\")" << "1899-12-30 00:00:00";
+        QTest::newRow("CDate date de fin vide") << "CDate(\"  23:59:59\")" << "1899-12-30 23:59:59";
+        QTest::newRow("CDate valeur date") << "CDate(LaDate) from Ventes where NoVente = 3" << "2026-12-01 00:00:01";
+        QTest::newRow("CDate Null") << "CDate(NULL)" << "NULL";
+        QTest::newRow("CDate 99/99/99") << "CDate('99/99/99')" << "#13";
+        QTest::newRow("CDate nombre") << "CDate(2.5)" << "1900-01-01 12:00:00";
+    }
+
+    void fonctionsJet()
+    {
+        QFETCH(QString, expression);
+        QFETCH(QString, attendu);
+        Connection c;
+        c.open(prefixe + m_base);
+        QString obtenu;
+        const QString e = erreur([&] { obtenu = premiereValeur(c, QStringLiteral("select ") + expression); });
+        if (e.startsWith(QString::number(Erreurs::TypeIncompatible) + QLatin1Char(' ')))
+            QCOMPARE(e, QStringLiteral("13 Type incompatible"));
+        QCOMPARE(e.isEmpty() ? obtenu : QLatin1Char('#') + e.section(QLatin1Char(' '), 0, 0), attendu);
+    }
+
+    void requetesRapports_data()
+    {
+        QTest::addColumn<QString>("debut");
+        QTest::addColumn<QString>("fin");
+        QTest::addColumn<QString>("ordre");
+        QTest::addColumn<QString>("attendu"); // NoVente:TotalHT in the query's order
+        QTest::newRow("par date, bornes strictes") << "01/12/2026" << "05/12/2026" << "LaDate"
+                                                   << "3:10 4:5 5:2.8436";
+        QTest::newRow("par type de paiement") << "01/12/2026" << "05/12/2026" << "TypePaiement"
+                                              << "4:5 3:10 5:2.8436";
+        QTest::newRow("date de début non choisie") << "" << "03/12/2026" << "LaDate"
+                                                   << "1:8.3333 2:10 3:10 4:5";
+        QTest::newRow("date de fin non choisie") << "01/12/2026" << "" << "LaDate" << "";
+        QTest::newRow("un seul jour") << "06/12/2026" << "06/12/2026" << "LaDate" << "";
+        QTest::newRow("date illisible") << "99/99/99" << "05/12/2026" << "LaDate" << "#13";
+    }
+
+    void requetesRapports()
+    {
+        QFETCH(QString, debut);
+        QFETCH(QString, fin);
+        QFETCH(QString, ordre);
+        QFETCH(QString, attendu);
+        Connection c;
+        c.open(prefixe + m_base + QStringLiteral(";Jet OLEDB:Database Password="));
+        QString obtenu;
+        const int numero = numeroErreur([&] { obtenu = lignes(c, requeteRapport(debut, fin, ordre)); });
+        QCOMPARE(numero ? QLatin1Char('#') + QString::number(numero) : obtenu, attendu);
+        // A function's error does not stick to the connection.
+        QCOMPARE(numeroErreur([&] { Statement st(c, QStringLiteral("select * from TableAbsente")); }),
+                 Erreurs::NumeroBaseDeDonnees);
+    }
+
+    void transactionsEtVerrou()
+    {
+        const QString copie = m_dossier.filePath(QStringLiteral("transactions.mdb"));
+        TestSupport::creerBase(copie, TestSupport::schemaVentes());
+        Connection c;
+        c.open(prefixe + copie);
         {
-            Transaction interieure(c);
-            c.execute(QStringLiteral("insert into Telecollectes (LaDate) values ('2026-01-02 10:00:00')"));
-        } // only the inner one rolled back
-        t.commit();
-    }
-    QCOMPARE(TestSupport::valeurSql(copie, QStringLiteral("select count(*) from Telecollectes")), QStringLiteral("1"));
-}
+            Transaction t(c);
+            c.execute(QStringLiteral("insert into Telecollectes (LaDate) values ('2026-01-01 10:00:00')"));
+        } // rolled back
+        QCOMPARE(premiereValeur(c, QStringLiteral("select count(*) from Telecollectes")), QStringLiteral("0"));
+        {
+            Transaction t(c);
+            c.execute(QStringLiteral("insert into Telecollectes (LaDate) values ('2026-01-01 10:00:00')"));
+            {
+                Transaction interieure(c);
+                c.execute(QStringLiteral("insert into Telecollectes (LaDate) values ('2026-01-02 10:00:00')"));
+            } // only the inner one rolled back
+            t.commit();
+        }
+        QCOMPARE(TestSupport::valeurSql(copie, QStringLiteral("select count(*) from Telecollectes")), QStringLiteral("1"));
 
-void TestConnexion::baseVerrouillee()
-{
-    // Another program holds the file locked: the open waits a moment, then
-    // fails with a French description.
-    const QString copie = m_dossier.filePath(QStringLiteral("verrou.mdb"));
-    TestSupport::creerBase(copie, TestSupport::schemaVentes());
-    Connection autre;
-    autre.open(prefixe + copie);
-    autre.execute(QStringLiteral("BEGIN EXCLUSIVE"));
-    Connection c;
-    const QString e = erreur([&] { c.open(prefixe + copie); });
-    QVERIFY2(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QLatin1Char(' ')) && e.contains(QStringLiteral("verrouillée")),
-             qPrintable(e));
-    QVERIFY(!c.isOpen());
-    autre.execute(QStringLiteral("ROLLBACK"));
-}
+        // Another program holds the file locked: the open waits a moment, then
+        // fails with a French description.
+        c.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        Connection autre;
+        const QString e = erreur([&] { autre.open(prefixe + copie); });
+        QVERIFY(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QLatin1Char(' ')));
+        QVERIFY(e.contains(QStringLiteral("verrouillée")));
+        QVERIFY(!autre.isOpen());
+        c.execute(QStringLiteral("ROLLBACK"));
+    }
+};
 
 CORVANE_TEST(TestConnexion)
 #include "tst_connexion.moc"
