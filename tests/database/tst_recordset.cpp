@@ -575,57 +575,49 @@ private slots:
         QCOMPARE(numeroErreur([&] { requete.rs.addNew(); }), 3251);
     }
 
-    void ajoutEnFin()
-    {
-        const QString chemin = m_dossier.filePath(QStringLiteral("MAINTEN.MDB"));
-        TestSupport::creerBase(chemin, TestSupport::schemaMaintenance(),
-                               QStringLiteral("INSERT INTO Erreurs (DateErreur, Contexte, Erreur) VALUES "
-                                              "('2026-01-01 10:00:00', 'TotalVentes', 'N°: 13 Type incompatible')"));
-        Base b(chemin);
-        Recordset &rs = b.rs;
-        b.commande.setCommandText(QStringLiteral("Erreurs"));
-        rs.openForAppend(b.commande);
-        QCOMPARE(rs.recordCount(), 0);
-        QCOMPARE(rs.fieldCount(), 4);
-        QSignalSpy ajouts(&rs, &Recordset::rowsAppended);
-        rs.addNew();
-        rs.setField(QStringLiteral("DateErreur"), Value(*DateTime::fromIso(QStringLiteral("2026-03-01 08:00:00"))));
-        rs.setField(QStringLiteral("Contexte"), Value(QStringLiteral("ReparerDatabase")));
-        rs.setField(QStringLiteral("Erreur"), Value(QStringLiteral("N°: 53 Fichier introuvable")));
-        rs.update();
-        QCOMPARE(ajouts.count(), 1);
-        QCOMPARE(ajouts.at(0).at(0).toInt(), 0);
-        QCOMPARE(rs.recordCount(), 1);
-        QCOMPARE(rs.field(QStringLiteral("NoErreur")).toInteger(), 2);
-        QCOMPARE(rs.field(QStringLiteral("DateErreur")).toString(), QStringLiteral("01/03/2026 08:00:00"));
-        rs.close();
-        b.connexion.close();
-        QCOMPARE(valeurSql(chemin, QStringLiteral("select DateErreur || '|' || Contexte || '|' || Erreur "
-                                                  "from Erreurs where NoErreur = 2")),
-                 QStringLiteral("2026-03-01 08:00:00|ReparerDatabase|N°: 53 Fichier introuvable"));
-    }
-
-    void ajoutSurTableTriee()
+    void ajouts()
     {
         const QString chemin = copie(QStringLiteral("ajout.mdb"));
+        const QString ajoutee = QStringLiteral("select LaDate || ' ' || Total from Ventes where NoVente = %1");
+        {
+            // Opened for an append, the set reads none of the rows already there.
+            Base b(chemin);
+            Recordset &rs = b.rs;
+            b.commande.setCommandText(QStringLiteral("Ventes"));
+            rs.openForAppend(b.commande);
+            QCOMPARE(rs.recordCount(), 0);
+            QCOMPARE(rs.fieldCount(), 10);
+            QSignalSpy ajouts(&rs, &Recordset::rowsAppended);
+            rs.addNew();
+            rs.setField(QStringLiteral("LaDate"), Value(*DateTime::fromIso(QStringLiteral("2025-04-02 12:00:00"))));
+            rs.setField(QStringLiteral("Total"), Value(4.5));
+            rs.update();
+            QCOMPARE(ajouts.count(), 1);
+            QCOMPARE(ajouts.at(0).at(0).toInt(), 0);
+            QCOMPARE(rs.recordCount(), 1);
+            QCOMPARE(rs.field(QStringLiteral("NoVente")).toInteger(), 8);
+            QCOMPARE(rs.field(QStringLiteral("LaDate")).toString(), QStringLiteral("02/04/2025 12:00:00"));
+            rs.close();
+            b.connexion.close();
+            QCOMPARE(valeurSql(chemin, ajoutee.arg(8)), QStringLiteral("2025-04-02 12:00:00 4.5"));
+        }
         Base b(chemin, QStringLiteral("Ventes"));
         b.rs.setSort(QStringLiteral("LaDate DESC"));
         allerSurVente(b.rs, 3);
         const Recordset::Bookmark signet = b.rs.bookmark();
         b.rs.addNew();
-        b.rs.setField(QStringLiteral("LaDate"), Value(QStringLiteral("02/04/2025 12:00")));
+        b.rs.setField(QStringLiteral("LaDate"), Value(QStringLiteral("02/04/2026 12:00")));
         b.rs.setField(QStringLiteral("Total"), Value(4.5));
         b.rs.update();
         // The new row comes last whatever the sort, and is current.
-        QCOMPARE(b.rs.recordCount(), 8);
-        QCOMPARE(b.rs.absolutePosition(), 7);
-        QCOMPARE(courant(b.rs), QStringLiteral("8"));
-        QCOMPARE(colonne(b.rs), QStringLiteral("4 5 3 2 1 7 6 8"));
-        QCOMPARE(valeurSql(chemin, QStringLiteral("select LaDate || ' ' || Total from Ventes where NoVente = 8")),
-                 QStringLiteral("2025-04-02 12:00:00 4.5"));
+        QCOMPARE(b.rs.recordCount(), 9);
+        QCOMPARE(b.rs.absolutePosition(), 8);
+        QCOMPARE(courant(b.rs), QStringLiteral("9"));
+        QCOMPARE(colonne(b.rs), QStringLiteral("8 4 5 3 2 1 7 6 9"));
+        QCOMPARE(valeurSql(chemin, ajoutee.arg(9)), QStringLiteral("2026-04-02 12:00:00 4.5"));
         // A new sort places it; old bookmarks still name their rows.
         b.rs.setSort(QStringLiteral("LaDate DESC"));
-        QCOMPARE(colonne(b.rs), QStringLiteral("8 4 5 3 2 1 7 6"));
+        QCOMPARE(colonne(b.rs), QStringLiteral("9 8 4 5 3 2 1 7 6"));
         b.rs.setBookmark(signet);
         QCOMPARE(courant(b.rs), QStringLiteral("3"));
     }

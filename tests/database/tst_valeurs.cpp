@@ -21,7 +21,6 @@ DateTime dateIso(const char *t)
     return *d;
 }
 
-// The run-time error number a call raises, 0 when none.
 using TestSupport::numeroErreur;
 } // namespace
 
@@ -36,8 +35,6 @@ private slots:
         QTest::addColumn<QString>("texte");
         QTest::addColumn<QString>("attendu"); // ISO, or "" for no date
 
-        QTest::newRow("jj/mm/aa, 2000s") << "01/02/20" << "2020-02-01 00:00:00";
-        QTest::newRow("jj/mm/aaaa") << "01/02/2020" << "2020-02-01 00:00:00";
         QTest::newRow("un chiffre") << "1/2/2020" << "2020-02-01 00:00:00";
         QTest::newRow("tirets") << "01-02-2020" << "2020-02-01 00:00:00";
         QTest::newRow("points") << "01.02.2020" << "2020-02-01 00:00:00";
@@ -48,7 +45,6 @@ private slots:
         QTest::newRow("heure sans secondes") << "01/02/2020 10:30" << "2020-02-01 10:30:00";
         QTest::newRow("blancs autour") << "  01/02/2020 10:30:05  " << "2020-02-01 10:30:05";
         QTest::newRow("heure seule: jour zéro") << "23:59:59" << "1899-12-30 23:59:59";
-        QTest::newRow("date de début vide") << " 00:00:00" << "1899-12-30 00:00:00";
         QTest::newRow("année d'abord") << "2026-12-05" << "2026-12-05 00:00:00";
         QTest::newRow("29 février bissextile") << "29/02/2020" << "2020-02-29 00:00:00";
         QTest::newRow("jour et mois: cette année") << "01/02"
@@ -59,7 +55,6 @@ private slots:
         QTest::newRow("29 février non bissextile") << "29/02/2019" << "";
         QTest::newRow("31 avril") << "31/04/2020" << "";
         QTest::newRow("vide") << "" << "";
-        QTest::newRow("blancs") << "   " << "";
         QTest::newRow("lettres") << "abc" << "";
         QTest::newRow("nombre seul") << "12" << "";
         QTest::newRow("quatre parties") << "01/02/2020/3" << "";
@@ -228,7 +223,6 @@ private slots:
         QTest::newRow("0.1+0.2: 15 chiffres") << Value(0.1 + 0.2) << "0,3";
         QTest::newRow("15 chiffres entiers") << Value(123456789012345.0) << "123456789012345";
         QTest::newRow("1E+15") << Value(1e15) << "1E+15";
-        QTest::newRow("1E+20") << Value(1e20) << "1E+20";
         QTest::newRow("0,0001") << Value(0.0001) << "0,0001";
         QTest::newRow("1E-05") << Value(0.00001) << "1E-05";
         QTest::newRow("moins zéro") << Value(-0.0) << "0";
