@@ -10,7 +10,6 @@
 #include <QSignalSpy>
 #include <QtTest>
 #include <functional>
-#include <random>
 
 namespace {
 
@@ -105,6 +104,7 @@ class TestRecordset : public QObject
     Q_OBJECT
     QTemporaryDir m_dossier;
     QString m_base;
+    QString m_hasard; // 3000 sales whose fields repeat in no simple order
 
     // A fresh copy of the sales file, for the tests that write.
     QString copie(const QString &nom)
@@ -121,6 +121,13 @@ private slots:
         TestSupport::epinglerFrancais();
         QVERIFY(m_dossier.isValid());
         m_base = copie(QStringLiteral("dacorvane.mdb"));
+        m_hasard = m_dossier.filePath(QStringLiteral("hasard.mdb"));
+        TestSupport::creerBase(m_hasard, TestSupport::schemaVentes(), QStringLiteral(R"(
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)
+INSERT INTO Ventes (NoVente, LaDate, Total, Client)
+SELECT i, printf('2025-%02d-%02d 10:00:00', 1 + i * 7 % 12, 1 + i * 7919 % 28), i * 104729 % 400 / 4.0,
+       CASE i * 31 % 7 % 4 WHEN 0 THEN NULL WHEN 1 THEN '4970' || (i * 613 % 1000) ELSE '' || (i * 7919 % 100000) END
+FROM n)"));
     }
 
     void ouvertureJournal()
@@ -437,26 +444,7 @@ private slots:
         QFETCH(QString, tri);
         QFETCH(QString, critere);
         const bool hasard = source == QLatin1String("hasard");
-        const QString chemin = hasard ? m_dossier.filePath(QStringLiteral("hasard.mdb")) : m_base;
-        if (hasard && !QFile::exists(chemin)) {
-            std::mt19937 alea(7);
-            QStringList lignes;
-            for (int i = 1; i <= 3000; ++i) {
-                const int sorte = int(alea() % 4);
-                const QString client = sorte == 0   ? QStringLiteral("NULL")
-                                       : sorte == 1 ? QStringLiteral("'4970%1'").arg(alea() % 1000)
-                                                    : QStringLiteral("'%1'").arg(alea() % 100000);
-                lignes << QStringLiteral("(%1, '2025-%2-%3 10:00:00', %4, %5)")
-                              .arg(i)
-                              .arg(1 + alea() % 12, 2, 10, QLatin1Char('0'))
-                              .arg(1 + alea() % 28, 2, 10, QLatin1Char('0'))
-                              .arg(double(alea() % 400) / 4)
-                              .arg(client);
-            }
-            TestSupport::creerBase(chemin, TestSupport::schemaVentes(),
-                                   QStringLiteral("INSERT INTO Ventes (NoVente, LaDate, Total, Client) VALUES ")
-                                       + lignes.join(QLatin1Char(',')));
-        }
+        const QString chemin = hasard ? m_hasard : m_base;
         const QString texte = hasard ? QStringLiteral("select * from ReqVentes") : source;
         Base b(chemin, texte);
         b.rs.setSort(tri);
