@@ -52,7 +52,7 @@ private slots:
 
         QTest::newRow("99/99/99") << "99/99/99" << "";
         QTest::newRow("29 février non bissextile") << "29/02/2019" << "";
-        QTest::newRow("31 avril") << "31/04/2020" << "";
+        QTest::newRow("31 avril, avec l'heure") << "31/04/2020 10:00" << "";
         QTest::newRow("vide") << "" << "";
         QTest::newRow("lettres") << "abc" << "";
         QTest::newRow("nombre seul") << "12" << "";
