@@ -86,19 +86,6 @@ private slots:
         QCOMPARE(Cibles[cible].second(reinterpret_cast<const std::uint8_t *>(d.constData()), std::size_t(d.size())), 0);
     }
 
-    // The bounded run in CI starts from these seeds.
-    void corpusPresent_data()
-    {
-        QTest::addColumn<QString>("cible");
-        for (const auto &c : Cibles)
-            QTest::newRow(c.first) << QString::fromLatin1(c.first);
-    }
-    void corpusPresent()
-    {
-        QFETCH(QString, cible);
-        QVERIFY(fichiers(QStringLiteral("corpus/") + cible).size() >= 5);
-    }
-
     // Damaged files go through the converter process: converted or refused cleanly.
     void lecture_data()
     {

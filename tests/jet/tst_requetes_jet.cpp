@@ -122,9 +122,6 @@ private slots:
         QTest::newRow("top et tri descendant") << "3|2|||16\n5|Ventes\n6|||no\n11|D||montant"
                                                << QStringList{"11", "10"};
         QTest::newRow("étoile") << "3||||1\n5|Villes\n11|D||nom" << QStringList{"Paris|IDF", "Nice|PACA", "Lyon|ARA"};
-        QTest::newRow("fonctions Jet") << "5|Ventes\n6|J||Format([jour], \"dd/mm\") & \" \" & IIf([montant]>4, \"gros\", \"petit\")\n"
-                                          "8|||[jour] >= #1/2/2024#\n11|||no"
-                                       << QStringList{"02/01 gros", "02/01 petit", "03/01 petit"};
     }
     void resultats()
     {

@@ -48,7 +48,6 @@ private slots:
     {
         QTest::addColumn<double>("jours");
         QTest::addColumn<QString>("attendu");
-        QTest::newRow("jour zéro") << 0.0 << "1899-12-30 00:00:00";
         QTest::newRow("midi") << 1.5 << "1899-12-31 12:00:00";
         QTest::newRow("avant le jour zéro") << -1.25 << "1899-12-29 06:00:00";
         QTest::newRow("arrondi à la seconde") << 45000.0 + 59.6 / 86400 << "2023-03-15 00:01:00";
@@ -59,7 +58,6 @@ private slots:
         QTest::newRow("avant l'an 100") << -657435.0 << "";
         QTest::newRow("an 10000") << 2958466.0 << "";
         QTest::newRow("pas un nombre") << std::nan("") << "";
-        QTest::newRow("infini") << HUGE_VAL << "";
     }
     void dates()
     {
