@@ -23,27 +23,20 @@ namespace {
 
 QString donnees() { return qEnvironmentVariable("CORVANE_DONNEES_JET"); }
 
-// Rows of a query, values joined by '|', Null as "NULL".
+// Rows of a query, values joined by '|'.
 QStringList lire(const QString &base, const QString &sql)
 {
     sqlite3 *db = nullptr;
-    QStringList lignes;
-    if (sqlite3_open_v2(base.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return {QStringLiteral("ERREUR ouverture")};
-    }
+    sqlite3_open_v2(base.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_stmt *s = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &s, nullptr) != SQLITE_OK) {
-        lignes << QStringLiteral("ERREUR SQL: ") + QString::fromUtf8(sqlite3_errmsg(db));
-    } else {
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            QStringList v;
-            for (int c = 0; c < sqlite3_column_count(s); ++c)
-                v << (sqlite3_column_type(s, c) == SQLITE_NULL
-                          ? QStringLiteral("NULL")
-                          : QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, c))));
-            lignes << v.join(QLatin1Char('|'));
-        }
+    QStringList lignes;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &s, nullptr) != SQLITE_OK)
+        lignes << QString::fromUtf8(sqlite3_errmsg(db));
+    while (s && sqlite3_step(s) == SQLITE_ROW) {
+        QStringList v;
+        for (int c = 0; c < sqlite3_column_count(s); ++c)
+            v << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, c)));
+        lignes << v.join(QLatin1Char('|'));
     }
     sqlite3_finalize(s);
     sqlite3_close(db);
@@ -79,19 +72,19 @@ class TestConversionJet : public QObject
     QTemporaryDir m_dossier;
     int m_n = 0;
 
-    // The file converted into a new database of the temporary folder.
-    QString convertir(const QString &fichier, Jet::ResultatConversion *resultat = nullptr)
+    QString m_base;
+    Jet::ResultatConversion m_resultat;
+    QStringList m_progression;
+
+    // The file converted into m_base, a new database of the temporary folder: the error, "" when none.
+    QString convertir(const QString &fichier)
     {
-        const QString destination = m_dossier.filePath(QStringLiteral("conv%1.db").arg(++m_n));
-        try {
-            const Jet::ResultatConversion r = Jet::ConvertirBaseJet(donnees() + QLatin1Char('/') + fichier, destination);
-            if (resultat)
-                *resultat = r;
-        } catch (const RuntimeError &e) {
-            qWarning("%s", qPrintable(e.description()));
-            return {};
-        }
-        return destination;
+        m_base = m_dossier.filePath(QStringLiteral("conv%1.db").arg(++m_n));
+        m_progression.clear();
+        return TestSupport::erreur([&] {
+            m_resultat = Jet::ConvertirBaseJet(donnees() + QLatin1Char('/') + fichier, m_base,
+                                               [this](const QString &l) { m_progression << l; });
+        });
     }
 
 private slots:
@@ -133,15 +126,9 @@ private slots:
         QFETCH(QString, tables);
         QFETCH(int, vues);
         QFETCH(int, ignorees);
-        Jet::ResultatConversion r;
-        QStringList progression;
-        const QString base = m_dossier.filePath(QStringLiteral("conv%1.db").arg(++m_n));
-        try {
-            r = Jet::ConvertirBaseJet(donnees() + QLatin1Char('/') + fichier, base,
-                                      [&progression](const QString &l) { progression << l; });
-        } catch (const RuntimeError &e) {
-            QFAIL(qPrintable(e.description()));
-        }
+        QCOMPARE(convertir(fichier), QString());
+        const Jet::ResultatConversion &r = m_resultat;
+        const QString &base = m_base;
         qint64 total = 0;
         QStringList lignesAttendues;
         const QStringList liste = tables.split(QLatin1Char(' '));
@@ -159,8 +146,8 @@ private slots:
         QCOMPARE(r.requetesConverties, vues);
         QCOMPARE(r.requetesIgnorees, ignorees);
         QCOMPARE(lire(base, "SELECT count(*) FROM sqlite_master WHERE type = 'view'"), QStringList{QString::number(vues)});
-        QCOMPARE(progression.mid(0, liste.size()), lignesAttendues);
-        QVERIFY(progression.last().startsWith(QStringLiteral("Conversion terminée : ")));
+        QCOMPARE(m_progression.mid(0, liste.size()), lignesAttendues);
+        QVERIFY(m_progression.last().startsWith(QStringLiteral("Conversion terminée : ")));
         QCOMPARE(lire(base, "PRAGMA integrity_check"), QStringList{"ok"});
         QCOMPARE(restes(m_dossier.path(), {}).filter(QStringLiteral(".conversion-")), QStringList());
     }
@@ -241,16 +228,14 @@ private slots:
         QFETCH(QString, fichier);
         QFETCH(QString, sql);
         QFETCH(QStringList, attendu);
-        const QString base = convertir(fichier);
-        QVERIFY(!base.isEmpty());
-        QCOMPARE(lire(base, sql), attendu);
+        QCOMPARE(convertir(fichier), QString());
+        QCOMPARE(lire(m_base, sql), attendu);
     }
 
     void objetOle()
     {
-        const QString base = convertir(QStringLiteral("test2V1997.mdb"));
-        QVERIFY(!base.isEmpty());
-        const QByteArray b = QByteArray::fromHex(lire(base, "SELECT hex(RESERVED_BINARY_DATA) FROM MSP_PROJECTS").value(0).toLatin1());
+        QCOMPARE(convertir(QStringLiteral("test2V1997.mdb")), QString());
+        const QByteArray b = QByteArray::fromHex(lire(m_base, "SELECT hex(RESERVED_BINARY_DATA) FROM MSP_PROJECTS").value(0).toLatin1());
         QCOMPARE(QCryptographicHash::hash(b, QCryptographicHash::Sha1).toHex(),
                  QByteArray("e5b3682c5115b9e8722cd1cfbba68dea0c1330a9"));
     }
@@ -258,19 +243,17 @@ private slots:
     // An index whose definition libmdb cannot read is named in a warning, the rows all kept.
     void indexIllisible()
     {
-        Jet::ResultatConversion r;
-        const QString base = convertir(QStringLiteral("delColTestV2000.mdb"), &r);
-        QVERIFY(!base.isEmpty());
-        QCOMPARE(r.avertissements, QStringList{"Index « id2 » de la table « Table1 » non recréé : sa définition est illisible."});
+        QCOMPARE(convertir(QStringLiteral("delColTestV2000.mdb")), QString());
+        QCOMPARE(m_resultat.avertissements, QStringList{"Index « id2 » de la table « Table1 » non recréé : sa définition est illisible."});
     }
 
     // The saved select query, run on rows added to the converted tables,
     // returns what the Jet query returns.
     void requetes()
     {
-        Jet::ResultatConversion r;
-        const QString base = convertir(QStringLiteral("queryTestV2000.mdb"), &r);
-        QVERIFY(!base.isEmpty());
+        QCOMPARE(convertir(QStringLiteral("queryTestV2000.mdb")), QString());
+        const QString &base = m_base;
+        const Jet::ResultatConversion &r = m_resultat;
         TestSupport::executerSql(base, QStringLiteral(
             "INSERT INTO Table1 VALUES ('foo', '1a', '1c'), ('buzz', '2a', '2c'), ('other', '3a', '3c'), ('bazz', '4a', '4c');"
             "INSERT INTO Table3 VALUES ('foo', '3x', '3y'), ('buzz', '3x2', '3y2'), ('other', 'o', 'o');"
@@ -495,8 +478,8 @@ private slots:
     {
         QVERIFY(Jet::EstBaseJet(donnees() + QStringLiteral("/testV1997.mdb")));
         QVERIFY(Jet::EstBaseJet(donnees() + QStringLiteral("/testV2000.mdb")));
-        const QString base = convertir(QStringLiteral("testV2000.mdb"));
-        QVERIFY(!Jet::EstBaseJet(base));
+        QCOMPARE(convertir(QStringLiteral("testV2000.mdb")), QString());
+        QVERIFY(!Jet::EstBaseJet(m_base));
         QVERIFY(!Jet::EstBaseJet(m_dossier.filePath(QStringLiteral("absente.mdb"))));
         QVERIFY(!Jet::EstBaseJet(m_dossier.path()));
     }
