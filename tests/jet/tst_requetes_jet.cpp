@@ -67,14 +67,10 @@ struct Base
     Jet::ColonnesDe colonnes()
     {
         return [this](const std::string &t) -> std::optional<std::vector<std::string>> {
-            QStringList noms;
-            lire("SELECT * FROM [" + t + "] LIMIT 0", &noms);
-            if (noms.isEmpty())
-                return std::nullopt;
             std::vector<std::string> r;
-            for (const QString &n : noms)
+            for (const QString &n : lire("SELECT name FROM pragma_table_info('" + t + "')"))
                 r.push_back(n.toStdString());
-            return r;
+            return r.empty() ? std::nullopt : std::optional(r);
         };
     }
 };
