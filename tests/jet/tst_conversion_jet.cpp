@@ -324,6 +324,8 @@ private slots:
                                             << "catalogue des objets illisible";
         QTest::newRow("tronqué, données perdues") << "test2V2000.mdb" << QByteArray() << qint64(20 * 4096) << qint64(-1)
                                                   << "" << "table « MSP_PROJECTS » incomplète : 0 lignes lues sur 1 annoncées";
+        QTest::newRow("Jet 3 tronqué") << "testV1997.mdb" << QByteArray() << qint64(20 * 2048) << qint64(-1) << ""
+                                       << "définition illisible";
         // libmdb loops for ever on this bit flipped in a property block (see fuzz/regressions/lecture).
         QTest::newRow("boucle sans fin") << "test2V2000.mdb" << QByteArray() << qint64(-1) << qint64(0x21ec0)
                                          << "delai 1500" << "délai de 1500 ms dépassé, le convertisseur a été arrêté";

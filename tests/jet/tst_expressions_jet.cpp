@@ -115,7 +115,7 @@ private slots:
         QTest::newRow("Not In") << "4 Not In (1, 2, 3)" << "1";
         QTest::newRow("Is Null") << "Null Is Null" << "1";
         QTest::newRow("Is Not Null") << "1 Is Not Null" << "1";
-        QTest::newRow("=< et =>") << "(1 =< 2) And (2 => 1)" << "1";
+        QTest::newRow("=<, => et <>") << "(1 =< 2) And (2 => 1) And (1 <> 2)" << "1";
         // Like: * ? # and classes, % and _ as plain characters.
         QTest::newRow("Like *") << "\"abc\" Like \"a*\"" << "1";
         QTest::newRow("Like ?") << "\"abc\" Like \"a?c\"" << "1";
