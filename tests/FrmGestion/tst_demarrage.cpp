@@ -22,7 +22,7 @@ class TestDemarrage : public QObject
 {
     Q_OBJECT
 private slots:
-    void ouvreLeJournal();
+    void ouvreEtFerme();
     void nomDeLaBase_data();
     void nomDeLaBase();
     void erreurDemarrage_data();
@@ -32,7 +32,6 @@ private slots:
     void programmeSignal();
     void dossierQuelconque_data();
     void dossierQuelconque();
-    void finEcritParametres();
     void finParametresVide();
 };
 
@@ -60,7 +59,7 @@ bool tientOuvert(qint64 pid, const QString &nom)
 
 } // namespace
 
-void TestDemarrage::ouvreLeJournal()
+void TestDemarrage::ouvreEtFerme()
 {
     Kiosque k;
     FrmGestion f;
@@ -75,16 +74,20 @@ void TestDemarrage::ouvreLeJournal()
 
     const QString dossier = k.dossier.path();
     QCOMPARE(f.CheminIni, dossier + QStringLiteral("/velmara.ini"));
-    QCOMPARE(f.CheminBase, dossier + QStringLiteral("/DACORVANE.mdb"));
     QCOMPARE(f.ChaineConnexion, QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + dossier
                                     + QStringLiteral("/DACORVANE.mdb;Jet OLEDB:Database Password="));
-    QVERIFY(f.Connexion.isOpen());
     QCOMPARE(f.RsParametres.recordCount(), 1);
     QCOMPARE(f.RsTelecollectes.recordCount(), 2);
     // The receipts stay on disk: each is read when its record becomes current.
     QVERIFY(f.RsVentes.isDeferred(f.RsVentes.fieldOrdinal(QStringLiteral("Ticket"))));
     QVERIFY(f.RsTelecollectes.isDeferred(f.RsTelecollectes.fieldOrdinal(QStringLiteral("Ticket"))));
-    f.close();
+
+    // "Fin" closes the window, which runs the shut-down: the parameters written back.
+    f.RsParametres.setField(QStringLiteral("Caisse"), Value(Currency{999000}));
+    f.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
+    QVERIFY(!f.isVisible());
+    QVERIFY(!f.Connexion.isOpen());
+    QCOMPARE(k.valeurSql(QStringLiteral("SELECT Caisse FROM Parametres")), QStringLiteral("99.9"));
 }
 
 void TestDemarrage::nomDeLaBase_data()
@@ -285,20 +288,6 @@ void TestDemarrage::dossierQuelconque()
     QCOMPARE(f.RsVentes.recordCount(), 4);
     // The compaction found it too: the previous file is the backup.
     QVERIFY(QFile::exists(dossier + QStringLiteral("/OLDK7.BAK")));
-}
-
-void TestDemarrage::finEcritParametres()
-{
-    Kiosque k;
-    FrmGestion f;
-    f.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f));
-    f.RsParametres.setField(QStringLiteral("Caisse"), Value(Currency{999000}));
-    // "Fin" closes the window, which runs the shut-down.
-    f.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
-    QVERIFY(!f.isVisible());
-    QVERIFY(!f.Connexion.isOpen());
-    QCOMPARE(k.valeurSql(QStringLiteral("SELECT Caisse FROM Parametres")), QStringLiteral("99.9"));
 }
 
 void TestDemarrage::finParametresVide()
