@@ -148,16 +148,13 @@ void TestPeriode::calendrierEnFrancais()
 {
     // French month names even when the system's regional settings are English.
     const QLocale anglais(QLocale::English, QLocale::UnitedStates);
-    for (const QLocale &systeme : {QLocale(QLocale::French, QLocale::France), anglais}) {
-        Plateforme::definirLocaleSysteme(systeme);
-        QLocale::setDefault(systeme);
-        FrmGestion f;
-        Plateforme::definirLocaleSysteme(QLocale(QLocale::French, QLocale::France));
-        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        QCOMPARE(f.MonthView1->findChild<QToolButton *>(QStringLiteral("qt_calendar_monthbutton"))->text(),
-                 QStringLiteral("janvier"));
-        QCOMPARE(f.MonthView1->firstDayOfWeek(), Qt::Monday);
-    }
+    Plateforme::definirLocaleSysteme(anglais);
+    QLocale::setDefault(anglais);
+    FrmGestion f;
+    TestSupport::epinglerFrancais();
+    QCOMPARE(f.MonthView1->findChild<QToolButton *>(QStringLiteral("qt_calendar_monthbutton"))->text(),
+             QStringLiteral("janvier"));
+    QCOMPARE(f.MonthView1->firstDayOfWeek(), Qt::Monday);
 }
 
 void TestPeriode::calendrierOpaque()
@@ -206,16 +203,9 @@ void TestPeriode::anneeSurQuatreChiffres()
     QFETCH(QDate, fin);
     QFETCH(QStringList, textes);
     QFETCH(QStringList, lignes);
-    struct Epingle
-    {
-        static void epingler(const QLocale &l)
-        {
-            QLocale::setDefault(l);
-            Plateforme::definirLocaleSysteme(l);
-        }
-        explicit Epingle(const QLocale &l) { epingler(l); }
-        ~Epingle() { epingler(QLocale(QLocale::French, QLocale::France)); }
-    } epingle(locale);
+    QLocale::setDefault(locale);
+    Plateforme::definirLocaleSysteme(locale);
+    const auto remettre = qScopeGuard(TestSupport::epinglerFrancais);
     FenetreRecherche r(QStringLiteral(
         "INSERT INTO Ventes (NoVente, LaDate, Total, TauxTVA, TypePaiement, NbJeton, Client, Paye, Rendu, Ticket) VALUES"
         " (8, '1930-03-10 10:00:00', 6, 1.2, 2, 1, '1', 6, 0, 'Vente 8'),"

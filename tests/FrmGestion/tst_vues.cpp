@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QtTest>
@@ -20,8 +21,7 @@ class TestVues : public QObject
 private slots:
     void cellules();
     void valeursLisibles();
-    void basculeGardeEnregistrements();
-    void grilleEtEnregistrement();
+    void grillesEtEnregistrements();
     void triEntete_data();
     void triEntete();
     void journalVide();
@@ -33,7 +33,7 @@ namespace {
 
 QString ticket(FrmGestion &f)
 {
-    return f.findChild<QPlainTextEdit *>(QStringLiteral("Text1"))->toPlainText();
+    return f.Text1->toPlainText();
 }
 
 QList<int> ordreJournal(FrmGestion &f)
@@ -100,51 +100,7 @@ void TestVues::valeursLisibles()
     }
 }
 
-void TestVues::basculeGardeEnregistrements()
-{
-    Kiosque k;
-    FrmGestion f;
-    f.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f));
-    auto *frame2 = f.findChild<QGroupBox *>(QStringLiteral("Frame2"));
-    auto *grille1 = f.findChild<DataGrid *>(QStringLiteral("DataGrid1"));
-    auto *grille2 = f.findChild<DataGrid *>(QStringLiteral("DataGrid2"));
-    auto *recherche = f.findChild<QLineEdit *>(QStringLiteral("Text2"));
-
-    f.RsVentes.moveTo(2);
-    QCOMPARE(ticket(f), QStringLiteral("Vente 1\nCarte"));
-
-    recherche->setText(QStringLiteral("12"));
-    QTest::mouseClick(f.findChild<QWidget *>(QStringLiteral("Command2")), Qt::LeftButton);
-    QVERIFY(!frame2->isVisible());
-    QVERIFY(grille2->isVisible());
-    QVERIFY(!grille1->isVisible());
-    QVERIFY(recherche->text().isEmpty());
-    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 2"));
-    f.RsTelecollectes.moveTo(1);
-    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 1"));
-    QCOMPARE(tableTelecollectes(f)->currentIndex().row(), 1);
-
-    // Moving the journal while it is not shown leaves the ticket alone.
-    f.RsVentes.moveTo(2);
-    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 1"));
-
-    QTest::mouseClick(f.findChild<QWidget *>(QStringLiteral("Command1")), Qt::LeftButton);
-    QVERIFY(frame2->isVisible());
-    QVERIFY(grille1->isVisible());
-    QVERIFY(!grille2->isVisible());
-    QCOMPARE(f.RsVentes.absolutePosition(), 2);
-    QCOMPARE(tableJournal(f)->currentIndex().row(), 2);
-    QCOMPARE(ticket(f), QStringLiteral("Vente 1\nCarte"));
-
-    // Each view comes back on its own record, however often it is shown.
-    f.Command1_Click();
-    f.Command2_Click();
-    QCOMPARE(f.RsTelecollectes.absolutePosition(), 1);
-    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 1"));
-}
-
-void TestVues::grilleEtEnregistrement()
+void TestVues::grillesEtEnregistrements()
 {
     Kiosque k;
     FrmGestion f;
@@ -158,16 +114,40 @@ void TestVues::grilleEtEnregistrement()
     QCOMPARE(ticket(f), QStringLiteral("Vente 2"));
     table->setFocus();
     QTest::keyClick(table, Qt::Key_Down);
-    QCOMPARE(f.RsVentes.absolutePosition(), 2);
     QCOMPARE(f.RsVentes.field(QStringLiteral("NoVente")).toInteger(), 1);
+    QCOMPARE(ticket(f), QStringLiteral("Vente 1\nCarte"));
 
-    // ...and follows it.
+    f.Text2->setText(QStringLiteral("12"));
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+    QVERIFY(!f.Frame2->isVisible());
+    QVERIFY(f.DataGrid2->isVisible());
+    QVERIFY(!f.DataGrid1->isVisible());
+    QVERIFY(f.Text2->text().isEmpty());
+    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 2"));
+    f.RsTelecollectes.moveTo(1);
+    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 1"));
+    QCOMPARE(tableTelecollectes(f)->currentIndex().row(), 1);
+    // Moving the journal while it is not shown leaves the ticket alone.
+    f.RsVentes.moveTo(2);
+    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 1"));
+
+    // Each view comes back on its own record, however often it is shown.
+    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    QVERIFY(f.Frame2->isVisible());
+    QVERIFY(f.DataGrid1->isVisible());
+    QVERIFY(!f.DataGrid2->isVisible());
+    QCOMPARE(table->currentIndex().row(), 2);
+    QCOMPARE(ticket(f), QStringLiteral("Vente 1\nCarte"));
+    f.Command2_Click();
+    QCOMPARE(f.RsTelecollectes.absolutePosition(), 1);
+    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 1"));
+    f.Command1_Click();
+
+    // ...and the grid follows the record set, to no row at end of file.
     f.RsVentes.moveTo(3);
     QCOMPARE(table->currentIndex().row(), 3);
     QVERIFY(table->selectionModel()->isRowSelected(3, {}));
     QCOMPARE(ticket(f), QStringLiteral("Vente 4"));
-
-    // At end of file: no current row and an empty ticket.
     f.RsVentes.moveTo(f.RsVentes.recordCount());
     QVERIFY(!table->selectionModel()->hasSelection());
     QCOMPARE(ticket(f), QString());
