@@ -4,7 +4,6 @@
 #include "FrmGestion/FrmGestion.h"
 #include "TestSupport.h"
 
-#include <QFile>
 #include <QTableView>
 
 namespace Fixture {
@@ -39,22 +38,9 @@ Kiosque::~Kiosque()
     Plateforme::definirCheminApplication(QString());
 }
 
-void Kiosque::ecrireIni(const QByteArray &contenu)
-{
-    QFile f(dossier.filePath(QStringLiteral("velmara.ini")));
-    if (!f.open(QIODevice::WriteOnly) || f.write(contenu) != contenu.size())
-        qFatal("cannot write velmara.ini");
-}
-
 void Kiosque::executerSql(const QString &sql) { TestSupport::executerSql(base, sql); }
 
 QString Kiosque::valeurSql(const QString &sql) const { return TestSupport::valeurSql(base, sql); }
-
-int Kiosque::nombreErreursJournalisees() const
-{
-    return TestSupport::valeurSql(dossier.filePath(QStringLiteral("MAINTEN.MDB")),
-                                  QStringLiteral("SELECT count(*) FROM Erreurs")).toInt();
-}
 
 QTableView *tableJournal(FrmGestion &f)
 {

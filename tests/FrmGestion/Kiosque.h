@@ -8,7 +8,7 @@ class QTableView;
 
 // A kiosk folder in a temporary directory that becomes the application
 // folder: the sales database (four sales, two card batches, one parameters
-// row), an empty MAINTEN.MDB, and velmara.ini when asked.
+// row) and an empty MAINTEN.MDB.
 struct Kiosque
 {
     // `fichierBase` empty: no database file at all.
@@ -17,10 +17,8 @@ struct Kiosque
     Kiosque(const QString &fichierBase, const QString &sqlDonnees);
     ~Kiosque();
 
-    void ecrireIni(const QByteArray &contenu);
     void executerSql(const QString &sql);
     QString valeurSql(const QString &sql) const;
-    int nombreErreursJournalisees() const;
 
     QTemporaryDir dossier;
     QString base;   // path of the sales database file ("" when none)

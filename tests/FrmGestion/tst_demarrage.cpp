@@ -129,8 +129,9 @@ void TestDemarrage::nomDeLaBase()
             qputenv("TZ", zone);
     });
     Kiosque k(fichier);
-    if (!ini.isNull())
-        k.ecrireIni(ini);
+    QFile fichierIni(k.dossier.filePath(QStringLiteral("velmara.ini")));
+    QVERIFY(ini.isNull()
+            || (fichierIni.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && fichierIni.write(ini) == ini.size()));
     if (modification.isValid()) {
         QFile base(k.base);
         QVERIFY(base.open(QIODevice::ReadWrite));
@@ -185,7 +186,9 @@ void TestDemarrage::erreurDemarrage()
     if (numero != 0)
         QVERIFY(erreur.startsWith(QString::number(numero) + QLatin1Char(' ')));
     // The unhandled path logs nothing and shows no trapped-error message.
-    QCOMPARE(k.nombreErreursJournalisees(), erreursCompactage);
+    const QString journal = k.dossier.filePath(QStringLiteral("MAINTEN.MDB"));
+    QCOMPARE(TestSupport::valeurSql(journal, QStringLiteral("SELECT count(*) FROM Erreurs")).toInt(),
+             erreursCompactage);
     QCOMPARE(boite.textes.size(), erreursCompactage);
     QCOMPARE(f.windowTitle().startsWith(QStringLiteral("Gestion - DACORVANE.mdb  ")), legendeFaite);
 }
@@ -193,7 +196,8 @@ void TestDemarrage::erreurDemarrage()
 void TestDemarrage::messageErreurExecution()
 {
     TestSupport::BoiteMessageTest boite;
-    Application::SignalerErreurExecution(RuntimeError(Erreurs::FichierIntrouvable, QStringLiteral("Fichier introuvable")));
+    const RuntimeError erreur(Erreurs::FichierIntrouvable, QStringLiteral("Fichier introuvable"));
+    Application::SignalerErreurExecution(erreur);
     QCOMPARE(boite.titres, QStringList{QStringLiteral("Erreur d'exécution")});
     QCOMPARE(boite.textes, QStringList{QStringLiteral("Erreur d'exécution '53':\n\nFichier introuvable")});
 }
