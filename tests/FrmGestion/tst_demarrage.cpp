@@ -160,6 +160,10 @@ void TestDemarrage::erreurDemarrage_data()
                                   << true << 1;
     QTest::newRow("ReqVentes absente") << QStringLiteral("dacorvane.mdb") << QStringLiteral("DROP VIEW ReqVentes")
                                        << 0 << true << 0;
+    QTest::newRow("Parametres absente") << QStringLiteral("dacorvane.mdb") << QStringLiteral("DROP TABLE Parametres")
+                                        << 0 << true << 0;
+    QTest::newRow("Telecollectes absente") << QStringLiteral("dacorvane.mdb")
+                                           << QStringLiteral("DROP TABLE Telecollectes") << 0 << true << 0;
 }
 
 void TestDemarrage::erreurDemarrage()

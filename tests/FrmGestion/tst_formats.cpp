@@ -66,14 +66,19 @@ void TestFormats::ligneDeCommande_data()
     QTest::addColumn<QString>("erreur");   // a part of the message; "" when none
     QTest::newRow("rien") << QStringList{} << false << false << "";
     QTest::newRow("--dossier") << QStringList{"--dossier", "<tmp>"} << true << false << "";
+    QTest::newRow("--dossier=") << QStringList{"--dossier=<tmp>"} << true << false << "";
     QTest::newRow("--help") << QStringList{"--help"} << false << true << "";
+    QTest::newRow("-h") << QStringList{"-h"} << false << true << "";
     QTest::newRow("dossier sans valeur") << QStringList{"--dossier"} << false << false << "--dossier";
     QTest::newRow("dossier introuvable") << QStringList{"--dossier", "/nulle/part/ici"} << true << false
                                          << "/nulle/part/ici";
     QTest::newRow("option inconnue") << QStringList{"--rien"} << false << false << "Option inconnue : --rien";
+    QTest::newRow("option courte inconnue") << QStringList{"-x"} << false << false << "Option inconnue : -x";
     QTest::newRow("argument en trop") << QStringList{"fichier.mdb"} << false << false << "fichier.mdb";
     QTest::newRow("conversion d'un nom vide") << QStringList{"--convertir", "", "b.db"} << false << false
                                               << "--convertir demande une base Jet et une destination";
+    QTest::newRow("conversion vers un nom vide") << QStringList{"--convertir", "a.mdb", ""} << false << false
+                                                 << "--convertir demande une base Jet et une destination";
 }
 
 void TestFormats::ligneDeCommande()

@@ -188,6 +188,10 @@ void TestPeriode::anneeSurQuatreChiffres_data()
     const QLocale be(QLocale::French, QLocale::Belgium), us(QLocale::English, QLocale::UnitedStates);
     QTest::newRow("fr_BE 2030") << be << 2030 << QStringList{"1/01/2030", "31/12/2030"}
                                 << QStringList{"Du 01/01/30 au 31/12/30", "15/06/30\tCB:     \t| 1\t\t| 10,00 EUR"};
+    QTest::newRow("fr_BE 1930") << be << 1930 << QStringList{"1/01/1930", "31/12/1930"}
+                                << QStringList{"Du 01/01/30 au 31/12/30", "10/03/30\tCB:     \t| 1\t\t| 5,00 EUR"};
+    QTest::newRow("en_US 2030") << us << 2030 << QStringList{"1/1/2030", "12/31/2030"}
+                                << QStringList{"Du 01/01/30 au 31/12/30", "15/06/30\tCB:     \t| 1\t\t| 10.00 EUR"};
     QTest::newRow("en_US 1930") << us << 1930 << QStringList{"1/1/1930", "12/31/1930"}
                                 << QStringList{"Du 01/01/30 au 31/12/30", "10/03/30\tCB:     \t| 1\t\t| 5.00 EUR"};
 }

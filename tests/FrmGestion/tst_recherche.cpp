@@ -70,6 +70,7 @@ void TestRecherche::recherche_data()
     date("décroissant, ne remonte pas", false, 1, "01/02/26", false, 1);
     date("croissant, depuis la courante", true, 7, "01/02/26", false, 2);
     date("sept caractères", true, 7, "01/02/2", false, 7);
+    date("chaque caractère cherche", true, 7, "01/02/2026", false, 2);   // 01/02/20 is a date of a leap year
     date("aucune plus tard", true, 7, "01/01/27", false, 7);
     date("heure exacte", true, 7, "10/02/26 14:00", true, 2);
     // A time being typed after the date is not yet a date: no find, no failure.
@@ -90,9 +91,14 @@ void TestRecherche::recherche_data()
     // A quote is refused by the record set's own Find: an ordinary failure, whose
     // nested run on the emptied box goes to the first sale with a card number.
     autre("carte, apostrophe collée", ParCarte, "49'70", true, 0, 123, "");
+    autre("carte, critère collé", ParCarte, "' or ''='", true, 0, 123, "");
     autre("facture trouvée", ParFacture, "123", false, 0, 123, "123");
     autre("facture introuvable", ParFacture, "42", false, 0, 4, "42");   // "4" found sale 4
     autre("facture, boîte vidée", ParFacture, "5", false, 1, 5, "");      // "NoVente =" fails
+    autre("facture collée", ParFacture, "7", true, 0, 7, "7");
+    autre("facture, texte collé", ParFacture, "12/ab", true, 0, 3, "");   // pasted text is not filtered
+    autre("facture, apostrophe collée", ParFacture, "5'", true, 0, 3, "");
+    autre("facture, critère collé", ParFacture, "5 or 1=1", true, 0, 3, "");
 
     // Uploads newest first: 2 (11/02/26 02:00), 1 (06/01/26 02:00), 3 (01/12/25 02:00), searched from the first.
     const auto liste = [](const char *nom, int depart, const char *texte, bool colle, int attendu) {
@@ -157,6 +163,8 @@ void TestRecherche::echecRelanceUneFois_data()
     QTest::newRow("date impossible") << int(ParDate) << "99/99/9" << "9" << false << 3;
     // After a date, only the beginning of a time waits for more.
     QTest::newRow("heure impossible") << int(ParDate) << "10/02/26 2" << "4" << false << 3;
+    QTest::newRow("deux-points doublé") << int(ParDate) << "10/02/26 10:" << ":" << false << 3;
+    QTest::newRow("second blanc") << int(ParDate) << "10/02/26 1" << " 2" << true << 3;
     QTest::newRow("carte, apostrophe") << int(ParCarte) << "" << "4'" << true << 123;
     QTest::newRow("facture, apostrophe") << int(ParFacture) << "5" << "'" << true << 5;
 }
