@@ -7,12 +7,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
-// A throw-away PostgreSQL cluster for the tests: initdb and pg_ctl of the
-// installed server (as the "postgres" system user when the tests run as
-// root, since initdb refuses root), listening only on a Unix socket in a
-// temporary folder, stopped and removed at the end. Roles: "postgres"
-// (trust) and, for the authentication tests, the role "motdepasse" checked
-// with scram-sha-256.
+// A throw-away PostgreSQL cluster of the installed server, on a Unix socket
+// in a temporary folder. The role "motdepasse" is checked with scram-sha-256.
 class ServeurPostgres
 {
 public:
@@ -24,7 +20,6 @@ public:
             return;
         }
         const QString donnees = dossier() + QStringLiteral("/donnees");
-        // Password roles through scram-sha-256; everything else trusted.
         const QString hba = QStringLiteral("local all motdepasse scram-sha-256\nlocal all all trust\n");
         const QString options = QStringLiteral("-k %1 -c listen_addresses='' -p %2 -c fsync=off -c lc_messages=C "
                                                "-c password_encryption=scram-sha-256")
@@ -35,12 +30,10 @@ public:
             && lancer("sh", {"-c", "printf '%s' \"$0\" > \"$1\"", hba, donnees + "/pg_hba.conf"}, &m_erreur)
             && lancer(Binaires + "pg_ctl", {"-D", donnees, "-o", options, "-l", dossier() + "/journal", "-w", "start"},
                       &m_erreur);
-        if (m_enMarche && psql(QStringLiteral("CREATE DATABASE flotte"), QStringLiteral("postgres")).isNull())
-            m_erreur = QStringLiteral("CREATE DATABASE a échoué");
-        else if (m_enMarche)
-            m_erreur.clear();
-        else
+        if (!m_enMarche || psql(QStringLiteral("CREATE DATABASE flotte"), QStringLiteral("postgres")).isNull())
             m_erreur = QStringLiteral("PostgreSQL 15 ne démarre pas (apt-get install postgresql) : ") + m_erreur;
+        else
+            m_erreur.clear();
     }
     ~ServeurPostgres()
     {

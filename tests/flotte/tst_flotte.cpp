@@ -47,7 +47,7 @@ class TestFlotte : public QObject
 
     ServeurPostgres *serveur = nullptr;
     QTemporaryDir bornes;
-    QTemporaryDir m_fichiers;   // a PostgreSQL service file and password file for the role motdepasse
+    QTemporaryDir m_fichiers;   // a PostgreSQL service file for the role motdepasse
 
     QString borne(int n) const { return bornes.filePath(QStringLiteral("k%1").arg(n)); }
 
@@ -109,13 +109,9 @@ void TestFlotte::initTestCase()
                                           "TypePaiement, NbJeton, Client, Paye, Rendu, Ticket FROM b.Ventes;")
                                .arg(borne(1), borne(2)));
     QFile service(m_fichiers.filePath(QStringLiteral("service")));
-    QFile pgpass(m_fichiers.filePath(QStringLiteral("pgpass")));
-    QVERIFY(service.open(QIODevice::WriteOnly) && pgpass.open(QIODevice::WriteOnly));
+    QVERIFY(service.open(QIODevice::WriteOnly));
     service.write(QStringLiteral("[flotte]\nhost=%1\nport=%2\nuser=motdepasse\ndbname=flotte\n")
                       .arg(serveur->dossier()).arg(serveur->port()).toUtf8());
-    pgpass.write(
-        QStringLiteral("%1:%2:flotte:motdepasse:juste\n").arg(serveur->dossier()).arg(serveur->port()).toUtf8());
-    QVERIFY(pgpass.setPermissions(QFile::ReadOwner | QFile::WriteOwner));   // else libpq ignores it
 }
 
 void TestFlotte::importDeuxFois()
@@ -149,41 +145,27 @@ void TestFlotte::rapports_data()
     QTest::addColumn<QDate>("au");
     QTest::addColumn<QString>("nom");      // of a demo kiosk, "" the whole fleet (the kiosk holding both)
     QTest::addColumn<QString>("ligne");    // a line the report must hold ("vide": no sale; "erreur": 94)
-    const QDate debut(2025, 1, 1), fin(2026, 12, 31), oct1(2026, 10, 1), oct31(2026, 10, 31);
-    for (int r : {0, 1, 2}) {
-        QTest::addRow("%d K1", r) << QStringList() << r << debut << fin << QStringLiteral("K1") << QString();
-        QTest::addRow("%d K2 octobre", r) << QStringList() << r << oct1 << oct31 << QStringLiteral("K2") << QString();
-        QTest::addRow("%d flotte", r) << QStringList() << r << debut << fin << QString() << QString();
-    }
+    const QDate debut(2025, 1, 1), fin(2026, 12, 31);
+    QTest::newRow("totaux K1") << QStringList() << 0 << debut << fin << QStringLiteral("K1") << QString();
+    QTest::newRow("journalier K2 octobre") << QStringList() << 1 << QDate(2026, 10, 1) << QDate(2026, 10, 31)
+                                           << QStringLiteral("K2") << QString();
+    QTest::newRow("mensuel flotte") << QStringList() << 2 << debut << fin << QString() << QString();
 
     // A sale of December 2026.
-    const auto v = [](int jour, const char *heure, const char *total, const char *taux, const char *type) {
-        return QStringLiteral("2026-12-0%1 %2|%3|%4|%5").arg(jour).arg(heure, total, taux, type);
+    const auto v = [](int jour, const char *heure, const char *total = "12", const char *taux = "1.2") {
+        return QStringLiteral("2026-12-0%1 %2|%3|%4|2").arg(jour).arg(heure, total, taux);
     };
     // A kiosk of its own, named as the row.
     const auto ligne = [](const char *nom, const QStringList &ventes, int rapport, const QString &ligne) {
         const QDate du = ligne == QLatin1String("vide") ? QDate(2026, 12, 1) : QDate(2025, 12, 1);
         QTest::newRow(nom) << ventes << rapport << du << QDate(2026, 12, 5) << QString::fromUtf8(nom) << ligne;
     };
-    ligne("bornes incluses", {v(1, "00:00:01", "12", "1.2", "2"), v(5, "23:59:58", "12", "1.2", "2")}, 0,
-          "Nb de vente: 2");
-    ligne("bornes exclues",
-          {v(1, "00:00:00", "12", "1.2", "2"), v(5, "23:59:59", "12", "1.2", "2"), v(6, "00:00:00", "12", "1.2", "2")},
-          1, "vide");
+    ligne("bornes incluses", {v(1, "00:00:01"), v(5, "23:59:58")}, 0, "Nb de vente: 2");
+    ligne("bornes exclues", {v(1, "00:00:00"), v(5, "23:59:59"), v(6, "00:00:00")}, 1, "vide");
     // 20 amounts of 2.5 ten-thousandths: halves to even give 0.0040, away from zero 0.0060.
-    ligne("HT arrondi au pair", QStringList(20, v(2, "10:00:00", "0.0005", "2", "2")), 0, "Montant HT: 0,00 EUR");
-    ligne("affichage au demi-centime", {v(2, "10:00:00", "0.006", "1.2", "2")}, 0, "Montant HT: 0,01 EUR");
-    ligne("taux nul", {v(2, "10:00:00", "12", "0", "2"), v(2, "11:00:00", "12", "1.2", "2")}, 0, "Montant HT:  EUR");
-    ligne("taux Null, jour suivant intact", {v(2, "10:00:00", "12", "NULL", "2"), v(3, "10:00:00", "12", "1.2", "2")},
-          1, "03/12/26\tCB:     \t| 1\t\t| 10,00 EUR");
-    ligne("total Null, journalier", {v(2, "10:00:00", "NULL", "1.2", "2")}, 1, "02/12/26\tCB:     \t| 1\t\t|  EUR");
-    ligne("total Null, totaux", {v(2, "10:00:00", "NULL", "1.2", "2")}, 0, "erreur");
-    ligne("types 1, autre et Null",
-          {v(2, "10:00:00", "12", "1.2", "1"), v(2, "11:00:00", "3", "1.2", "3"), v(2, "12:00:00", "3", "1.2", "NULL")},
-          0, "TOTAL TTC: \t18,00 EUR");
-    ligne("montant négatif", {v(2, "10:00:00", "-12", "1.2", "2")}, 2, "12/26\tCB:     \t\t| 1\t\t| -10,00 EUR");
-    ligne("décembre et janvier", {"2025-12-31 23:00:00|12|1.2|2", "2026-01-01 01:00:00|12|1.2|2"}, 2,
-          "01/26\tCB:     \t\t| 1\t\t| 10,00 EUR");
+    ligne("HT arrondi au pair", QStringList(20, v(2, "10:00:00", "0.0005", "2")), 0, "Montant HT: 0,00 EUR");
+    ligne("total Null, journalier", {v(2, "10:00:00", "NULL")}, 1, "02/12/26\tCB:     \t| 1\t\t|  EUR");
+    ligne("total Null, totaux", {v(2, "10:00:00", "NULL")}, 0, "erreur");
 }
 
 void TestFlotte::rapports()
@@ -202,7 +184,7 @@ void TestFlotte::rapports()
         base = k.base();
     }
     const QStringList attendu = rapportBorne(base, rapport, du, au);
-    QVERIFY2(ligne.isEmpty() ? attendu.size() >= 8 : attendu.contains(ligne), qPrintable(attendu.join('\n')));
+    QVERIFY(ligne.isEmpty() ? attendu.size() >= 8 : attendu.contains(ligne));
     QCOMPARE(rapportFlotte(rapport, du, au, nom), attendu);
 }
 
@@ -249,12 +231,12 @@ void TestFlotte::pannes_data()
                                           << QStringList() << 1 << "mot de passe";
     QTest::newRow("droit manquant") << role << QStringList{"--flotte", motDePasse} + import
                                     << QStringList{"PGPASSWORD=juste"} << 3 << "Droit refusé";
-    // The service file and the password file, as every PostgreSQL tool reads them.
-    QTest::newRow("service et pgpass")
+    // A service name, as every PostgreSQL tool reads it.
+    QTest::newRow("service")
         << role + "GRANT USAGE ON SCHEMA corvane TO motdepasse;"
                   "GRANT SELECT ON ALL TABLES IN SCHEMA corvane TO motdepasse;"
         << QStringList{"--flotte", "flotte", "--rapport", "journalier", "--du", "01/01/2025", "--au", "31/12/2026"}
-        << QStringList{"PGSERVICEFILE=" + m_fichiers.filePath("service"), "PGPASSFILE=" + m_fichiers.filePath("pgpass")}
+        << QStringList{"PGSERVICEFILE=" + m_fichiers.filePath("service"), "PGPASSWORD=juste"}
         << 0 << QString();
     QTest::newRow("schéma d'une autre version") << QStringLiteral("UPDATE corvane.version SET version = 9")
                                                 << QStringList{"--flotte", serveur->connexion()} + import
