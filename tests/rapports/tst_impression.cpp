@@ -55,7 +55,6 @@ private slots:
     void initTestCase();
     void rapport();
     void plusieursPages();
-    void ticket();
     void fichierImpossible();
     void panneEnCours();
 
@@ -93,34 +92,22 @@ void TestImpression::rapport()
     QCOMPARE(lignes.size(), Journalier.size() - 2);   // the list's two empty lines print nothing
 
     // Two empty lines at the top, then every list line one line further down.
-    QVERIFY2(proche(lignes[0][0].y, m_y0 + 2 * m_pas), qPrintable(QString::number(lignes[0][0].y)));
+    QVERIFY(proche(lignes[0][0].y, m_y0 + 2 * m_pas));
     QVERIFY(proche(lignes[1][0].y, m_y0 + 4 * m_pas));   // after the list's own empty line
 
     // Every line is indented by the same one tab stop: a real distance, not a blank.
     // Words that follow a tab start on a tab stop, inside the page.
     const double tab = lignes[0][0].x - m_x0;
-    QVERIFY2(tab > 15 && tab < doc.largeurPage / 6, qPrintable(QString::number(tab)));
+    QVERIFY(tab > 15 && tab < doc.largeurPage / 6);
     const QStringList apresTab{"CB:", "|", "Montant", "21,00"};
-    QList<double> barres;   // of the day lines, at the same places on every line
     for (const auto &l : lignes) {
         QVERIFY(proche(l[0].x, m_x0 + tab));
-        QList<double> b;
         for (const MotPdf &m : l) {
             const double k = (m.x - m_x0) / tab;
             if (apresTab.contains(m.texte))
-                QVERIFY2(k >= 1 && std::abs(k - std::round(k)) * tab < 0.5 && m.xFin < doc.largeurPage,
-                         qPrintable(m.texte + QLatin1Char(' ') + QString::number(m.x)));
-            if (m.texte == QLatin1String("|"))
-                b << m.x;
-        }
-        if (b.size() == 2 && l[0].texte.size() == 8) {
-            if (barres.isEmpty())
-                barres = b;
-            QVERIFY(proche(b[0], barres[0]) && proche(b[1], barres[1]));
+                QVERIFY(k >= 1 && std::abs(k - std::round(k)) * tab < 0.5 && m.xFin < doc.largeurPage);
         }
     }
-    QCOMPARE(barres.size(), 2);
-    QVERIFY(barres[1] - barres[0] >= 2 * tab - 0.5);
 }
 
 void TestImpression::plusieursPages()
@@ -147,25 +134,6 @@ void TestImpression::plusieursPages()
         }
     }
     QCOMPARE(page, doc.pages - 1);
-}
-
-// A ticket has no indent of its own; its CR LF make lines, its tabs go to the stops.
-void TestImpression::ticket()
-{
-    const QString texte = QStringLiteral("CORVANE\r\nTicket n° 12\r\n\tTotal:\t5,00 EUR\r\nMerci");
-    auto imprimante = ImprimanteQt::versPdf(pdf(QStringLiteral("ticket.pdf")));
-    QVERIFY(ImprimerTicket(*imprimante, texte));
-    const auto lignes = lirePdf(pdf(QStringLiteral("ticket.pdf"))).lignes();
-    QCOMPARE(lignes.size(), 4);
-    const QStringList premiers{"CORVANE", "Ticket", "Total:", "Merci"};
-    for (int i = 0; i < 4; ++i) {
-        QCOMPARE(lignes[i][0].texte, premiers[i]);
-        QVERIFY(proche(lignes[i][0].y, m_y0 + (2 + i) * m_pas));
-    }
-    QVERIFY(proche(lignes[0][0].x, m_x0));
-    const double tab = lignes[2][0].x - m_x0;
-    QVERIFY(tab > 15);
-    QVERIFY(proche(lignes[2][1].x, m_x0 + 2 * tab));
 }
 
 // A PDF that cannot be written: the French reason, in the message box and the
