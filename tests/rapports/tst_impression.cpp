@@ -4,8 +4,6 @@
 
 #include "impression/ImprimanteQt.h"
 #include "rapports/Impression.h"
-#include "rapports/Imprimante.h"
-#include "shared/RuntimeError.h"
 
 #include <QtTest>
 #include <cmath>
@@ -23,26 +21,6 @@ const QStringList Journalier{
     QStringLiteral("11/26\tCB:     \t\t| 2\t\t| 15,00 EUR"), Tirets,
     QStringLiteral("TOTAL TTC: \t21,00 EUR")};
 
-// A printer whose driver fails at the n-th line.
-class ImprimanteDefaillante : public Imprimante
-{
-public:
-    explicit ImprimanteDefaillante(int panne) : m_panne(panne) {}
-    void imprimerLigne(const QString &texte) override
-    {
-        if (++m_lignes == m_panne)
-            throw RuntimeError(Erreurs::Imprimante, QStringLiteral("Erreur d'imprimante : papier coincé."));
-        imprimees << texte;
-    }
-    void finDocument() override { fini = true; }
-    QStringList imprimees;
-    bool fini = false;
-
-private:
-    int m_panne;
-    int m_lignes = 0;
-};
-
 bool proche(double a, double b) { return std::abs(a - b) < 0.5; }
 
 } // namespace
@@ -56,7 +34,6 @@ private slots:
     void rapport();
     void plusieursPages();
     void fichierImpossible();
-    void panneEnCours();
 
 private:
     QString pdf(const QString &nom) const { return m_dossier.filePath(nom); }
@@ -150,19 +127,6 @@ void TestImpression::fichierImpossible()
     QCOMPARE(boite.titres[0], QStringLiteral("Corvane"));
     QCOMPARE(k.journal(), QStringList{QLatin1Char('|') + boite.textes[0]});
     QVERIFY(!QFile::exists(impossible));
-}
-
-// A driver failing at the report's fourth line: the rest is skipped, the document not ended.
-void TestImpression::panneEnCours()
-{
-    DossierKiosque k;
-    k.creer({});
-    TestSupport::BoiteMessageTest boite;
-    ImprimanteDefaillante imprimante(4);
-    QVERIFY(!ImprimerRapport(imprimante, Journalier));
-    QCOMPARE(imprimante.imprimees, (QStringList{"\r\n", "\tVENTES JOURNALIÉRE", "\t"}));
-    QVERIFY(!imprimante.fini);
-    QCOMPARE(k.journal(), QStringList{QStringLiteral("|N°: 482 Erreur d'imprimante : papier coincé.")});
 }
 
 CORVANE_TEST(TestImpression)
