@@ -62,7 +62,6 @@ void TestLigneDeCommande::initTestCase()
 {
     TestSupport::epinglerFrancais();
     m_kiosque.creer(Ventes);
-    QVERIFY(QFile::link(m_kiosque.base(), m_ailleurs.filePath(QStringLiteral("lien.pdf"))));
     QVERIFY(QFile::link(m_kiosque.dossier.filePath(QStringLiteral("OLDK7.BAK")),
                         m_ailleurs.filePath(QStringLiteral("lien-pendant.pdf"))));
     // A folder without a database, and one whose database has the Jet 4 header the kiosk's own
@@ -209,7 +208,6 @@ void TestLigneDeCommande::statuts_data()
     ligne("pdf : le journal", pdf(m_kiosque.dossier.filePath("mainten.mdb")), 2, kiosque);
     ligne("pdf : la configuration par ..",
           pdf(m_kiosque.dossier.filePath("../" + QFileInfo(dossier()).fileName() + "/VELMARA.INI")), 2, kiosque);
-    ligne("pdf : un lien vers la base", pdf(m_ailleurs.filePath("lien.pdf")), 2, kiosque);
     ligne("pdf : un lien pendant", pdf(m_ailleurs.filePath("lien-pendant.pdf")), 2, kiosque);
     ligne("base absente", QStringList{"--dossier", m_ailleurs.filePath("vide"), "--rapport", "total"} + periode, 1,
           "N°: 3024 ");
