@@ -287,9 +287,8 @@ void TestFlotte::connexionPerdue()
 // The role of docs/flotte.md: owns the schema corvane, made empty for it, and nothing else.
 void TestFlotte::roleDeLaDocumentation()
 {
-    QVERIFY(!serveur->psql(QStringLiteral("CREATE ROLE proprietaire LOGIN"), "postgres").isNull());
     QVERIFY(!serveur->psql(QStringLiteral("CREATE DATABASE doc"), "postgres").isNull());
-    QVERIFY(!serveur->psql(QStringLiteral("REVOKE CREATE ON SCHEMA public FROM PUBLIC;"
+    QVERIFY(!serveur->psql(QStringLiteral("CREATE ROLE proprietaire LOGIN; REVOKE CREATE ON SCHEMA public FROM PUBLIC;"
                                           "CREATE SCHEMA corvane AUTHORIZATION proprietaire;"
                                           "GRANT CONNECT ON DATABASE doc TO proprietaire;"),
                            "doc")
