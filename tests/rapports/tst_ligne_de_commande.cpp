@@ -175,6 +175,9 @@ void TestLigneDeCommande::statuts_data()
     QTest::addColumn<QStringList>("sortie");      // texts of the standard output, none: it stays empty
 
     const QStringList periode{"--du", "01/12/2026", "--au", "05/12/2026"};
+    const auto total = [](const char *du, const char *au, const char *rapport = "total") {
+        return QStringList{"--rapport", rapport, "--du", du, "--au", au};
+    };
     const auto ligne = [](const char *nom, const QStringList &arguments, int statut, const QString &message) {
         QTest::newRow(nom) << arguments << statut << message << QString() << QStringList();
     };
@@ -182,19 +185,16 @@ void TestLigneDeCommande::statuts_data()
     ligne("sans date de fin", {"--rapport", "total", "--du", "01/12/2026"}, 2, "--au");
     ligne("valeur manquante", {"--rapport", "total", "--du", "01/12/2026", "--au"}, 2,
           "L'option --au demande une valeur");
-    ligne("date illisible", {"--rapport", "total", "--du", "32/12/2026", "--au", "05/12/2026"}, 2,
-          "Date de début illisible");
-    ligne("date et heure", {"--rapport", "total", "--du", "01/12/2026", "--au", "05/12/2026 10:00"}, 2,
-          "Date de fin illisible");
+    ligne("date illisible", total("32/12/2026", "05/12/2026"), 2, "Date de début illisible");
+    ligne("date et heure", total("01/12/2026", "05/12/2026 10:00"), 2, "Date de fin illisible");
     ligne("imprimer et pdf", QStringList{"--rapport", "total", "--imprimer", "--pdf", "x.pdf"} + periode, 2,
           "--imprimer ou --pdf");
     ligne("date sans rapport", {"--du", "01/12/2026"}, 2, "vont avec --rapport");
-    ligne("période sans vente", {"--rapport", "journalier", "--du", "01/06/2026", "--au", "30/06/2026"}, 0,
+    ligne("période sans vente", total("01/06/2026", "30/06/2026", "journalier"), 0,
           "aucune vente du 01/06/2026 au 30/06/2026");
-    ligne("période inversée", {"--rapport", "total", "--du", "30/11/2026", "--au", "01/11/2026"}, 2,
+    ligne("période inversée", total("30/11/2026", "01/11/2026"), 2,
           "Période inversée : la date de début (--du 30/11/2026) est après la date de fin (--au 01/11/2026).");
-    ligne("heure seule", {"--rapport", "total", "--du", "00:00", "--au", "05/12/2026"}, 2,
-          "Date de début illisible : 00:00");
+    ligne("heure seule", total("00:00", "05/12/2026"), 2, "Date de début illisible : 00:00");
     ligne("option inconnue", {"--inconnue"}, 2, "Essayez « corvane --help »");
     const auto pdf = [&periode](const QString &fichier) {
         return QStringList{"--rapport", "total", "--pdf", fichier} + periode;
@@ -215,8 +215,8 @@ void TestLigneDeCommande::statuts_data()
           1,
           "La base de données « dacorvane.mdb » est encore au format Jet (Access) : démarrez une fois la fenêtre "
           "de Corvane sur ce dossier, qui la convertit, ou convertissez-la avec « corvane --convertir ».");
-    QTest::newRow("le rapport échoue") << QStringList{"--rapport", "total", "--du", "01/06/2024", "--au", "30/06/2024"}
-                                       << 3 << "N°: 94 " << "TotalVentes|N°: 94 " << QStringList();
+    QTest::newRow("le rapport échoue") << total("01/06/2024", "30/06/2024") << 3 << "N°: 94 " << "TotalVentes|N°: 94 "
+                                       << QStringList();
     // Printing with no printer: the lines were written before it failed.
     QTest::newRow("sans imprimante") << QStringList{"--rapport", "total", "--imprimer"} + periode << 4
                                      << "N°: 482 Erreur d'imprimante : aucune imprimante par défaut n'est installée."

@@ -80,11 +80,15 @@ void TestRapports::rapports_data()
         return QTest::newRow(nom.constData())
             << fr << rapport << ventes << sql << d1 << QStringLiteral("05/12/2026") << attendu << journal;
     };
+    // A filled report on its own period and locale.
+    const auto periode = [](const char *nom, const QLocale &locale, int rapport, const QStringList &ventes,
+                            const QDate &du, const QString &au, const QStringList &attendu) {
+        QTest::newRow(nom) << locale << rapport << ventes << QString() << du << au << attendu << QString();
+    };
 
-    QTest::newRow("totaux, exemple")
-        << point << int(Total)
-        << QStringList{"2026-12-02 10:00:00|12|1.2|2", "2026-12-03 11:00:00|6|1.2|1", "2026-12-04 12:00:00|3|1.2|3"}
-        << QString() << d1 << "05/12/2026" << totaux("1", "10.00", "2", "15.00", "21.00") << QString();
+    periode("totaux, exemple", point, Total,
+            {"2026-12-02 10:00:00|12|1.2|2", "2026-12-03 11:00:00|6|1.2|1", "2026-12-04 12:00:00|3|1.2|3"}, d1,
+            "05/12/2026", totaux("1", "10.00", "2", "15.00", "21.00"));
     ligne("totaux, TotalHT Null", Total,
           {"2026-12-02 10:00:00|12|1.2|2", "2026-12-02 10:01:00|12|NULL|2", "2026-12-02 10:02:00|6|1.2|1"},
           totaux("2", "", "3", "", "30,00"));
@@ -93,13 +97,11 @@ void TestRapports::rapports_data()
            "2026-12-05 23:59:59|100|1|2", "2026-12-06 00:00:00|100|1|2"},
           totaux("2", "3,00", "2", "3,00", "3,00"));
 
-    QTest::newRow("journalier, exemple")
-        << point << int(Journalier)
-        << QStringList{"2026-12-01 09:00:00|12|1.2|2", "2026-12-01 10:00:00|4|1.2|1", "2026-12-03 09:00:00|24|1.2|2",
-                       "2026-12-03 18:00:00|6|1.2|2"}
-        << QString() << d1 << "05/12/2026"
-        << enTete("VENTES JOURNALIÉRE") + groupe("01/12/26", "1", "10.00") + groupe("03/12/26", "2", "25.00")
-        << QString();
+    periode("journalier, exemple", point, Journalier,
+            {"2026-12-01 09:00:00|12|1.2|2", "2026-12-01 10:00:00|4|1.2|1", "2026-12-03 09:00:00|24|1.2|2",
+             "2026-12-03 18:00:00|6|1.2|2"},
+            d1, "05/12/2026",
+            enTete("VENTES JOURNALIÉRE") + groupe("01/12/26", "1", "10.00") + groupe("03/12/26", "2", "25.00"));
     ligne("journalier, minuit sépare les jours", Journalier,
           {"2026-12-01 00:00:01|1|1|2", "2026-12-01 23:59:58|2|1|2", "2026-12-01 23:59:59|4|1|2",
            "2026-12-02 00:00:00|8|1|2"},
@@ -109,20 +111,16 @@ void TestRapports::rapports_data()
            "2026-12-02 12:00:00|5|1|2", "2026-12-03 10:00:00|2|1|2"},
           enTete("VENTES JOURNALIÉRE") + groupe("01/12/26", "0", "0,00") + groupe("02/12/26", "3", "")
               + groupe("03/12/26", "1", "2,00"));
-    QTest::newRow("mensuel, exemple")
-        << point << int(Mensuel)
-        << QStringList{"2026-11-03 10:00:00|10|1|2", "2026-11-20 10:00:00|6|1.2|2", "2026-12-02 10:00:00|7|1|3"}
-        << QString() << QDate(2026, 11, 1) << "31/12/2026"
-        << enTete("VENTES MENSUEL", "Du 01/11/26 au 31/12/26") + groupe("11/26", "2", "15.00")
-               + groupe("12/26", "0", "0.00")
-        << QString();
-    QTest::newRow("mensuel, d'une année à l'autre")
-        << fr << int(Mensuel)
-        << QStringList{"2025-12-31 23:59:59|1|1|2", "2026-01-01 00:00:00|2|1|2", "2027-01-31 10:00:00|3|1|2"}
-        << QString() << QDate(2025, 12, 1) << "28/02/2027"
-        << enTete("VENTES MENSUEL", "Du 01/12/25 au 28/02/27") + groupe("12/25", "1", "1,00")
-               + groupe("01/26", "1", "2,00") + groupe("01/27", "1", "3,00")
-        << QString();
+    periode("mensuel, exemple", point, Mensuel,
+            {"2026-11-03 10:00:00|10|1|2", "2026-11-20 10:00:00|6|1.2|2", "2026-12-02 10:00:00|7|1|3"},
+            QDate(2026, 11, 1), "31/12/2026",
+            enTete("VENTES MENSUEL", "Du 01/11/26 au 31/12/26") + groupe("11/26", "2", "15.00")
+                + groupe("12/26", "0", "0.00"));
+    periode("mensuel, d'une année à l'autre", fr, Mensuel,
+            {"2025-12-31 23:59:59|1|1|2", "2026-01-01 00:00:00|2|1|2", "2027-01-31 10:00:00|3|1|2"},
+            QDate(2025, 12, 1), "28/02/2027",
+            enTete("VENTES MENSUEL", "Du 01/12/25 au 28/02/27") + groupe("12/25", "1", "1,00")
+                + groupe("01/26", "1", "2,00") + groupe("01/27", "1", "3,00"));
     // No sale in the period: the list keeps what it showed, nothing is said.
     const QStringList bornes{"2026-12-01 00:00:00|1|1|2", "2026-12-05 23:59:59|1|1|2", "2026-12-10 10:00:00|1|1|2"};
     for (int r : {int(Total), int(Journalier), int(Mensuel)})
