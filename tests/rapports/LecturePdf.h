@@ -9,6 +9,7 @@ struct MotPdf
     int page = 0;       // from 0
     double x = 0, y = 0, xFin = 0, yFin = 0;
     QString texte;
+    bool operator==(const MotPdf &) const = default;
 };
 
 struct DocumentPdf
