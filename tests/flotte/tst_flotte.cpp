@@ -139,7 +139,7 @@ void TestFlotte::importDeuxFois()
 // The fleet's report of a kiosk, or of the whole fleet, is the kiosk's own report.
 void TestFlotte::rapports_data()
 {
-    QTest::addColumn<QStringList>("ventes");   // "LaDate|Total|TauxTVA|TypePaiement"; none: a demo kiosk
+    QTest::addColumn<QStringList>("ventes");   // "LaDate|Total|TauxTVA|TypePaiement"; none: the whole fleet
     QTest::addColumn<int>("rapport");
     QTest::addColumn<QDate>("du");
     QTest::addColumn<QDate>("au");
