@@ -129,7 +129,7 @@ void TestLigneDeCommande::commeLaFenetre()
 }
 
 // With no period picked every report button leaves the list as it was. "Imprimer Ticket"
-// prints the ticket of the sale shown, the newest first in the journal.
+// prints the ticket of the sale shown, the newest first in the journal, or says there is no printer.
 void TestLigneDeCommande::fenetre()
 {
     TestSupport::executerSql(m_kiosque.base(), QStringLiteral("UPDATE Ventes SET Ticket = 'AUTOMATE' || char(13, 10) "
@@ -155,6 +155,11 @@ void TestLigneDeCommande::fenetre()
     QCOMPARE(t[1][1].texte, QStringLiteral("6"));
     QCOMPARE(t[2][0].texte, QStringLiteral("Merci"));
     QVERIFY(boite.textes.isEmpty());
+
+    ImprimanteParDefaut::definirRecherche([] { return QPrinterInfo(); });
+    QTest::mouseClick(fenetre.CmdTicket, Qt::LeftButton);
+    ImprimanteParDefaut::definirRecherche({});
+    QCOMPARE(boite.textes, QStringList{"N°: 482 Erreur d'imprimante : aucune imprimante par défaut n'est installée."});
 }
 
 void TestLigneDeCommande::statuts_data()
