@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -59,14 +58,11 @@ private slots:
         const QString longue = QString(260, QLatin1Char('a'));
         QTest::newRow("blancs et tabulations")
             << ansi("  [ Base de donnée ]  \r\n\tNom =  \tabc \t\r\n") << d << "ABC";
-        QTest::newRow("clé d'une autre section")
-            << ansi("[Autre]\r\nNom=x\r\n[Base de donnée]\r\nAutre=y\r\n") << d << "DACORVANE";
         QTest::newRow("fichier absent") << QByteArray() << d << "DACORVANE";
         QTest::newRow("valeur vide") << ansi("[Base de donnée]\r\nNom=   \r\n") << d << "";
         QTest::newRow("section et clé sans casse") << ansi("[BASE DE DONNÉE]\r\nnOM=x\r\n") << d << "X";
         QTest::newRow("coupée à 254 avant les blancs")
             << ansi("[Base de donnée]\r\nNom=\"  " + longue + "\"\r\n") << d << QString(252, QLatin1Char('A'));
-        QTest::newRow("défaut coupé") << QByteArray("") << longue << QString(254, QLatin1Char('A'));
         QTest::newRow("UTF-8 avec BOM")
             << QByteArray("\xEF\xBB\xBF") + QStringLiteral("[Base de donnée]\nNom=café\n").toUtf8() << d
             << "CAFÉ";
@@ -85,6 +81,9 @@ private slots:
             << ansi("[Base de donnée]\r\nAutre=a\r\n[base de donnée]\r\nNom=b\r\n") << d << "DACORVANE";
         QTest::newRow("fins de ligne LF et CR")
             << ansi("Nom=x\n[Autre]\rNom=x\r[Base de donnée]\nNom=y") << d << "Y";
+        // Only the first megabytes are read, in whole lines: one endless line gives the default.
+        QTest::newRow("ligne sans fin")
+            << ansi("[Base de donnée]\r\nNom=") + QByteArray(12 * 1024 * 1024, 'y') << d << "DACORVANE";
     }
 
     void lireIniString()
@@ -111,8 +110,6 @@ private slots:
         // Its first page is never mapped: the read fails.
         QTest::newRow("lecture impossible")
             << "/proc/self/mem" << int(Erreurs::EntreeSortie) << "Erreur d'entrée/sortie";
-        QTest::newRow("permission refusée")
-            << "autre.ini" << int(Erreurs::PermissionRefusee) << "Permission refusée";
     }
 
     void lireIniString_illisible()
@@ -120,41 +117,14 @@ private slots:
         QFETCH(QString, fichier);
         QFETCH(int, numero);
         QFETCH(QString, description);
-        if (numero == Erreurs::PermissionRefusee && ::geteuid() == 0)
-            QSKIP("permissions do not bind the superuser");
         QVERIFY(QDir().mkdir(QStringLiteral("velmara.ini")));
-        ecrire(QStringLiteral("autre.ini"), "[Base de donn\xE9" "e]\r\nNom=x\r\n");
-        QVERIFY(QFile::setPermissions(QStringLiteral("autre.ini"), QFileDevice::WriteOwner));
         TestSupport::BoiteMessageTest boite;
 
         QCOMPARE(lire(fichier, QStringLiteral("dacorvane")), QString());
         QCOMPARE(boite.titres, QStringList{QStringLiteral("LireIniString")});
-        QCOMPARE(boite.textes, QStringList{ComposerMessageErreur(RuntimeError(numero, description))});
-    }
-
-    void lireIniString_tresGrosFichier()
-    {
-        // Only the first megabytes are read: a key at the start is found, one far
-        // beyond is not, and a file that is one endless line gives the default.
-        const QString fichier = QStringLiteral("velmara.ini");
-        QByteArray contenu = "[Base de donn\xE9" "e]\r\nNom=debut\r\n";
-        const QByteArray remplissage = QByteArray(";") + QByteArray(98, 'x') + "\r\n";
-        while (contenu.size() < 12 * 1024 * 1024)
-            contenu += remplissage;
-        ecrire(fichier, contenu + "Fin=loin\r\n");
-        TestSupport::BoiteMessageTest boite;
-        QCOMPARE(lire(fichier), QStringLiteral("DEBUT"));
-        QCOMPARE(lire(fichier, QStringLiteral("d"), QStringLiteral("Fin")), QStringLiteral("D"));
-
-        ecrire(fichier, "[Base de donn\xE9" "e]\r\nNom=" + QByteArray(12 * 1024 * 1024, 'y'));
-        QCOMPARE(lire(fichier), QStringLiteral("D"));
-        QCOMPARE(boite.textes, QStringList());
-    }
-
-    void composerMessageErreur()
-    {
-        QCOMPARE(ComposerMessageErreur(RuntimeError(53, QStringLiteral("Fichier introuvable"))),
-                 QStringLiteral("Erreur N°:\r53\rFichier introuvable\rAppuyez sur (A) pour continuer"));
+        QCOMPARE(boite.textes, QStringList{QStringLiteral("Erreur N°:\r%1\r%2\rAppuyez sur (A) pour continuer")
+                                               .arg(numero)
+                                               .arg(description)});
     }
 
     void fichierExiste_data()
@@ -165,11 +135,9 @@ private slots:
         QTest::newRow("même casse") << "Kiosque" << "Mainten.mdb" << true;
         QTest::newRow("autre casse") << "KIOSQUE/" << "MAINTEN.MDB" << true;
         QTest::newRow("joker *") << "Kiosque" << "*.mdb" << false;
-        QTest::newRow("joker ?") << "Kiosque" << "Mainten.md?" << false;
         QTest::newRow("sous-dossier") << "Kiosque" << "Sous/f.mdb" << false;
         QTest::newRow("fichier caché") << "Kiosque" << ".cache.mdb" << false;
         QTest::newRow("dossier du même nom") << "Kiosque" << "Dossier.mdb" << false;
-        QTest::newRow("nom vide") << "Kiosque" << "" << false;
     }
 
     void fichierExiste()
@@ -190,8 +158,6 @@ private slots:
         QTest::addColumn<QString>("dossier");
         QTest::addColumn<QString>("attendu");
         // The folder as the system names it, never upper-cased.
-        QTest::newRow("dossier") << "/srv/kiosque" << "/srv/kiosque/";
-        QTest::newRow("avec séparateur") << "/srv/kiosque/" << "/srv/kiosque/";
         QTest::newRow("blancs") << "  /srv/Kiosque  " << "/srv/Kiosque/";
         // Names here may end with a blank: kept when only that names an existing folder.
         QTest::newRow("nom finissant par un blanc") << "Kiosque " << "Kiosque /";
@@ -215,7 +181,6 @@ private slots:
             << "KIOSQUE/absent/DACORVANE.MDB" << "Kiosque/absent/DACORVANE.MDB";
         QTest::newRow("exact préféré") << "Kiosque/exact.txt" << "Kiosque/exact.txt";
         QTest::newRow("premier dans l'ordre des noms") << "Kiosque/eXact.txt" << "Kiosque/EXACT.txt";
-        QTest::newRow("séparateur doublé") << "KIOSQUE//DACORVANE.MDB" << "Kiosque//Dacorvane.mdb";
         QTest::newRow("point point")
             << "KIOSQUE/../KIOSQUE/DACORVANE.MDB" << "Kiosque/../Kiosque/Dacorvane.mdb";
         QTest::newRow("majuscule plus longue") << "KIOSQUE/STRASSE.INI" << "Kiosque/Straße.ini";
