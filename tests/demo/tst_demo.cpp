@@ -82,31 +82,6 @@ private slots:
         QVERIFY(entrees(dossier).contains(existant));
         QCOMPARE(valeurSql(resoudreChemin(dossier + "/dacorvane.mdb"), "SELECT count(*) FROM Ventes"), "50");
     }
-
-    void refusClair_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("nombre illisible") << QStringList({"@", "--ventes", "12abc"}) << 2
-                                          << "Nombre de ventes invalide";
-        QTest::newRow("dossier qui est un fichier") << QStringList{"%/fichier"} << 1 << "n'est pas un dossier";
-    }
-    void refusClair()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, code);
-        QFETCH(QString, message);
-        QTemporaryDir tmp;
-        ecrire(tmp.filePath(QStringLiteral("fichier")), "x");
-        const QString dossier = tmp.filePath(QStringLiteral("k"));
-        arguments.replaceInStrings(QStringLiteral("@"), dossier);
-        arguments.replaceInStrings(QStringLiteral("%"), tmp.path());
-        const TestSupport::Execution r = lancer(arguments);
-        QCOMPARE(r.statut, code);
-        QVERIFY2(r.erreurs.contains(message), qPrintable(r.erreurs));
-        QVERIFY(entrees(dossier).isEmpty());
-    }
 };
 
 CORVANE_TEST(TestDemo)
