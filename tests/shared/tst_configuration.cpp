@@ -70,10 +70,6 @@ private slots:
                 << d << "CAFÉ";
         }
         QTest::newRow("€ Windows-1252") << QByteArray("[Base de donn\xE9" "e]\nNom=\x80" "5\n") << d << "€5";
-        QTest::newRow("commentaires, ligne sans égal")
-            << ansi("[Base de donnée]\r\n;Nom=x\r\n  ; Nom=y\r\nNom\r\nNom=z\r\n") << d << "Z";
-        QTest::newRow("première clé, égal dans la valeur")
-            << ansi("[Base de donnée]\r\nNom=a=b\r\nNom=c\r\n") << d << "A=B";
         QTest::newRow("seule la première section compte")
             << ansi("[Base de donnée]\r\nAutre=a\r\n[base de donnée]\r\nNom=b\r\n") << d << "DACORVANE";
         QTest::newRow("fins de ligne LF et CR")
