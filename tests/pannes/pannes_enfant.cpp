@@ -1,14 +1,13 @@
 // One start-up step of the program run in a process of its own, so that the
 // fault tests can take away what a process has: its right to write (a
 // read-only folder, even when the tests run as the superuser), its room on the
-// disk (a file-size limit: writes fail with EFBIG), or hold a lock against it.
+// disk (a file-size limit: writes fail with EFBIG), or hold the folder against it.
 //
 //   pannes_enfant [--taille-max OCTETS] [--sans-droits] [--cle RACINE] ACTION DOSSIER
-//     reparer     the compaction of DOSSIER/dacorvane.mdb (a start killed at random instants)
+//     reparer     the compaction of DOSSIER/dacorvane.mdb
 //     cle         the copy from the removable drive RACINE
 //     demarrage   the window's start-up (Form_Load), then its shut-down
 //     tenir       the window's start-up, then holds the folder until standard input closes
-//     verrou      holds BEGIN EXCLUSIVE on the file DOSSIER until standard input closes
 //     sqlite3     the sqlite3 shell on the file DOSSIER (after dropping the rights)
 //
 // Each message box, the result and an unhandled error are written to standard
@@ -27,7 +26,6 @@
 #include <cstdio>
 #include <grp.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -56,23 +54,6 @@ bool quitterDroits()
         return true;
     const gid_t personne = 65534;
     return ::setgroups(0, nullptr) == 0 && ::setgid(personne) == 0 && ::setuid(personne) == 0;
-}
-
-int verrouiller(const QString &fichier)
-{
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(fichier).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK
-        || sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "verrou impossible: %s\n", sqlite3_errmsg(db));
-        sqlite3_close(db);
-        return 1;
-    }
-    ecrire({{QStringLiteral("verrou"), true}});
-    while (std::fgetc(stdin) != EOF) {
-    }
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    return 0;
 }
 
 } // namespace
@@ -109,8 +90,6 @@ int main(int argc, char **argv)
         std::perror("setuid");
         return 3;
     }
-    if (action == QLatin1String("verrou"))
-        return verrouiller(dossier);
     if (action == QLatin1String("sqlite3")) {
         const QByteArray fichier = QFile::encodeName(dossier);
         // Interactive: each answer is flushed with the next prompt.
@@ -130,7 +109,6 @@ int main(int argc, char **argv)
     Maintenance::definirSourceLecteurs(&cle);
 
     if (action == QLatin1String("reparer")) {
-        ecrire({{QStringLiteral("debut"), true}});   // the crash test kills it from here on
         Maintenance::ReparerDatabase(dossier + QStringLiteral("/dacorvane.mdb"));
     } else if (action == QLatin1String("cle")) {
         ecrire({{QStringLiteral("copie"), Maintenance::ChercherSurCleUSB()}});

@@ -1,6 +1,5 @@
 // Failing machines at start-up: a folder the program may not write, a full
-// disk, a damaged database, a configuration of binary garbage, a key whose
-// file goes away (others holding the folder: test_occupation). Each ends with
+// disk, a damaged database, a key whose file goes away (others holding the folder: test_occupation). Each ends with
 // a French message through the step's own trap, and loses nothing: the
 // database and its backup are checked byte for byte and by opening them.
 #include "BasesTest.h"
@@ -8,19 +7,12 @@
 #include "OperationsDefaillantes.h"
 #include "TestSupport.h"
 
-#include "FrmGestion/FrmGestion.h"
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/ReparerDatabase.h"
-#include "journal/JournalErreurs.h"
-#include "shared/Plateforme.h"
-#include "shared/RuntimeError.h"
 
 #include <QDir>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
-#include <unistd.h>
 
 using namespace BasesTest;
 using namespace Pannes;
@@ -106,51 +98,6 @@ private slots:
         verifierIntactes();
     }
 
-    // A damaged database: the engine's error is shown, the damaged file stays
-    // as it is (the data that can be saved is in it) and the good backup is
-    // not replaced by it.
-    void baseEndommagee_data()
-    {
-        QTest::addColumn<QString>("degat");
-        QTest::newRow("tronquée de moitié") << "tronquer";
-        QTest::newRow("page du milieu écrasée") << "ecraser";
-        QTest::newRow("page de la table des ventes mise à zéro") << "zero";
-    }
-
-    void baseEndommagee()
-    {
-        QFETCH(QString, degat);
-        QByteArray octets = lire(app(Base));
-        const qsizetype page = 4096, milieu = (octets.size() / page / 2) * page;
-        if (degat == QLatin1String("tronquer"))
-            octets.truncate(milieu);
-        else if (degat == QLatin1String("ecraser"))
-            octets.replace(milieu + 100, 1000, octetsAuHasard(1000, 7));
-        else
-            octets.replace(milieu, page, QByteArray(page, '\0'));
-        ecrire(app(Base), octets);
-        const QByteArray sauvegarde = lire(app(Sauvegarde));
-
-        FrmGestion f;
-        QString erreur;
-        try {
-            f.Form_Load();
-        } catch (const RuntimeError &e) {
-            erreur = e.description();
-        }
-
-        // The compaction reported it, with its context, in French.
-        QVERIFY(!m_boite->textes.isEmpty());
-        QVERIFY(m_boite->textes.at(0).contains(QStringLiteral("endommagée")));
-        QVERIFY(erreursJournal().value(0).startsWith(QStringLiteral("ReparerDatabase|N°: ")));
-        if (!erreur.isEmpty())
-            QVERIFY(erreur.contains(QStringLiteral("endommagée")));
-        f.Form_Unload();
-        QCOMPARE(lire(app(Base)), octets);
-        QCOMPARE(lire(app(Sauvegarde)), sauvegarde);
-        QVERIFY(!existe(app(QStringLiteral("NEWK7.MDB"))));
-    }
-
     // Each page of the database damaged in turn, at its header or amid its
     // cells: a compaction that goes through holds every sale (the damage was
     // where a copy does not read: an index, a free page); one that fails says
@@ -196,45 +143,7 @@ private slots:
         QVERIFY(signalees > 0);
     }
 
-    // velmara.ini of binary bytes: no crash, the file is never written, and the
-    // start-up either opens the default database or ends on a clear error.
-    void iniBinaire_data()
-    {
-        QTest::addColumn<QByteArray>("ini");
-        QTest::addColumn<int>("ventes");   // -1: the start-up ends on "Fichier introuvable"
-        const QByteArray section = "[Base de donn\xE9" "e]\r\n";
-        QTest::newRow("octets au hasard") << octetsAuHasard(64 * 1024, 1) << ventesRestantes(Ventes);
-        QTest::newRow("section puis octets au hasard") << section + octetsAuHasard(4096, 3) << ventesRestantes(Ventes);
-        QTest::newRow("NUL dans le nom") << section + QByteArray("Nom=dacorvane\0.mdb\r\n", 20) << -1;
-        QTest::newRow("nom de caractères de contrôle") << section + QByteArray("Nom=\x01\x02\x1b[2J\x7f\r\n") << -1;
-        QTest::newRow("nom UTF-16 sans BOM") << section + QByteArray("Nom=d\0a\0c\0\r\n", 12) << -1;
-    }
-
-    void iniBinaire()
-    {
-        QFETCH(QByteArray, ini);
-        QFETCH(int, ventes);
-        ecrire(app(QStringLiteral("velmara.ini")), ini);
-        const QStringList avant = QDir(app()).entryList(QDir::Files);
-
-        FrmGestion f;
-        int ouvertes = -1;
-        try {
-            f.Form_Load();
-            ouvertes = f.RsVentes.recordCount();
-        } catch (const RuntimeError &e) {
-            QCOMPARE(e.number(), int(Erreurs::FichierIntrouvable));
-        }
-        f.Form_Unload();
-
-        QCOMPARE(ouvertes, ventes);
-        QCOMPARE(lire(app(QStringLiteral("velmara.ini"))), ini);
-        QCOMPARE(m_boite->textes, QStringList());
-        QCOMPARE(QDir(app()).entryList(QDir::Files), avant);
-        QCOMPARE(nombreVentes(app(Base)), ventesRestantes(Ventes));
-    }
-
-    // The key's file goes away, becomes a folder or is emptied between the
+    // The key's file goes away, becomes a folder or text between the
     // listing and the copy: the local database is never replaced by it.
     void fichierDeCleQuiChange_data()
     {
@@ -242,7 +151,6 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("supprimé") << "supprimer" << "N°: 53 Fichier introuvable (copie de « ";
         QTest::newRow("remplacé par un dossier") << "dossier" << "N°: 75 « ";
-        QTest::newRow("vidé") << "vider" << "N°: 3343 ";
         QTest::newRow("remplacé par du texte") << "texte" << "N°: 3343 ";
     }
 
@@ -257,8 +165,6 @@ private slots:
             QFile::remove(source);
             if (changement == QLatin1String("dossier"))
                 QDir().mkdir(source);
-            else if (changement == QLatin1String("vider"))
-                ecrire(source, {});
             else if (changement == QLatin1String("texte"))
                 ecrire(source, QByteArray("ceci n'est pas une base\n").repeated(100));
         };
