@@ -1,20 +1,11 @@
-#include "BasesTest.h"
 #include "TestSupport.h"
 
 #include "FrmGestion/DialogueCompactage.h"
-#include "FrmGestion/FrmGestion.h"
-#include "maintenance/ChercherSurCleUSB.h"
-#include "journal/JournalErreurs.h"
-#include "shared/Plateforme.h"
 
 #include <QDialog>
-#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
-#include <QTemporaryDir>
 #include <QtTest>
-
-using namespace BasesTest;
 
 class TestFenetreMaintenance : public QObject
 {
@@ -54,27 +45,6 @@ private slots:
                 QCOMPARE(d.dialogue()->windowTitle(), QStringLiteral("Corvane"));
             }
         }
-    }
-
-    // The window's procedures work on its CheminBase and the application folder.
-    void procedures()
-    {
-        QTemporaryDir dossier;
-        Plateforme::definirCheminApplication(dossier.path());
-        reinitialiserRepMaintenance();
-        QDir().mkpath(dossier.filePath(QStringLiteral("cle")));
-        creer(dossier.filePath(QStringLiteral("cle/DACORVANE.MDB")), QStringLiteral("courante"), 3000);
-        UneCle cle(dossier.filePath(QStringLiteral("cle")));
-        Maintenance::SourceLecteurs *avant = Maintenance::definirSourceLecteurs(&cle);
-
-        FrmGestion fenetre;
-        const bool copie = fenetre.ChercherSurCleUSB();
-        Maintenance::definirSourceLecteurs(avant);
-        QVERIFY(copie);
-        fenetre.CheminBase = dossier.filePath(QStringLiteral("DACORVANE.mdb"));
-        fenetre.ReparerDatabase();
-        QCOMPARE(etat(dossier.filePath(QStringLiteral("DACORVANE.MDB"))), QStringLiteral("compactée"));
-        QCOMPARE(etat(dossier.filePath(QStringLiteral("OLDK7.BAK"))), QStringLiteral("originale"));
     }
 };
 
