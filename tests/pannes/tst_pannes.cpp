@@ -1,23 +1,41 @@
 // Failing machines at start-up: a folder the program may not write, a full
-// disk, a damaged database, a key whose file goes away (others holding the folder: test_occupation). Each ends with
-// a French message through the step's own trap, and loses nothing: the
-// database and its backup are checked byte for byte and by opening them.
+// disk, a damaged database, a key whose file goes away; others using the
+// folder: another Corvane, a shell with the database open, a user who may not
+// keep the database's owner. Each ends with a French message through the
+// step's own trap, and loses nothing: the database and its backup are checked
+// byte for byte and by opening them. Some steps run in a child process that
+// can lose its rights, its disk room, or hold the folder.
 #include "BasesTest.h"
-#include "DossierPannes.h"
 #include "OperationsDefaillantes.h"
 #include "TestSupport.h"
 
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/ReparerDatabase.h"
+#include "journal/JournalErreurs.h"
+#include "shared/Plateforme.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <map>
+#include <memory>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace BasesTest;
-using namespace Pannes;
 
 namespace {
+
+const QString Base = QStringLiteral("dacorvane.mdb");
+const QString Sauvegarde = QStringLiteral("OLDK7.BAK");
+const QString Journal = QStringLiteral("MAINTEN.MDB");
+constexpr int Ventes = 2000;
 
 QByteArray octetsAuHasard(qsizetype n, quint32 graine)
 {
@@ -28,17 +46,142 @@ QByteArray octetsAuHasard(qsizetype n, quint32 graine)
     return b;
 }
 
+// Every file of a folder with the digest of its bytes.
+std::map<QString, QByteArray> empreintes(const QString &dossier)
+{
+    std::map<QString, QByteArray> r;
+    for (const QString &nom : QDir(dossier).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        r[nom] = QCryptographicHash::hash(lire(QDir(dossier).filePath(nom)), QCryptographicHash::Sha256);
+    return r;
+}
+
+// What the child process wrote: its message boxes and its result.
+struct Enfant
+{
+    QStringList messages;
+    QJsonObject resultat;
+    int code = -1;
+};
+
+Enfant lancer(const QStringList &arguments)
+{
+    const TestSupport::Execution x = TestSupport::executer(QStringLiteral(PANNES_ENFANT), arguments);
+    Enfant e;
+    for (const QByteArray &ligne : x.sortie.split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(ligne).object();
+        if (o.contains(QLatin1String("boite")))
+            e.messages << o.value(QLatin1String("texte")).toString();
+        else if (!o.isEmpty())
+            e.resultat = o;
+    }
+    e.code = x.statut;
+    return e;
+}
+
+// Another process that holds the folder or the database (a window, a shell)
+// until it is told to let go; ready once its output shows `marque`.
+class Detenteur
+{
+public:
+    Detenteur(const QStringList &arguments, const QByteArray &marque, const QByteArray &commande)
+    {
+        m_p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_p.start(QStringLiteral(PANNES_ENFANT), arguments);
+        m_p.write(commande);
+        QByteArray sortie;
+        while (!sortie.contains(marque) && m_p.waitForReadyRead(60000))
+            sortie += m_p.readAll();
+        m_tenu = sortie.contains(marque);
+    }
+    ~Detenteur() { relacher(); }
+    bool tenu() const { return m_tenu && m_p.state() == QProcess::Running; }
+    int code() { return m_p.state() == QProcess::Running ? -1 : m_p.exitCode(); }
+    void ecrire(const QByteArray &commande) { m_p.write(commande); }
+    void relacher()
+    {
+        m_p.closeWriteChannel();
+        if (!m_p.waitForFinished(60000))
+            m_p.kill();
+    }
+    void tuer()
+    {
+        ::kill(pid_t(m_p.processId()), SIGKILL);
+        m_p.waitForFinished(60000);
+    }
+
+private:
+    QProcess m_p;
+    bool m_tenu = false;
+};
+
+// The folder readable by all (a child may run as another user).
+void ouvrirATous(const QString &dossier)
+{
+    QFile::setPermissions(dossier, QFileDevice::Permissions(0x7755));
+    for (const QString &nom : QDir(dossier).entryList(QDir::Files))
+        QFile::setPermissions(QDir(dossier).filePath(nom), QFileDevice::Permissions(0x6644));
+}
+
 } // namespace
 
-class TestPannes : public Pannes::DossierPannes
+// A kiosk folder (database, backup, error log) and a key folder in a temporary folder.
+class TestPannes : public QObject
 {
     Q_OBJECT
 
+private:
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    std::unique_ptr<TestSupport::BoiteMessageTest> m_boite;
+
+    QString app(const QString &nom = {}) const { return m_tmp->filePath(QStringLiteral("app/") + nom); }
+    QString cle(const QString &nom = {}) const { return m_tmp->filePath(QStringLiteral("cle/") + nom); }
+    QStringList erreursJournal() const { return erreurs(app(Journal)); }
+
+    // The folder's files hold the bytes they held (the error log aside).
+    void verifierInchange(std::map<QString, QByteArray> avant)
+    {
+        auto apres = empreintes(app());
+        apres.erase(Journal);
+        avant.erase(Journal);
+        QVERIFY(apres == avant);
+    }
+
+    // The database and its backup open and hold what they held.
+    void verifierIntactes()
+    {
+        QCOMPARE(marqueur(app(Base)), QStringLiteral("courante"));
+        QCOMPARE(nombreVentes(app(Base)), ventesRestantes(Ventes));
+        QCOMPARE(TestSupport::valeurSql(app(Base), QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+        QCOMPARE(marqueur(app(Sauvegarde)), QStringLiteral("précédente"));
+        QCOMPARE(TestSupport::valeurSql(app(Sauvegarde), QStringLiteral("PRAGMA integrity_check")),
+                 QStringLiteral("ok"));
+    }
+
 private slots:
 
-    void init() { preparer(); }
+    void init()
+    {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_tmp->isValid());
+        QVERIFY(QDir(m_tmp->path()).mkpath(QStringLiteral("app")));
+        QVERIFY(QDir(m_tmp->path()).mkpath(QStringLiteral("cle")));
+        creer(app(Base), QStringLiteral("courante"), Ventes);
+        creer(app(Sauvegarde), QStringLiteral("précédente"), 100);
+        creerMaintenance(app(Journal));
+        Plateforme::definirCheminApplication(app());
+        reinitialiserRepMaintenance();
+        m_boite = std::make_unique<TestSupport::BoiteMessageTest>();
+    }
 
-    void cleanup() { nettoyer(); }
+    void cleanup()
+    {
+        m_boite.reset();
+        Maintenance::definirSourceLecteurs(nullptr);
+        QFile::setPermissions(app(), QFileDevice::Permissions(0x7700));
+        m_tmp.reset();
+        Plateforme::definirCheminApplication(QString());
+        reinitialiserRepMaintenance();
+    }
 
     // A folder the program may not write (even as the superuser: the step drops its
     // rights): the copy from the key and the compaction report it, the
@@ -177,6 +320,104 @@ private slots:
         QCOMPARE(erreursJournal(), QStringList{QLatin1Char('|') + m_boite->textes.at(0)});
         verifierInchange(avant);
         verifierIntactes();
+    }
+
+    // Another Corvane on the folder, or a shell with the database open: neither
+    // the compaction nor the key's copy replaces anything, the message says who
+    // holds it, and the shell's next write lands in the database. A holder
+    // killed lets go of the folder.
+    void baseOccupee_data()
+    {
+        QTest::addColumn<bool>("ordinaire");
+        QTest::addColumn<QString>("detenteur");   // tenir: a window; sqlite3: the shell; tue: a window killed
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("message");     // what the one message says after the file; "" none
+        const QString corvane = QStringLiteral(" : déjà utilisé par un autre Corvane ; ");
+        QTest::newRow("autre Corvane, compactage")
+            << false << "tenir" << "reparer" << corvane + "la base de données n'a pas été compactée";
+        QTest::newRow("autre Corvane, clé")
+            << false << "tenir" << "cle" << corvane + "aucun fichier de la clé n'a été copié";
+        // An ordinary user cannot look into the superuser's processes.
+        QTest::newRow("sqlite3, compactage, utilisateur ordinaire")
+            << true << "sqlite3" << "reparer" << " : déjà utilisé par un autre programme (sqlite3, processus ";
+        QTest::newRow("Corvane tué") << false << "tue" << "reparer" << QString();
+    }
+
+    void baseOccupee()
+    {
+        QFETCH(bool, ordinaire);
+        QFETCH(QString, detenteur);
+        QFETCH(QString, action);
+        QFETCH(QString, message);
+        creer(cle(Base), QStringLiteral("clé"), 100);
+        QFile::setPermissions(m_tmp->path(), QFileDevice::Permissions(0x7755));
+        ouvrirATous(cle());
+        QStringList droits;
+        if (ordinaire) {
+            droits << QStringLiteral("--sans-droits");
+            for (const QString &nom : QDir(app()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotDot))
+                if (::geteuid() == 0 && ::chown(QFile::encodeName(app(nom)).constData(), 65534, 65534) != 0)
+                    QFAIL("chown");
+        }
+        const bool shell = detenteur == QLatin1String("sqlite3");
+        Detenteur d(droits + (shell ? QStringList{QStringLiteral("sqlite3"), app(Base)}
+                                    : QStringList{QStringLiteral("tenir"), app()}),
+                    shell ? "pret" : "\"ventes\"", shell ? "SELECT 'pret';\n" : "");
+        if (d.code() == 3)
+            QSKIP("the superuser's rights cannot be dropped on this machine (setuid refused)");
+        QVERIFY(d.tenu());
+        if (detenteur == QLatin1String("tue"))
+            d.tuer();
+        const auto avant = empreintes(app());
+
+        const Enfant e = lancer(droits + QStringList{QStringLiteral("--cle"), cle(), action, app()});
+
+        QCOMPARE(e.code, 0);
+        QCOMPARE(nombreVentes(app(Base)), ventesRestantes(Ventes));
+        QVERIFY(!existe(app(QStringLiteral("NEWK7.MDB"))));
+        if (message.isEmpty()) {
+            QCOMPARE(e.messages, QStringList());
+            QCOMPARE(etat(app(Base)), QStringLiteral("compactée"));
+            return;
+        }
+        QCOMPARE(e.messages.size(), 1);
+        QVERIFY(e.messages.at(0).startsWith(QStringLiteral("N°: 3045 Impossible d'utiliser « ")));
+        QVERIFY(e.messages.at(0).contains(message));
+        const QString contexte = action == QLatin1String("reparer") ? QStringLiteral("ReparerDatabase") : QString();
+        QCOMPARE(erreursJournal().value(0), contexte + QLatin1Char('|') + e.messages.at(0));
+        verifierInchange(avant);
+        if (shell) {
+            d.ecrire("INSERT INTO Telecollectes VALUES (77, '2026-02-02 00:00:00', 'écrite');\n");
+            d.relacher();
+            QCOMPARE(TestSupport::valeurSql(app(Base), QStringLiteral("SELECT Ticket FROM Telecollectes "
+                                                                      "WHERE NoTelecollecte = 77")),
+                     QStringLiteral("écrite"));
+        }
+    }
+
+    // An ordinary user compacts a database of the superuser's (in a folder it
+    // may write): the copy cannot keep the owner, and the log says so.
+    void proprietaireNonGarde()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only the superuser can give the database an owner the compaction cannot keep");
+        QFile::setPermissions(m_tmp->path(), QFileDevice::Permissions(0x7755));
+        ouvrirATous(app());
+        QVERIFY(::chmod(QFile::encodeName(app()).constData(), 0777) == 0
+                && ::chmod(QFile::encodeName(app(Journal)).constData(), 0666) == 0);
+
+        const Enfant e = lancer({QStringLiteral("--sans-droits"), QStringLiteral("reparer"), app()});
+
+        if (e.code == 3)
+            QSKIP("the superuser's rights cannot be dropped on this machine (setuid refused)");
+        QCOMPARE(e.messages, QStringList());
+        QCOMPARE(etat(app(Base)), QStringLiteral("compactée"));
+        QCOMPARE(BasesTest::mode(app(Base)), 0644);
+        const QStringList notes = erreursJournal();
+        QVERIFY(!notes.isEmpty());
+        for (const QString &note : notes)
+            QVERIFY(note.startsWith(QStringLiteral("ReparerDatabase|Le propriétaire du fichier (uid 0, gid 0) n'a pas "
+                                                   "été gardé : Permission refusée (attributs de « ")));
     }
 };
 
