@@ -112,40 +112,30 @@ private slots:
 
         const QStringList locaux = {"MAINTEN.MDB", "dacorvane.mdb"};
         const QStringList sauves = {"MAINTEN.MDB", "OLDCLE.BAK", "dacorvane.mdb"};
-        QTest::newRow("aucun lecteur") << QStringList() << false << locaux << "locale" << "" << "absent";
-        QTest::newRow("disquette jamais lue, disque fixe")
-            << QStringList{"disquette:d:x.mdb", "absente:d:", "fixe:f:dacorvane.mdb"} << false << locaux << "locale"
-            << "" << "absent";
-        QTest::newRow("même nom que la base") << QStringList{"cle:a:DACORVANE.MDB"} << true << sauves
-                                              << "cle/DACORVANE.MDB" << "" << "locale";
-        QTest::newRow("deux fichiers, le premier par nom") << QStringList{"cle:a:b.mdb,A.MDB"} << true
-                                   << QStringList{"A.MDB", "MAINTEN.MDB", "dacorvane.mdb"} << "locale" << ""
-                                   << "absent";
-        QTest::newRow("MAINTEN.MDB") << QStringList{"cle:a:MAINTEN.MDB"} << true << sauves << "locale" << ""
-                                     << "journal";
-        QTest::newRow("sous-dossier seulement") << QStringList{"CLE KIOSQUE:a:archives/dacorvane.mdb"} << false
-                                   << locaux << "locale"
-                                   << "|N°: 53 Aucune base de données (fichier *.mdb) à la racine du lecteur amovible « "
-                                      "@/CLE KIOSQUE »"
-                                   << "absent";
-        QTest::newRow("clé sans base, les suivantes sautées")
-            << QStringList{"cle1:a:dacorvane.mdb", "cle2:a:", "cle3:a:dacorvane.mdb"} << true << sauves
-            << "cle1/dacorvane.mdb" << "|N°: 53 Aucune base" << "locale";
-        QTest::newRow("lecteur illisible, les suivants sautés")
-            << QStringList{"absente:a:", "cle:a:dacorvane.mdb"} << false << locaux << "locale"
-            << "|N°: 53 Fichier introuvable (lecture du lecteur amovible « " << "absent";
-        QTest::newRow("deux clés, la dernière remplace, la base d'avant gardée")
-            << QStringList{"cle1:a:dacorvane.mdb", "cle2:a:DaCorvane.MDB"} << true << sauves
-            << "cle2/DaCorvane.MDB" << "" << "locale";
-        QTest::newRow("le journal puis la base, la base gardée")
-            << QStringList{"cle1:a:MAINTEN.MDB", "cle2:a:dacorvane.mdb"} << true << sauves
-            << "cle2/dacorvane.mdb" << "" << "locale";
-        QTest::newRow("fichier caché") << QStringList{"cle:a:.dacorvane.mdb,z.mdb"} << true
-                                       << QStringList{"MAINTEN.MDB", "dacorvane.mdb", "z.mdb"} << "locale" << ""
-                                       << "absent";
-        QTest::newRow("dossier nommé .mdb") << QStringList{"cle:a:a.mdb/b.txt,c.mdb"} << true
-                                            << QStringList{"MAINTEN.MDB", "c.mdb", "dacorvane.mdb"} << "locale" << ""
-                                            << "absent";
+        auto ligne = [](const char *nom, const QStringList &cles, bool resultat, const QStringList &apres,
+                        const QString &base = QStringLiteral("locale"),
+                        const QString &garde = QStringLiteral("absent"), const QString &erreur = QString()) {
+            QTest::newRow(nom) << cles << resultat << apres << base << erreur << garde;
+        };
+        ligne("aucun lecteur", {}, false, locaux);
+        ligne("disquette jamais lue, disque fixe", {"disquette:d:x.mdb", "absente:d:", "fixe:f:dacorvane.mdb"}, false,
+              locaux);
+        ligne("même nom que la base", {"cle:a:DACORVANE.MDB"}, true, sauves, "cle/DACORVANE.MDB", "locale");
+        ligne("deux fichiers, le premier par nom", {"cle:a:b.mdb,A.MDB"}, true,
+              {"A.MDB", "MAINTEN.MDB", "dacorvane.mdb"});
+        ligne("MAINTEN.MDB", {"cle:a:MAINTEN.MDB"}, true, sauves, "locale", "journal");
+        ligne("sous-dossier seulement", {"CLE KIOSQUE:a:archives/dacorvane.mdb"}, false, locaux, "locale", "absent",
+              "|N°: 53 Aucune base de données (fichier *.mdb) à la racine du lecteur amovible « @/CLE KIOSQUE »");
+        ligne("clé sans base, les suivantes sautées", {"cle1:a:dacorvane.mdb", "cle2:a:", "cle3:a:dacorvane.mdb"},
+              true, sauves, "cle1/dacorvane.mdb", "locale", "|N°: 53 Aucune base");
+        ligne("lecteur illisible, les suivants sautés", {"absente:a:", "cle:a:dacorvane.mdb"}, false, locaux,
+              "locale", "absent", "|N°: 53 Fichier introuvable (lecture du lecteur amovible « ");
+        ligne("deux clés, la dernière remplace, la base d'avant gardée",
+              {"cle1:a:dacorvane.mdb", "cle2:a:DaCorvane.MDB"}, true, sauves, "cle2/DaCorvane.MDB", "locale");
+        ligne("le journal puis la base, la base gardée", {"cle1:a:MAINTEN.MDB", "cle2:a:dacorvane.mdb"}, true,
+              sauves, "cle2/dacorvane.mdb", "locale");
+        ligne("fichier caché", {"cle:a:.dacorvane.mdb,z.mdb"}, true, {"MAINTEN.MDB", "dacorvane.mdb", "z.mdb"});
+        ligne("dossier nommé .mdb", {"cle:a:a.mdb/b.txt,c.mdb"}, true, {"MAINTEN.MDB", "c.mdb", "dacorvane.mdb"});
     }
 
     void lecteurs()
@@ -396,9 +386,8 @@ private slots:
     // This machine's own drives can be listed.
     void lecteursDeCetteMachine()
     {
-        Maintenance::LecteursSysteme reel;
-        const std::vector<Lecteur> liste = reel.lecteurs();
-        QVERIFY(std::any_of(liste.begin(), liste.end(), [](const Lecteur &l) { return l.racine == QLatin1String("/"); }));
+        const std::vector<Lecteur> l = Maintenance::LecteursSysteme().lecteurs();
+        QVERIFY(std::any_of(l.begin(), l.end(), [](const Lecteur &x) { return x.racine == QLatin1String("/"); }));
     }
 };
 
