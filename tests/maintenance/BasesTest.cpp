@@ -53,11 +53,6 @@ void creer(const QString &chemin, const QString &marqueur, int ventes)
     if (!QFile::copy(modele(ventes), chemin))
         qFatal("cannot copy a model database to %s", qPrintable(chemin));
     QFile(chemin).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    marquer(chemin, marqueur);
-}
-
-void marquer(const QString &chemin, const QString &marqueur)
-{
     TestSupport::executerSql(
         chemin, QStringLiteral("UPDATE Telecollectes SET Ticket = '%1' WHERE NoTelecollecte = 1").arg(marqueur));
 }
@@ -94,6 +89,8 @@ QString etat(const QString &chemin, const QString &courante)
 {
     if (!existe(chemin))
         return QStringLiteral("absent");
+    if (!lire(chemin).startsWith(QByteArray("SQLite format 3", 16)))
+        return QStringLiteral("pas une base");
     const QString m = marqueur(chemin);
     if (m != courante)
         return m;

@@ -16,14 +16,13 @@ namespace BasesTest {
 void creer(const QString &chemin, const QString &marqueur, int ventes = 2000);
 // An empty error log (MAINTEN.MDB).
 void creerMaintenance(const QString &chemin);
-void marquer(const QString &chemin, const QString &marqueur);
 QString marqueur(const QString &chemin);
 int nombreVentes(const QString &chemin);
 // The number of sales creer() leaves.
 inline int ventesRestantes(int ventes) { return ventes - ventes / 4; }
 
-// "absent", "compactée" (marker `courante`, no free page), "originale"
-// (marker `courante`, free pages), or the file's marker.
+// "absent", "pas une base", "compactée" (marker `courante`, no free page),
+// "originale" (marker `courante`, free pages), or the file's marker.
 QString etat(const QString &chemin, const QString &courante = QStringLiteral("courante"));
 
 bool existe(const QString &chemin);   // an entry of that exact name

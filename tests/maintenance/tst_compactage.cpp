@@ -166,7 +166,8 @@ private slots:
     // the start, each with its state.
     void demarrages_data()
     {
-        QTest::addColumn<QStringList>("avant");   // "name=marker[/sales]", or "name>file" a second name of a file
+        // "name=marker[/sales]", "name>file" a second name of a file, or "name~text" a file of that text
+        QTest::addColumn<QStringList>("avant");
         QTest::addColumn<QString>("nom");         // the configured database
         QTest::addColumn<int>("numero");          // the one error, 0 none
         QTest::addColumn<QStringList>("apres");   // "name=state" of every file but MAINTEN.MDB
@@ -185,6 +186,12 @@ private slots:
         QTest::newRow("nom temporaire laissé")
             << QStringList{"dacorvane.mdb=courante", "OLDK7.BAK=précédente/100", "OLDK7.TMP>dacorvane.mdb"}
             << "dacorvane.mdb" << 0 << compactee;
+        const QStringList pasUneBase{"OLDK7.BAK=précédente", "dacorvane.mdb=pas une base"};
+        const int format = Erreurs::FormatNonReconnu;
+        QTest::newRow("texte") << QStringList{"dacorvane.mdb~Ceci n'est pas une base.\n", "OLDK7.BAK=précédente/100"}
+                               << "dacorvane.mdb" << format << pasUneBase;
+        QTest::newRow("fichier vide") << QStringList{"dacorvane.mdb~", "OLDK7.BAK=précédente/100"} << "dacorvane.mdb"
+                                      << format << pasUneBase;
         const int refus = Erreurs::ArgumentsIncorrects;
         QTest::newRow("nom réservé NEWK7") << QStringList{"NEWK7.mdb=courante"} << "newk7.mdb" << refus
                                           << QStringList{"NEWK7.mdb=originale"};
@@ -197,10 +204,12 @@ private slots:
         QFETCH(QString, nom);
         QFETCH(QStringList, apres);
         for (const QString &f : avant) {
-            const QStringList lien = f.split(QLatin1Char('>'));
+            const QStringList lien = f.split(QLatin1Char('>')), texte = f.split(QLatin1Char('~'));
             const QStringList p = f.split(QRegularExpression(QStringLiteral("[=/]")));
             if (lien.size() == 2)
                 QCOMPARE(::link(QFile::encodeName(chemin(lien[1])).constData(), QFile::encodeName(chemin(lien[0])).constData()), 0);
+            else if (texte.size() == 2)
+                ecrire(chemin(texte[0]), texte[1].toUtf8().repeated(200));
             else
                 creer(chemin(p[0]), p[1], p.size() > 2 ? p[2].toInt() : 2000);
         }
@@ -215,29 +224,6 @@ private slots:
         noms.sort();
         QCOMPARE(fichiers(), noms);
         QCOMPARE(etats, apres);
-    }
-
-    void fichierQuiNestPasUneBase_data()
-    {
-        QTest::addColumn<QByteArray>("contenu");
-        QTest::newRow("texte") << QByteArray("Ceci n'est pas une base de données.\n").repeated(200);
-        QTest::newRow("vide") << QByteArray();
-    }
-
-    void fichierQuiNestPasUneBase()
-    {
-        QFETCH(QByteArray, contenu);
-        ecrire(base(), contenu);
-        const quint64 avant = inode(base());
-        creer(sauvegarde(), QStringLiteral("précédente"), 100);
-        ReparerDatabase(base());
-        verifierErreur(Erreurs::FormatNonReconnu);
-        QFile f(base());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), contenu);
-        QCOMPARE(inode(base()), avant);
-        QCOMPARE(etat(sauvegarde()), QStringLiteral("précédente"));
-        QCOMPARE(fichiers(), QStringList({"MAINTEN.MDB", "OLDK7.BAK", "dacorvane.mdb"}));
     }
 
     // A database out of the application folder, on another file system
