@@ -109,6 +109,7 @@ int main(int argc, char **argv)
     Maintenance::definirSourceLecteurs(&cle);
 
     if (action == QLatin1String("reparer")) {
+        ecrire({{QStringLiteral("debut"), true}});   // the crash test kills it from here on
         Maintenance::ReparerDatabase(dossier + QStringLiteral("/dacorvane.mdb"));
     } else if (action == QLatin1String("cle")) {
         ecrire({{QStringLiteral("copie"), Maintenance::ChercherSurCleUSB()}});
