@@ -170,6 +170,16 @@ private slots:
         QCOMPARE(sauvegarde(), garde);
     }
 
+    // A link on the key is never followed: it could name any file of this machine.
+    void lienSymbolique()
+    {
+        ajouterLecteur(QStringLiteral("cle:a:z.mdb"));
+        creer(lecteur(QStringLiteral("ailleurs.mdb")), QStringLiteral("ailleurs"), 40);
+        QVERIFY(QFile::link(lecteur(QStringLiteral("ailleurs.mdb")), lecteur(QStringLiteral("cle/a.mdb"))));
+        QVERIFY(ChercherSurCleUSB(m_lecteurs));
+        QCOMPARE(fichiersApp(), QStringList({"MAINTEN.MDB", "dacorvane.mdb", "z.mdb"}));
+    }
+
     // A key's file under the database's name replaces nothing before it is
     // checked: it must hold what the start-up opens. A key's file holding the
     // same bytes as the file in place copies nothing.
