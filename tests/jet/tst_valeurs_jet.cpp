@@ -64,27 +64,6 @@ private slots:
         QCOMPARE(iso ? texte(*iso) : QString(), attendu);
     }
 
-    // Amounts go to SQLite as numbers that read back exactly.
-    void montants_data()
-    {
-        QTest::addColumn<qint64>("dixMilliemes");
-        QTest::addColumn<QString>("attendu");   // "" for refused
-        QTest::newRow("entier") << qint64(30000) << "3";
-        QTest::newRow("15 chiffres") << qint64(999999999999999) << "99999999999.9999";
-        QTest::newRow("trop de chiffres") << qint64(1000000000000001) << "";
-    }
-    void montants()
-    {
-        QFETCH(qint64, dixMilliemes);
-        QFETCH(QString, attendu);
-        const auto m = Jet::montant(dixMilliemes);
-        QString obtenu;
-        if (m)
-            obtenu = std::holds_alternative<std::int64_t>(*m) ? QString::number(std::get<std::int64_t>(*m))
-                                                               : QString::number(std::get<double>(*m), 'g', 15);
-        QCOMPARE(obtenu, attendu);
-    }
-
     void decimaux_data()
     {
         QTest::addColumn<QByteArray>("hex");   // sign byte, then four words, most significant first
@@ -112,14 +91,6 @@ private slots:
         QCOMPARE(v.has_value(), exact);
         if (v && std::holds_alternative<double>(*v))
             QCOMPARE(QString::number(std::get<double>(*v), 'g', 15), texte);
-    }
-
-    void simplesEtGuid()
-    {
-        QCOMPARE(Jet::simple(0.1f), 0.1);
-        QCOMPARE(Jet::simple(804983.375f), 804983.4);
-        const auto g = octets("6a27398ea8bcc44a891e49911d8438dd");
-        QCOMPARE(texte(Jet::guid(g.data())), QStringLiteral("{8E39276A-BCA8-4AC4-891E-49911D8438DD}"));
     }
 
     void entetes_data()
