@@ -119,28 +119,23 @@ private slots:
         QFETCH(int, vues);
         QFETCH(int, ignorees);
         QCOMPARE(convertir(fichier), QString());
-        const Jet::ResultatConversion &r = m_resultat;
-        const QString &base = m_base;
         qint64 total = 0;
-        QStringList lignesAttendues;
-        const QStringList liste = tables.split(QLatin1Char(' '));
-        for (const QString &t : liste) {
+        QStringList lignes;
+        for (const QString &t : tables.split(QLatin1Char(' '))) {
             const QString nom = t.section(QLatin1Char('='), 0, 0);
             const qint64 n = t.section(QLatin1Char('='), 1).toLongLong();
             total += n;
-            QCOMPARE(lire(base, QStringLiteral("SELECT count(*) FROM [%1]").arg(nom)), QStringList{QString::number(n)});
-            lignesAttendues << QStringLiteral("Table « %1 » : %2 %3").arg(nom).arg(n).arg(n < 2 ? "ligne" : "lignes");
+            QCOMPARE(lire(m_base, QStringLiteral("SELECT count(*) FROM [%1]").arg(nom)), QStringList{QString::number(n)});
+            lignes << QStringLiteral("Table « %1 » : %2 %3").arg(nom).arg(n).arg(n < 2 ? "ligne" : "lignes");
         }
-        QCOMPARE(lire(base, "SELECT count(*) FROM sqlite_master WHERE type = 'table'"),
-                 QStringList{QString::number(liste.size())});
-        QCOMPARE(r.tables, liste.size());
-        QCOMPARE(r.lignes, total);
-        QCOMPARE(r.requetesConverties, vues);
-        QCOMPARE(r.requetesIgnorees, ignorees);
-        QCOMPARE(lire(base, "SELECT count(*) FROM sqlite_master WHERE type = 'view'"), QStringList{QString::number(vues)});
-        QCOMPARE(m_progression.mid(0, liste.size()), lignesAttendues);
+        QCOMPARE(lire(m_base, "SELECT sum(type = 'table'), sum(type = 'view') FROM sqlite_master"),
+                 QStringList{QStringLiteral("%1|%2").arg(lignes.size()).arg(vues)});
+        const Jet::ResultatConversion &r = m_resultat;
+        QCOMPARE((QList<qint64>{r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees}),
+                 (QList<qint64>{lignes.size(), total, vues, ignorees}));
+        QCOMPARE(m_progression.mid(0, lignes.size()), lignes);
         QVERIFY(m_progression.last().startsWith(QStringLiteral("Conversion terminée : ")));
-        QCOMPARE(lire(base, "PRAGMA integrity_check"), QStringList{"ok"});
+        QCOMPARE(lire(m_base, "PRAGMA integrity_check"), QStringList{"ok"});
         QCOMPARE(restes(m_dossier.path(), {}).filter(QStringLiteral(".conversion-")), QStringList());
     }
 
@@ -163,8 +158,8 @@ private slots:
                 << QStringLiteral("test2%1.mdb").arg(v)
                 << "SELECT PROJ_NAME, length(PROJ_PROP_AUTHOR), substr(PROJ_PROP_AUTHOR, 1, 8), PROJ_PROP_CATEGORY IS NULL,"
                    " PROJ_OPT_CURRENCY_SYMBOL, PROJ_LAST_SAVED, PROJ_OPT_DEF_FINISH_TIME, PROJ_OPT_CALC_ACT_COSTS,"
-                   " typeof(RESERVED_BINARY_DATA), length(RESERVED_BINARY_DATA) FROM MSP_PROJECTS"
-                << QStringList{"Project1|348|Jon Iles|1|£|2006-02-03 22:11:00|2006-02-03 17:00:00|-1|blob|22970"};
+                   " length(RESERVED_BINARY_DATA), hex(substr(RESERVED_BINARY_DATA, -6)) FROM MSP_PROJECTS"
+                << QStringList{"Project1|348|Jon Iles|1|£|2006-02-03 22:11:00|2006-02-03 17:00:00|-1|22970|0000E2AD05FE"};
             QTest::addRow("colonne supprimée %s", v)
                 << QStringLiteral("delColTest%1.mdb").arg(v) << "SELECT * FROM Table1 ORDER BY id"
                 << QStringList{"0|2|foo|foo2", "3|5|bar|bar2"};
@@ -174,24 +169,17 @@ private slots:
                    " || coalesce(data9, '') FROM Table1 ORDER BY 1"
                 << QStringList{"/row3col3//row3col9", "/row5col2//", "/row6col2//", "row1col1///", "row2col1/row2col3//",
                                "row4col1/row4col2//", "row7col1//row7col7/"};
-            QTest::addRow("lignes supprimées %s", v) << QStringLiteral("delTest%1.mdb").arg(v)
-                                                      << "SELECT * FROM [Table] ORDER BY a" << QStringList{"v|u", "z|y"};
         }
         QTest::newRow("décimaux") << "fixedNumericTestV2000.mdb"
                                   << "SELECT col1, col2, col3, col4, col5, col6, col7, typeof(col6), (SELECT type FROM "
                                      "pragma_table_info('test') WHERE name = 'col2') FROM test"
                                   << QStringList{"some data|1|0|0|4|-1|1|integer|DECIMAL(18,0)"};
-        QTest::newRow("dates et heures") << "fixedTextTestV2000.mdb"
-                                         << "SELECT i_user_id, c_user_login, d_stamp_ FROM users ORDER BY i_user_id"
-                                         << QStringList{"1|CORE USER|2009-11-05 23:41:28", "2|admin|2009-10-22 03:57:13"};
         QTest::newRow("numéro de réplication") << "testIndexCodesV1997.mdb"
                                                << "SELECT count(*) FROM Table13 WHERE data = '{8E39276A-BCA8-4AC4-891E-49911D8438DD}'"
                                                << QStringList{"1"};
         QTest::newRow("simple au plus court") << "testIndexCodesV1997.mdb"
                                               << "SELECT count(*) FROM Table5 WHERE data IN (804983.4, -834573.8)"
                                               << QStringList{"2"};
-        QTest::newRow("booléens") << "testIndexCodesV1997.mdb" << "SELECT DISTINCT data FROM Table10 ORDER BY data"
-                                  << QStringList{"-1", "0"};
         QTest::newRow("textes sans casse") << "testV2000.mdb" << "SELECT A FROM Table1 WHERE B = 'HIJKLMNOP'"
                                            << QStringList{"abcdefg"};
         QTest::newRow("clé primaire de texte") << "testV2000.mdb" << "SELECT name FROM pragma_table_info('Table1') WHERE pk"
@@ -202,9 +190,6 @@ private slots:
         QTest::newRow("index simple") << "testV2000.mdb"
                                       << "SELECT name || ':' || [unique] FROM pragma_index_list('Table1') WHERE origin = 'c'"
                                       << QStringList{"Table1_B:0"};
-        QTest::newRow("index descendant") << "compIndexTestV1997.mdb"
-                                          << "SELECT name || ':' || [desc] FROM pragma_index_xinfo('Table1_CD_AGENTE') WHERE cid >= 0"
-                                          << QStringList{"CD_AGENTE:1"};
         QTest::newRow("index composé")
             << "testIndexCodesV1997.mdb"
             << "SELECT name || ':' || [desc] FROM pragma_index_xinfo('Table12_desc_asc_DataIndex') WHERE cid >= 0"
@@ -222,14 +207,6 @@ private slots:
         QCOMPARE(lire(m_base, sql), attendu);
     }
 
-    void objetOle()
-    {
-        QCOMPARE(convertir(QStringLiteral("test2V1997.mdb")), QString());
-        const QByteArray b = QByteArray::fromHex(lire(m_base, "SELECT hex(RESERVED_BINARY_DATA) FROM MSP_PROJECTS").value(0).toLatin1());
-        QCOMPARE(QCryptographicHash::hash(b, QCryptographicHash::Sha1).toHex(),
-                 QByteArray("e5b3682c5115b9e8722cd1cfbba68dea0c1330a9"));
-    }
-
     // An index whose definition libmdb cannot read is named in a warning, the rows all kept.
     void indexIllisible()
     {
@@ -242,24 +219,16 @@ private slots:
     void requetes()
     {
         QCOMPARE(convertir(QStringLiteral("queryTestV2000.mdb")), QString());
-        const QString &base = m_base;
-        const Jet::ResultatConversion &r = m_resultat;
-        TestSupport::executerSql(base, QStringLiteral(
+        TestSupport::executerSql(m_base, QStringLiteral(
             "INSERT INTO Table1 VALUES ('foo', '1a', '1c'), ('buzz', '2a', '2c'), ('other', '3a', '3c'), ('bazz', '4a', '4c');"
             "INSERT INTO Table3 VALUES ('foo', '3x', '3y'), ('buzz', '3x2', '3y2'), ('other', 'o', 'o');"
             "INSERT INTO Table2 VALUES ('foo', 'foo', 'a'), ('foo', 'foo', 'doublon'), ('buzz', 'buzz', 'b'),"
             " ('other', 'other', 'c'), ('bazz', 'bazz', 'd');"));
-        QCOMPARE(lire(base, "SELECT group_concat(name, ',') FROM pragma_table_info('SelectQuery')"),
+        QCOMPARE(lire(m_base, "SELECT group_concat(name, ',') FROM pragma_table_info('SelectQuery')"),
                  QStringList{"Table1.col1,Table1.col2,Table1.col3,Table2.col1,Table2.col2,Table3.col3"});
         // (Table1 LEFT JOIN Table3) INNER JOIN Table2 on two conditions, DISTINCT, filtered, sorted.
-        QCOMPARE(lire(base, "SELECT * FROM SelectQuery"), (QStringList{"buzz|2a|2c|buzz|buzz|3y2", "foo|1a|1c|foo|foo|3y"}));
-        QStringList ignorees;
-        for (const QString &a : std::as_const(r.avertissements))
-            ignorees << a.section(QStringLiteral("»"), 0, 0).section(QStringLiteral("«"), 1).trimmed();
-        ignorees.sort();
-        QCOMPARE(ignorees, (QStringList{"AppendQuery", "CrosstabQuery", "DataDefinitionQuery", "DeleteQuery",
-                                        "MakeTableQuery", "PassthroughQuery", "UnionQuery", "UpdateQuery"}));
-        QVERIFY(r.avertissements.contains(
+        QCOMPARE(lire(m_base, "SELECT * FROM SelectQuery"), (QStringList{"buzz|2a|2c|buzz|buzz|3y2", "foo|1a|1c|foo|foo|3y"}));
+        QVERIFY(m_resultat.avertissements.contains(
             "Requête « UpdateQuery » non convertie : requête Mise à jour : seules les requêtes Sélection deviennent des vues."));
     }
 
@@ -298,32 +267,27 @@ private slots:
     // Bad input: a clean run-time error, and nothing left beside the destination.
     void fichiersRefuses_data()
     {
-        QTest::addColumn<QString>("source");      // in the test files, or written here
-        QTest::addColumn<QByteArray>("contenu");  // when written here
+        QTest::addColumn<QString>("source");
         QTest::addColumn<qint64>("tronquer");     // bytes kept, -1: all
         QTest::addColumn<qint64>("inverser");     // the offset of a byte whose top bit is flipped, -1: none
         QTest::addColumn<QString>("limite");      // "delai <ms>" or "memoire <MiB>"
         QTest::addColumn<QString>("raison");
-        const QString pasJet = QStringLiteral("ce n'est pas une base Jet 3 ou Jet 4");
-        QTest::newRow("vide") << "" << QByteArray() << qint64(-1) << qint64(-1) << "" << pasJet;
-        QTest::newRow("tronqué dans une page") << "testV2000.mdb" << QByteArray() << qint64(10000) << qint64(-1) << ""
+        QTest::newRow("tronqué dans une page") << "testV2000.mdb" << qint64(10000) << qint64(-1) << ""
                                                << "fichier tronqué";
-        QTest::newRow("tronqué à 10 pages") << "testV2000.mdb" << QByteArray() << qint64(10 * 4096) << qint64(-1) << ""
+        QTest::newRow("tronqué à 10 pages") << "testV2000.mdb" << qint64(10 * 4096) << qint64(-1) << ""
                                             << "catalogue des objets illisible";
-        QTest::newRow("tronqué, données perdues") << "test2V2000.mdb" << QByteArray() << qint64(20 * 4096) << qint64(-1)
-                                                  << "" << "table « MSP_PROJECTS » incomplète : 0 lignes lues sur 1 annoncées";
-        QTest::newRow("Jet 3 tronqué") << "testV1997.mdb" << QByteArray() << qint64(20 * 2048) << qint64(-1) << ""
+        QTest::newRow("tronqué, données perdues") << "test2V2000.mdb" << qint64(20 * 4096) << qint64(-1) << ""
+                                                  << "table « MSP_PROJECTS » incomplète : 0 lignes lues sur 1 annoncées";
+        QTest::newRow("Jet 3 tronqué") << "testV1997.mdb" << qint64(20 * 2048) << qint64(-1) << ""
                                        << "définition illisible";
         // libmdb loops for ever on this bit flipped in a property block (see fuzz/regressions/lecture).
-        QTest::newRow("boucle sans fin") << "test2V2000.mdb" << QByteArray() << qint64(-1) << qint64(0x21ec0)
-                                         << "delai 1500" << "délai de 1500 ms dépassé, le convertisseur a été arrêté";
-        QTest::newRow("mémoire limitée") << "test2V2000.mdb" << QByteArray() << qint64(-1) << qint64(-1)
-                                         << "memoire 4" << "";
+        QTest::newRow("boucle sans fin") << "test2V2000.mdb" << qint64(-1) << qint64(0x21ec0) << "delai 1500"
+                                         << "délai de 1500 ms dépassé, le convertisseur a été arrêté";
+        QTest::newRow("mémoire limitée") << "test2V2000.mdb" << qint64(-1) << qint64(-1) << "memoire 4" << "";
     }
     void fichiersRefuses()
     {
         QFETCH(QString, source);
-        QFETCH(QByteArray, contenu);
         QFETCH(qint64, tronquer);
         QFETCH(qint64, inverser);
         QFETCH(QString, limite);
@@ -339,19 +303,17 @@ private slots:
         }
         QTemporaryDir dossier;
         const QString chemin = dossier.filePath(QStringLiteral("CLE.MDB"));
-        if (!source.isEmpty()) {
-            QFile f(donnees() + QLatin1Char('/') + source);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            contenu = f.readAll();
-        }
+        QFile f(donnees() + QLatin1Char('/') + source);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QByteArray contenu = f.readAll();
         if (tronquer >= 0)
             contenu.truncate(tronquer);
         if (inverser >= 0)
             contenu[inverser] = char(contenu[inverser] ^ 0x80);
-        QFile f(chemin);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(contenu);
-        f.close();
+        QFile copie(chemin);
+        QVERIFY(copie.open(QIODevice::WriteOnly));
+        copie.write(contenu);
+        copie.close();
         const QString e = TestSupport::erreur(
             [&] { Jet::ConvertirBaseJet(chemin, dossier.filePath(QStringLiteral("NEWK7.MDB")), {}, limites); });
         QVERIFY2(e.startsWith(QStringLiteral("3049 La base Jet « CLE.MDB » n'a pas pu être convertie : ")), qPrintable(e));
@@ -427,10 +389,6 @@ private slots:
 
     void reconnaissance()
     {
-        QVERIFY(Jet::EstBaseJet(donnees() + QStringLiteral("/testV1997.mdb")));
-        QVERIFY(Jet::EstBaseJet(donnees() + QStringLiteral("/testV2000.mdb")));
-        QCOMPARE(convertir(QStringLiteral("testV2000.mdb")), QString());
-        QVERIFY(!Jet::EstBaseJet(m_base));
         QVERIFY(!Jet::EstBaseJet(m_dossier.filePath(QStringLiteral("absente.mdb"))));
         QVERIFY(!Jet::EstBaseJet(m_dossier.path()));
     }
