@@ -16,20 +16,12 @@ QString evaluer(const std::string &sql)
     sqlite3_open(":memory:", &db);
     sqlite3_stmt *s = nullptr;
     QString r;
-    if (sqlite3_prepare_v2(db, ("SELECT " + sql).c_str(), -1, &s, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db, ("SELECT " + sql).c_str(), -1, &s, nullptr) != SQLITE_OK)
         r = QStringLiteral("ERREUR SQL: ") + QString::fromUtf8(sqlite3_errmsg(db));
-    } else if (sqlite3_step(s) == SQLITE_ROW) {
-        switch (sqlite3_column_type(s, 0)) {
-        case SQLITE_NULL:
-            r = QStringLiteral("NULL");
-            break;
-        case SQLITE_FLOAT:
-            r = QString::number(sqlite3_column_double(s, 0), 'g', 15);
-            break;
-        default:
-            r = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
-        }
-    }
+    else if (sqlite3_step(s) == SQLITE_ROW)
+        r = sqlite3_column_type(s, 0) == SQLITE_NULL
+                ? QStringLiteral("NULL")
+                : QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
     sqlite3_finalize(s);
     sqlite3_close(db);
     return r;
