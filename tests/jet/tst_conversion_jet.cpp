@@ -145,9 +145,6 @@ private slots:
             << "testIndexCodesV1997.mdb"
             << "SELECT name || ':' || [desc] FROM pragma_index_xinfo('Table12_desc_asc_DataIndex') WHERE cid >= 0"
             << QStringList{"data1:1", "data2:0"};
-        QTest::newRow("index unique") << "test2V2000.mdb"
-                                      << "SELECT name FROM pragma_index_list('MSP_PROJECTS') WHERE [unique] ORDER BY name"
-                                      << QStringList{"MSP_PROJECTS_I_MSP_PROJECTS", "MSP_PROJECTS_I_PROJ_NAME"};
     }
     void valeurs()
     {

@@ -89,9 +89,6 @@ private slots:
         QTest::newRow("alias, filtre, tri") << "1||||1\n5|Ventes\n6|||Ventes.no|0\n6|Double||[montant]*2|0\n"
                                                "8|||Ventes.montant > 4\n11|||no"
                                             << QStringList{"10|10.0", "11|15.0"};
-        QTest::newRow("jointure gauche") << "5|Clients\n5|Ventes\n6|||Clients.nom\n6|||Ventes.no\n"
-                                            "7|Clients|Ventes|Clients.id = Ventes.client|2\n11|||nom\n11|||no"
-                                         << QStringList{"Ana|10", "Ana|11", "Bob|12", "Cid|NULL"};
         QTest::newRow("jointure droite") << "5|Clients\n5|Ventes\n6|||Clients.nom\n6|||Ventes.no\n"
                                             "7|Clients|Ventes|Clients.id = Ventes.client|3\n11|||Ventes.no"
                                          << QStringList{"Ana|10", "Ana|11", "Bob|12", "NULL|13"};

@@ -44,10 +44,8 @@ private slots:
         QTest::addColumn<QString>("attendu");
         QTest::newRow("avant le jour zéro") << -1.25 << "1899-12-29 06:00:00";
         QTest::newRow("arrondi au lendemain") << 2.9999999999 << "1900-01-02 00:00:00";
-        QTest::newRow("an 100") << -657434.0 << "0100-01-01 00:00:00";
         QTest::newRow("an 9999") << 2958465.99998 << "9999-12-31 23:59:58";
         QTest::newRow("avant l'an 100") << -657435.0 << "";
-        QTest::newRow("an 10000") << 2958466.0 << "";
         QTest::newRow("pas un nombre") << std::nan("") << "";
     }
     void dates()
