@@ -92,13 +92,15 @@ private slots:
     {
         QCOMPARE(convertir(QStringLiteral("indexTestV1997.mdb")), QString());
         QCOMPARE(lire(m_base, "SELECT (SELECT count(*) FROM Table1), (SELECT count(*) FROM Table2), "
-                              "(SELECT count(*) FROM Table3), (SELECT count(*) FROM sqlite_master WHERE type = 'table')"),
+                              "(SELECT count(*) FROM Table3), "
+                              "(SELECT count(*) FROM sqlite_master WHERE type = 'table')"),
                  QStringList{"4|3|4|3"});
         const Jet::ResultatConversion &r = m_resultat;
-        QCOMPARE((QList<qint64>{r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees}), (QList<qint64>{3, 11, 0, 0}));
-        QCOMPARE(m_progression, (QStringList{"Table « Table1 » : 4 lignes", "Table « Table2 » : 3 lignes",
-                                             "Table « Table3 » : 4 lignes",
-                                             "Conversion terminée : 3 tables, 11 lignes, 0 requête convertie, 0 requête ignorée."}));
+        QCOMPARE((QList<qint64>{r.tables, r.lignes, r.requetesConverties, r.requetesIgnorees}),
+                 (QList<qint64>{3, 11, 0, 0}));
+        QCOMPARE(m_progression,
+                 (QStringList{"Table « Table1 » : 4 lignes", "Table « Table2 » : 3 lignes", "Table « Table3 » : 4 lignes",
+                              "Conversion terminée : 3 tables, 11 lignes, 0 requête convertie, 0 requête ignorée."}));
         QCOMPARE(lire(m_base, "PRAGMA integrity_check"), QStringList{"ok"});
         QCOMPARE(restes(m_dossier.path(), {}).filter(QStringLiteral(".conversion-")), QStringList());
     }
