@@ -77,6 +77,7 @@ private slots:
         QTest::newRow("Month") << "Month(#12/31/2024#)" << "12";
         QTest::newRow("Hour") << "Hour(#1/1/2024 7:05:00 PM#)" << "19";
         QTest::newRow("DateSerial") << "DateSerial(2024, 3, 9)" << "2024-03-09 00:00:00";
+        QTest::newRow("Format date") << "Format(#12/31/2024 13:05:09#, \"dd/mm/yy hh:nn:ss\")" << "31/12/24 13:05:09";
         QTest::newRow("Format sans zéros") << "Format(#1/2/2024 3:04:05#, \"d/m/yy h:m:s\")" << "2/1/24 3:4:5";
         QTest::newRow("Format mm minutes") << "Format(#1/2/2024 3:04:05#, \"hh:mm\")" << "03:04";
         QTest::newRow("Format mois-année") << "Format(#7/14/2024#, \"mm/yy\")" << "07/24";
