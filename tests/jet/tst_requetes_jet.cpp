@@ -135,6 +135,7 @@ private slots:
     {
         QTest::addColumn<QString>("requete");
         QTest::addColumn<QString>("raison");
+        QTest::newRow("mise à jour") << "1||||4\n5|Ventes\n6||no|1" << "Mise à jour";
         QTest::newRow("analyse croisée") << "1||||6\n5|Ventes\n6|||no" << "Analyse croisée";
         QTest::newRow("paramètre") << "1||||1\n2|Début|||7\n5|Ventes\n6|||no" << "paramètre « Début »";
         QTest::newRow("pourcentage") << "3|10|||48\n5|Ventes\n6|||no" << "PERCENT";
