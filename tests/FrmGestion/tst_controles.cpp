@@ -200,6 +200,8 @@ void TestControles::fenetre()
     QCOMPARE(f.MonthView1->selectedDate(), QDate(2008, 1, 22));
     QCOMPARE(f.MonthView1->minimumDate(), QDate(1753, 1, 1));
     QCOMPARE(f.MonthView1->maximumDate(), QDate(9999, 12, 31));
+    // Open, the calendar's frame hides the ticket box and the grids behind it.
+    QVERIFY(f.Frame3->autoFillBackground());
     QVERIFY(f.Text1->isReadOnly());
     QCOMPARE(f.Text1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 }

@@ -98,9 +98,6 @@ void TestDemarrage::nomDeLaBase_data()
     QTest::addColumn<QString>("attendu");
     QTest::addColumn<QDateTime>("modification");   // of the database file; invalid: left as made
     QTest::addColumn<QString>("suite");            // the caption after the name; "": not compared
-    const QByteArray cleAbsente("[Base de donn\xe9""e]\r\nAutre=x\r\n");
-    QTest::newRow("sans velmara.ini") << "dacorvane.mdb" << QByteArray() << "DACORVANE.mdb" << QDateTime() << "";
-    QTest::newRow("clé absente") << "dacorvane.mdb" << cleAbsente << "DACORVANE.mdb" << QDateTime() << "";
     QTest::newRow("nom entouré de blancs") << "kiosque.mdb" << QByteArray("[Base de donn\xe9""e]\r\nNom=  kiosque  \r\n")
                                            << "KIOSQUE.mdb" << QDateTime() << "";
     QTest::newRow("fichier en capitales") << "KIOSQUE.MDB" << QByteArray("[base de donn\xe9""e]\r\nnom=Kiosque\r\n")
@@ -158,8 +155,6 @@ void TestDemarrage::erreurDemarrage_data()
     QTest::newRow("base introuvable") << QString() << QString() << int(Erreurs::FichierIntrouvable) << false << 0;
     QTest::newRow("pas une base") << QStringLiteral("pas une base") << QString() << int(Erreurs::FormatNonReconnu)
                                   << true << 1;
-    QTest::newRow("ReqVentes absente") << QStringLiteral("dacorvane.mdb") << QStringLiteral("DROP VIEW ReqVentes")
-                                       << 0 << true << 0;
     QTest::newRow("Parametres absente") << QStringLiteral("dacorvane.mdb") << QStringLiteral("DROP TABLE Parametres")
                                         << 0 << true << 0;
     QTest::newRow("Telecollectes absente") << QStringLiteral("dacorvane.mdb")
@@ -278,7 +273,6 @@ void TestDemarrage::dossierQuelconque_data()
     QTest::addColumn<QString>("nom");
     QTest::newRow("point-virgule et égal") << "semi;Data Source=x;k=v";
     QTest::newRow("guillemets et blancs") << "\"a\" l'b c ";
-    QTest::newRow("non ASCII") << "Évry café ☕";
 }
 
 void TestDemarrage::dossierQuelconque()

@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
@@ -23,9 +22,7 @@ class TestPeriode : public QObject
 private slots:
     void choix_data();
     void choix();
-    void sansClicRienNEstRetenu();
     void calendrierEnFrancais();
-    void calendrierOpaque();
     void anneeSurQuatreChiffres_data();
     void anneeSurQuatreChiffres();
 };
@@ -126,24 +123,6 @@ void TestPeriode::choix()
     QCOMPARE(r.f.MonthView1->monthShown(), dernier.month());
 }
 
-void TestPeriode::sansClicRienNEstRetenu()
-{
-    // Moving the selection with the keyboard, even Enter, stores nothing and leaves the calendar open.
-    FenetreRecherche r;
-    QVERIFY(r.ouvrir());
-    cliquerBouton(r.f.Command6[0]);
-    QTableView *vue = vueJours(r.f);
-    vue->setFocus();
-    QTest::keyClick(vue, Qt::Key_Right);
-    QTest::keyClick(vue, Qt::Key_Down);
-    QCOMPARE(r.f.MonthView1->selectedDate(), QDate(2008, 1, 30));
-    QTest::keyClick(vue, Qt::Key_Return);
-    QCOMPARE(r.f.Label2[0]->text(), QString());
-    QVERIFY(!r.f.DateDebut.has_value());
-    QVERIFY(r.f.MonthView1->isVisible());
-    QVERIFY(r.f.Frame3->isVisible());
-}
-
 void TestPeriode::calendrierEnFrancais()
 {
     // French month names even when the system's regional settings are English.
@@ -155,26 +134,6 @@ void TestPeriode::calendrierEnFrancais()
     QCOMPARE(f.MonthView1->findChild<QToolButton *>(QStringLiteral("qt_calendar_monthbutton"))->text(),
              QStringLiteral("janvier"));
     QCOMPARE(f.MonthView1->firstDayOfWeek(), Qt::Monday);
-}
-
-void TestPeriode::calendrierOpaque()
-{
-    // Open, the calendar's frame hides the ticket box and the grids behind it:
-    // its area beside the calendar shows the frame's own background only.
-    FenetreRecherche r;
-    QVERIFY(r.ouvrir());
-    cliquerBouton(r.f.Command6[0]);
-    const QImage image = r.f.grab().toImage();
-    const QRect cadre = r.f.Frame3->geometry();
-    const QRect aCote(r.f.MonthView1->geometry().right() + cadre.left() + 6, cadre.top() + 20,
-                      cadre.right() - 8 - (r.f.MonthView1->geometry().right() + cadre.left() + 6), cadre.height() - 40);
-    QVERIFY(aCote.width() > 40 && r.f.Text1->geometry().intersects(aCote));
-    // One colour throughout, which is not the ticket box's.
-    const QRgb fond = image.pixel(aCote.topLeft());
-    QVERIFY(fond != r.f.Text1->palette().color(QPalette::Base).rgb());
-    for (int y = aCote.top(); y <= aCote.bottom(); ++y)
-        for (int x = aCote.left(); x <= aCote.right(); ++x)
-            QVERIFY2(image.pixel(x, y) == fond, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
 }
 
 void TestPeriode::anneeSurQuatreChiffres_data()

@@ -9,7 +9,9 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTableView>
 #include <QtTest>
 
 class TestRecherche : public QObject
@@ -329,7 +331,7 @@ void TestRecherche::changementDeMode()
 void TestRecherche::journalVide()
 {
     // No search runs: even a text that is no date or no number stays, emptying the box included.
-    FenetreRecherche r(QStringLiteral("DELETE FROM Ventes;"));
+    FenetreRecherche r(QStringLiteral("DELETE FROM Ventes; DELETE FROM Telecollectes;"));
     QVERIFY(r.ouvrir());
     QSignalSpy spy(r.f.Text2, &QLineEdit::textChanged);
     QTest::keyClicks(r.f.Text2, QStringLiteral("99/99/99"));
@@ -340,6 +342,13 @@ void TestRecherche::journalVide()
     QCOMPARE(r.f.Text2->text(), QString());
     QCOMPARE(spy.count(), 8 + 1 + 2);
     QVERIFY(r.f.RsVentes.isEof());
+    // Sorting an empty journal, then showing the empty upload list: no row, no ticket.
+    r.f.DataGrid1_HeadClick(2);
+    QCOMPARE(tableJournal(r.f)->model()->rowCount(), 0);
+    QCOMPARE(r.f.Text1->toPlainText(), QString());
+    r.f.Command2_Click();
+    QCOMPARE(tableTelecollectes(r.f)->model()->rowCount(), 0);
+    QCOMPARE(r.f.Text1->toPlainText(), QString());
 }
 
 CORVANE_TEST(TestRecherche)

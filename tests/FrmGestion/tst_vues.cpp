@@ -24,7 +24,6 @@ private slots:
     void grillesEtEnregistrements();
     void triEntete_data();
     void triEntete();
-    void journalVide();
     void modelesEtParametres();
 };
 
@@ -191,22 +190,6 @@ void TestVues::triEntete()
         QCOMPARE(ticket(f), QStringLiteral("Vente 3\nMerci"));
     }
     QVERIFY(!table->horizontalHeader()->isSortIndicatorShown());
-}
-
-void TestVues::journalVide()
-{
-    Kiosque k;
-    k.executerSql(QStringLiteral("DELETE FROM Ventes; DELETE FROM Telecollectes"));
-    FrmGestion f;
-    f.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f));
-    QCOMPARE(tableJournal(f)->model()->rowCount(), 0);
-    QCOMPARE(ticket(f), QString());
-    cliquerEntete(tableJournal(f), 2);
-    QCOMPARE(tableJournal(f)->model()->rowCount(), 0);
-    f.Command2_Click();
-    QCOMPARE(tableTelecollectes(f)->model()->rowCount(), 0);
-    QCOMPARE(ticket(f), QString());
 }
 
 void TestVues::modelesEtParametres()
