@@ -25,7 +25,6 @@ class TestControles : public QObject
 {
     Q_OBJECT
 private slots:
-    void controles_data();
     void controles();
     void disposition();
     void fenetre();
@@ -34,8 +33,6 @@ private slots:
 };
 
 namespace {
-enum Police { Bouton, Normale, Date };
-
 QString legendeDe(QWidget *w)
 {
     if (auto *b = qobject_cast<QAbstractButton *>(w))
@@ -52,91 +49,66 @@ QString legendeDe(QWidget *w)
         return d->barreLegende()->text();
     return {};
 }
-} // namespace
 
-void TestControles::controles_data()
+QList<QWidget *> controlesNommes(FrmGestion &f)
 {
-    QTest::addColumn<QString>("classe");
-    QTest::addColumn<QString>("parent");
-    QTest::addColumn<QString>("legende");
-    QTest::addColumn<bool>("visible");
-    QTest::addColumn<int>("police");
-
-    auto ligne = [](const char *nom, const char *classe, const char *parent, const char *legende, bool visible,
-                    int police) {
-        QTest::newRow(nom) << QString::fromLatin1(classe) << QString::fromLatin1(parent)
-                           << QString::fromUtf8(legende) << visible << police;
-    };
-    ligne("Command1", "QPushButton", "FrmGestion", "Journal de ventes", true, Bouton);
-    ligne("Command2", "QPushButton", "FrmGestion", "Liste télécollectes", true, Bouton);
-    ligne("Label1", "QLabel", "FrmGestion", "Rechercher:", true, Normale);
-    ligne("Text2", "QLineEdit", "FrmGestion", "", true, Normale);
-    ligne("Frame2", "QGroupBox", "FrmGestion", "", true, Normale);
-    ligne("Option1", "QRadioButton", "Frame2", "Par Date", true, Normale);
-    ligne("Option3", "QRadioButton", "Frame2", "Par No Facture", true, Normale);
-    ligne("Option2", "QRadioButton", "Frame2", "Par No Carte Bancaire", true, Normale);
-    ligne("DataGrid1", "DataGrid", "FrmGestion", "Journal de ventes", false, Normale);
-    ligne("DataGrid2", "DataGrid", "FrmGestion", "Télécolectes", false, Normale);
-    ligne("Frame3", "QGroupBox", "FrmGestion", "", false, Normale);
-    ligne("MonthView1", "QCalendarWidget", "Frame3", "", false, Normale);
-    ligne("CmdTicket", "QPushButton", "FrmGestion", "Imprimer Ticket", true, Bouton);
-    ligne("Text1", "QPlainTextEdit", "FrmGestion", "", true, Normale);
-    ligne("Label3", "QLabel", "FrmGestion", "Date début", true, Normale);
-    ligne("Label4", "QLabel", "FrmGestion", "Date fin", true, Normale);
-    ligne("Label2(0)", "QLabel", "FrmGestion", "", true, Date);
-    ligne("Label2(1)", "QLabel", "FrmGestion", "", true, Date);
-    ligne("Command6(0)", "QPushButton", "FrmGestion", "", true, Bouton);
-    ligne("Command6(1)", "QPushButton", "FrmGestion", "", true, Bouton);
-    ligne("List1", "QListWidget", "FrmGestion", "", true, Normale);
-    ligne("Command5", "QPushButton", "FrmGestion", "Ventes Journalières", true, Bouton);
-    ligne("Command8", "QPushButton", "FrmGestion", "Ventes Mensuel", true, Bouton);
-    ligne("Command4", "QPushButton", "FrmGestion", "Total des ventes", true, Bouton);
-    ligne("Command7", "QPushButton", "FrmGestion", "Imprimer ", true, Bouton);
-    ligne("Command3", "QPushButton", "FrmGestion", "Fin", true, Bouton);
-    ligne("Frame1", "QGroupBox", "FrmGestion", "", false, Normale);
-    static const char *const legendes[13] = {"Prix 1:", "Prix 2:", "Prix 3:", "Prix 4:", "Prix 5:",
-                                             "Qté 1:", "Qté 2:", "Qté 3:", "Qté 4:", "Qté 5:",
-                                             "Contenue Hopper Jeton:", "Contenue Hopper Euro:", "Contenue caisse:"};
-    for (int i = 0; i < 13; ++i) {
-        // Inside the hidden frame, shown with it, except the cash-box line.
-        const QByteArray indice = "(" + QByteArray::number(i) + ")";
-        ligne(("Label6" + indice).constData(), "QLabel", "Frame1", legendes[i], i != 12, Bouton);
-        ligne(("Text4" + indice).constData(), "QLineEdit", "Frame1", "", i != 12, Normale);
-    }
+    return f.findChildren<QWidget *>(QRegularExpression(
+        QStringLiteral("^((Command|Label|Text|Frame|Option|List|DataGrid|MonthView)\\d+(\\(\\d+\\))?|CmdTicket)$")));
 }
+} // namespace
 
 void TestControles::controles()
 {
-    QFETCH(QString, classe);
-    QFETCH(QString, parent);
-    QFETCH(QString, legende);
-    QFETCH(bool, visible);
-    QFETCH(int, police);
-
     FrmGestion f;
-    const auto trouves = f.findChildren<QWidget *>(QString::fromLatin1(QTest::currentDataTag()));
-    QCOMPARE(trouves.size(), 1);
-    QWidget *w = trouves.constFirst();
-    QVERIFY(w->inherits(classe.toLatin1().constData()));
-    QCOMPARE(w->parentWidget()->objectName(), parent);
-    QCOMPARE(legendeDe(w), legende);
-    // Visible at design time: not hidden itself (its frame may be).
-    QCOMPARE(!w->isHidden(), visible);
-
-    const QFont font = w->font();
-    QCOMPARE(font.family(), QStringLiteral("MS Sans Serif"));
-    QCOMPARE(font.pointSizeF(), police == Date ? 9.75 : 8.25);
-    QCOMPARE(font.bold(), police == Bouton);
-
-    // Read by assistive technology; a grid's table, which takes the focus, carries it too.
-    static const QHash<QString, QString> nomsAccessibles = {
-        {"Text2", "Rechercher"}, {"Text1", "Ticket"}, {"List1", "Rapport"}, {"DataGrid1", "Journal de ventes"},
-        {"DataGrid2", "Télécolectes"}, {"Label2(0)", "Date début"}, {"Label2(1)", "Date fin"},
-        {"Command6(0)", "Choisir la date de début"}, {"Command6(1)", "Choisir la date de fin"},
-        {"MonthView1", "Calendrier"}};
-    QCOMPARE(w->accessibleName(), nomsAccessibles.value(w->objectName()));
-    if (auto *grille = qobject_cast<DataGrid *>(w))
-        QCOMPARE(grille->table()->accessibleName(), w->accessibleName());
+    QStringList legendes, parents, caches, gras, dates, accessibles;
+    for (QWidget *w : controlesNommes(f)) {
+        const QString nom = w->objectName();
+        if (!legendeDe(w).isEmpty())
+            legendes << nom + QLatin1Char('=') + legendeDe(w);
+        if (w->parentWidget() != &f)
+            parents << nom + QLatin1Char('<') + w->parentWidget()->objectName();
+        // Hidden at design time itself (not only through its frame).
+        if (w->isHidden())
+            caches << nom;
+        QCOMPARE(w->font().family(), QStringLiteral("MS Sans Serif"));
+        if (w->font().bold())
+            gras << nom;
+        if (w->font().pointSizeF() != 8.25)
+            dates << nom + QLatin1Char('=') + QString::number(w->font().pointSizeF());
+        // Read by assistive technology; a grid's table, which takes the focus, carries it too.
+        if (!w->accessibleName().isEmpty())
+            accessibles << nom + QLatin1Char('=') + w->accessibleName();
+        if (auto *grille = qobject_cast<DataGrid *>(w))
+            QCOMPARE(grille->table()->accessibleName(), w->accessibleName());
+    }
+    QStringList captions = {"Command1=Journal de ventes", "Command2=Liste télécollectes", "Label1=Rechercher:",
+                            "Option1=Par Date", "Option3=Par No Facture", "Option2=Par No Carte Bancaire",
+                            "DataGrid1=Journal de ventes", "DataGrid2=Télécolectes", "CmdTicket=Imprimer Ticket",
+                            "Label3=Date début", "Label4=Date fin", "Command5=Ventes Journalières",
+                            "Command8=Ventes Mensuel", "Command4=Total des ventes", "Command7=Imprimer ", "Command3=Fin"};
+    QStringList dansCadre = {"Option1<Frame2", "Option3<Frame2", "Option2<Frame2", "MonthView1<Frame3"};
+    QStringList boutons = {"Command1", "Command2", "CmdTicket", "Command6(0)", "Command6(1)", "Command5",
+                           "Command8", "Command4", "Command7", "Command3"};
+    static const char *const parametres[13] = {"Prix 1:", "Prix 2:", "Prix 3:", "Prix 4:", "Prix 5:",
+                                               "Qté 1:", "Qté 2:", "Qté 3:", "Qté 4:", "Qté 5:",
+                                               "Contenue Hopper Jeton:", "Contenue Hopper Euro:", "Contenue caisse:"};
+    for (int i = 0; i < 13; ++i) {
+        const QString label = QStringLiteral("Label6(%1)").arg(i);
+        captions << label + QLatin1Char('=') + QString::fromUtf8(parametres[i]);
+        dansCadre << label + QStringLiteral("<Frame1") << QStringLiteral("Text4(%1)<Frame1").arg(i);
+        boutons << label;
+    }
+    QCOMPARE(legendes, captions);
+    QCOMPARE(parents, dansCadre);
+    // The cash-box line is hidden even when the parameters frame is shown.
+    QCOMPARE(caches.join(QLatin1Char(' ')),
+             QStringLiteral("DataGrid1 DataGrid2 Frame3 MonthView1 Frame1 Label6(12) Text4(12)"));
+    QCOMPARE(gras, boutons);
+    QCOMPARE(dates, (QStringList{"Label2(0)=9.75", "Label2(1)=9.75"}));
+    QCOMPARE(accessibles.join(QLatin1Char('|')),
+             QStringLiteral("Text2=Rechercher|DataGrid1=Journal de ventes|DataGrid2=Télécolectes|Text1=Ticket|"
+                            "MonthView1=Calendrier|Label2(0)=Date début|Command6(0)=Choisir la date de début|"
+                            "Label2(1)=Date fin|Command6(1)=Choisir la date de fin|List1=Rapport"));
 }
 
 // Every control not hidden lies inside its parent, overlaps no sibling, shows its whole
@@ -144,7 +116,7 @@ void TestControles::controles()
 void TestControles::disposition()
 {
     FrmGestion f;
-    const auto controles = f.findChildren<QWidget *>(QRegularExpression(QStringLiteral("^((Command|Label|Text|Frame|Option|List|DataGrid|MonthView)\\d+(\\(\\d+\\))?|CmdTicket)$")));
+    const auto controles = controlesNommes(f);
     QVERIFY(controles.size() > 50);
     for (QWidget *w : controles) {
         if (w->isHidden())
