@@ -1,4 +1,4 @@
-// Start-up (Form_Load), its unhandled-error path, and shut-down (Form_Unload).
+// The command line, start-up (Form_Load), its unhandled-error path, and shut-down (Form_Unload).
 
 #include "Kiosque.h"
 #include "TestSupport.h"
@@ -7,6 +7,7 @@
 #include "FrmGestion/DataGrid.h"
 #include "FrmGestion/FrmGestion.h"
 #include "FrmGestion/LiaisonChamp.h"
+#include "shared/LigneDeCommande.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
@@ -33,6 +34,8 @@ private slots:
     void dossierQuelconque_data();
     void dossierQuelconque();
     void finSansEcriture();
+    void ligneDeCommande_data();
+    void ligneDeCommande();
 };
 
 namespace {
@@ -279,6 +282,45 @@ void TestDemarrage::finSansEcriture()
     k.executerSql(QStringLiteral("DROP TABLE Parametres"));
     f.close();
     QVERIFY(!f.Connexion.isOpen());
+}
+
+void TestDemarrage::ligneDeCommande_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("dossierDonne");
+    QTest::addColumn<bool>("aide");
+    QTest::addColumn<QString>("erreur");   // a part of the message; "" when none
+    QTest::newRow("rien") << QStringList{} << false << false << "";
+    QTest::newRow("--dossier") << QStringList{"--dossier", "<tmp>"} << true << false << "";
+    QTest::newRow("--help") << QStringList{"--help"} << false << true << "";
+    QTest::newRow("dossier sans valeur") << QStringList{"--dossier"} << false << false << "--dossier";
+    QTest::newRow("dossier introuvable") << QStringList{"--dossier", "/nulle/part/ici"} << true << false
+                                         << "/nulle/part/ici";
+    QTest::newRow("option inconnue") << QStringList{"--rien"} << false << false << "Option inconnue : --rien";
+    QTest::newRow("option courte inconnue") << QStringList{"-x"} << false << false << "Option inconnue : -x";
+    QTest::newRow("argument en trop") << QStringList{"fichier.mdb"} << false << false << "fichier.mdb";
+    QTest::newRow("conversion d'un nom vide") << QStringList{"--convertir", "", "b.db"} << false << false
+                                              << "--convertir demande une base Jet et une destination";
+    QTest::newRow("conversion vers un nom vide") << QStringList{"--convertir", "a.mdb", ""} << false << false
+                                                 << "--convertir demande une base Jet et une destination";
+}
+
+void TestDemarrage::ligneDeCommande()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, dossierDonne);
+    QFETCH(bool, aide);
+    QFETCH(QString, erreur);
+    QTemporaryDir tmp;
+    arguments.replaceInStrings(QStringLiteral("<tmp>"), tmp.path());
+    arguments.prepend(QStringLiteral("corvane"));
+    const OptionsLigneDeCommande options = AnalyserLigneDeCommande(arguments);
+    QCOMPARE(!options.dossier.isEmpty(), dossierDonne);
+    QCOMPARE(options.aide, aide);
+    QCOMPARE(options.erreur.isEmpty(), erreur.isEmpty());
+    QVERIFY(options.erreur.contains(erreur));
+    if (dossierDonne && erreur.isEmpty())
+        QCOMPARE(options.dossier, tmp.path());
 }
 
 CORVANE_TEST(TestDemarrage)

@@ -1,9 +1,10 @@
-// The journal and card-batch views: grids, ticket box, header-click sort.
+// The journal and card-batch views: grids, ticket box, header-click sort, the cells' display format.
 
 #include "Kiosque.h"
 #include "TestSupport.h"
 
 #include "FrmGestion/DataGrid.h"
+#include "FrmGestion/FormatAffichage.h"
 #include "FrmGestion/FrmGestion.h"
 
 #include <QAbstractItemModelTester>
@@ -14,17 +15,19 @@
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QtTest>
+#include <limits>
 
 class TestVues : public QObject
 {
     Q_OBJECT
 private slots:
     void cellules();
-    void valeursLisibles();
     void grillesEtEnregistrements();
     void triEntete_data();
     void triEntete();
     void modelesEtParametres();
+    void texteAffiche_data();
+    void texteAffiche();
 };
 
 namespace {
@@ -76,15 +79,9 @@ void TestVues::cellules()
              (QStringList{g, g, d, g, g, QString::number(Qt::AlignHCenter), d, d}));
     QCOMPARE(ligne(tableTelecollectes(f), 0, Qt::DisplayRole), QStringList{"11/02/2026 02:00:00"});
     QCOMPARE(ligne(tableTelecollectes(f), 0, Qt::TextAlignmentRole), QStringList{g});
-}
 
-void TestVues::valeursLisibles()
-{
     // Every value of both grids can be read whole: it fits its column with the
     // grid's font, or the cell's tooltip holds it.
-    Kiosque k;
-    FrmGestion f;
-    f.Form_Load();
     for (QTableView *table : {tableJournal(f), tableTelecollectes(f)}) {
         const int marges = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
         const QAbstractItemModel *m = table->model();
@@ -136,10 +133,6 @@ void TestVues::grillesEtEnregistrements()
     QVERIFY(!f.DataGrid2->isVisible());
     QCOMPARE(table->currentIndex().row(), 2);
     QCOMPARE(ticket(f), QStringLiteral("Vente 1\nCarte"));
-    f.Command2_Click();
-    QCOMPARE(f.RsTelecollectes.absolutePosition(), 1);
-    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 1"));
-    f.Command1_Click();
 
     // ...and the grid follows the record set, to no row at end of file.
     f.RsVentes.moveTo(3);
@@ -224,6 +217,41 @@ void TestVues::modelesEtParametres()
     f.RsTelecollectes.close();
     QCOMPARE(tableJournal(f)->model()->rowCount(), 0);
     QCOMPARE(tableTelecollectes(f)->model()->rowCount(), 0);
+}
+
+Q_DECLARE_METATYPE(Value)
+
+void TestVues::texteAffiche_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<Value>("valeur");
+    QTest::addColumn<QString>("texte");
+    const int tel = int(FormatChamp::TelQuel), mon = int(FormatChamp::Monetaire), ent = int(FormatChamp::Entier);
+    // The currency format, on currency values (French grouping by a no-break space).
+    const auto monnaie = [mon](const char *nom, qint64 dixMilliemes, const char *texte) {
+        QTest::newRow(nom) << mon << Value(Currency{dixMilliemes}) << QString::fromUtf8(texte);
+    };
+    monnaie("sans groupe", 9999900, "999,99 €");
+    monnaie("un groupe", 12345000, "1\u00a0234,50 €");
+    monnaie("négatif", -12345000, "-1\u00a0234,50 €");
+    monnaie("demi-centime vers le haut", 50, "0,01 €");
+    monnaie("sous le demi-centime", 49, "0,00 €");
+    monnaie("négatif arrondi à zéro", -49, "0,00 €");
+    monnaie("le plus petit", std::numeric_limits<qint64>::min(), "-922\u00a0337\u00a0203\u00a0685\u00a0477,58 €");
+    QTest::newRow("Null monétaire") << mon << Value() << "";
+    QTest::newRow("réel monétaire") << mon << Value(2.5) << "2,50 €";
+    QTest::newRow("texte dans une colonne monétaire") << mon << Value("abc") << "abc";
+    QTest::newRow("entier arrondi") << ent << Value(2.5) << "3";
+    QTest::newRow("entier négatif arrondi") << ent << Value(-2.5) << "-3";
+    QTest::newRow("tel quel") << tel << Value(42) << "42";
+}
+
+void TestVues::texteAffiche()
+{
+    QFETCH(int, format);
+    QFETCH(Value, valeur);
+    QFETCH(QString, texte);
+    QCOMPARE(TexteAffiche(valeur, FormatChamp(format)), texte);
 }
 
 CORVANE_TEST(TestVues)
