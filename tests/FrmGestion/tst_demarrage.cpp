@@ -33,7 +33,6 @@ private slots:
     void programmeSignal();
     void dossierQuelconque();
     void finSansEcriture();
-    void ligneDeCommande_data();
     void ligneDeCommande();
 };
 
@@ -277,26 +276,17 @@ void TestDemarrage::finSansEcriture()
     QVERIFY(!f.Connexion.isOpen());
 }
 
-void TestDemarrage::ligneDeCommande_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("erreur");   // "" when none
-    QTest::newRow("--dossier") << QStringList{"--dossier", "<tmp>"} << "";
-    QTest::newRow("dossier introuvable") << QStringList{"--dossier", "/nulle/part"} << "Dossier introuvable : /nulle/part";
-    QTest::newRow("option inconnue") << QStringList{"--rien"} << "Option inconnue : --rien";
-    QTest::newRow("option courte inconnue") << QStringList{"-x"} << "Option inconnue : -x";
-    QTest::newRow("argument en trop") << QStringList{"fichier.mdb"} << "Argument inattendu : fichier.mdb";
-}
-
 void TestDemarrage::ligneDeCommande()
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, erreur);
     QTemporaryDir tmp;
-    arguments.replaceInStrings(QStringLiteral("<tmp>"), tmp.path());
-    const OptionsLigneDeCommande options = AnalyserLigneDeCommande(QStringList{QStringLiteral("corvane")} + arguments);
-    QCOMPARE(options.erreur, erreur);
-    QCOMPARE(options.dossier, arguments.size() > 1 ? arguments.at(1) : QString());
+    QStringList messages;
+    for (const QStringList &arguments : {QStringList{"--dossier", tmp.path()}, QStringList{"--dossier", "/nulle/part"},
+                                         QStringList{"--rien"}, QStringList{"-x"}, QStringList{"fichier.mdb"}})
+        messages << AnalyserLigneDeCommande(QStringList{QStringLiteral("corvane")} + arguments).erreur;
+    QCOMPARE(messages, (QStringList{"", "Dossier introuvable : /nulle/part", "Option inconnue : --rien",
+                                    "Option inconnue : -x", "Argument inattendu : fichier.mdb"}));
+    QCOMPARE(AnalyserLigneDeCommande({QStringLiteral("corvane"), QStringLiteral("--dossier"), tmp.path()}).dossier,
+             tmp.path());
 }
 
 CORVANE_TEST(TestDemarrage)
