@@ -93,7 +93,6 @@ void TestRecherche::recherche_data()
     };
     // From the current sale on: newest first, the sales after sale 1 are all older.
     date("décroissant, ne remonte pas", false, 1, "01/02/26", false, 1);
-    date("croissant, depuis la courante", true, 7, "01/02/26", false, 2);
     date("sept caractères", true, 7, "01/02/2", false, 7);
     date("chaque caractère cherche", true, 7, "01/02/2026", false, 2);   // 01/02/20 is a date of a leap year
     date("aucune plus tard", true, 7, "01/01/27", false, 7);
@@ -116,11 +115,9 @@ void TestRecherche::recherche_data()
     // A quote is refused by the record set's own Find: an ordinary failure, whose
     // nested run on the emptied box goes to the first sale with a card number.
     autre("carte, apostrophe collée", ParCarte, "49'70", true, 0, 123, "");
-    autre("carte, critère collé", ParCarte, "' or ''='", true, 0, 123, "");
     autre("facture trouvée", ParFacture, "123", false, 0, 123, "123");
     autre("facture introuvable", ParFacture, "42", false, 0, 4, "42");   // "4" found sale 4
     autre("facture, boîte vidée", ParFacture, "5", false, 1, 5, "");      // "NoVente =" fails
-    autre("facture collée", ParFacture, "7", true, 0, 7, "7");
     autre("facture, texte collé", ParFacture, "12/ab", true, 0, 3, "");   // pasted text is not filtered
     autre("facture, apostrophe collée", ParFacture, "5'", true, 0, 3, "");
     autre("facture, critère collé", ParFacture, "5 or 1=1", true, 0, 3, "");
