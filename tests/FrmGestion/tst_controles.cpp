@@ -34,11 +34,10 @@ private slots:
     void disposition();
     void fenetre();
     void colonnes();
-    void cellules();
+    void cellulesEtModeles();
     void grillesEtEnregistrements();
     void triEntete_data();
     void triEntete();
-    void modelesEtParametres();
     void texteAffiche();
 };
 
@@ -65,11 +64,6 @@ QList<QWidget *> controlesNommes(FrmGestion &f)
     return f.findChildren<QWidget *>(QRegularExpression(
         QStringLiteral("^((Command|Label|Text|Frame|Option|List|DataGrid|MonthView)\\d+(\\(\\d+\\))?|CmdTicket)$")));
 }
-QString ticket(FrmGestion &f)
-{
-    return f.Text1->toPlainText();
-}
-
 QList<int> ordreJournal(FrmGestion &f)
 {
     QList<int> numeros;
@@ -230,11 +224,17 @@ void TestControles::colonnes()
                             "Nb Jeton:900|Payé:1020|Rendu:1515|Date:1950"));
 }
 
-void TestControles::cellules()
+void TestControles::cellulesEtModeles()
 {
     Kiosque k;
     FrmGestion f;
-    f.Form_Load();
+    // Attached before the start-up, so they see every change the run makes.
+    QAbstractItemModelTester journal(tableJournal(f)->model(),
+                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester telecollectes(tableTelecollectes(f)->model(),
+                                           QAbstractItemModelTester::FailureReportingMode::QtTest);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
     const auto ligne = [](QTableView *table, int numero, int role) {
         QStringList valeurs;
         for (int colonne = 0; colonne < table->model()->columnCount(); ++colonne) {
@@ -267,6 +267,28 @@ void TestControles::cellules()
                     QCOMPARE(i.data(Qt::ToolTipRole).toString(), texte);
             }
     }
+
+    // The parameters panel, never shown, is bound all the same.
+    const QStringList parametres = {"1,50 €", "2,00 €", "2,50 €", "3,00 €", "3,50 €", "1", "2", "3", "4", "5",
+                                    "100", "200", "55,30 €"};
+    for (std::size_t i = 0; i < f.Text4.size(); ++i)
+        QCOMPARE(f.Text4[i]->text(), parametres.at(qsizetype(i)));
+
+    const QPersistentModelIndex vente2 = tableJournal(f)->model()->index(1, 0);
+    QCOMPARE(vente2.data().toInt(), 2);
+    for (int colonne : {2, 0, 7, 42}) {
+        f.DataGrid1_HeadClick(colonne);
+        QCOMPARE(vente2.data().toInt(), 2); // a persistent index follows its sale
+    }
+    f.RsVentes.moveTo(3);
+    f.Command2_Click();
+    f.RsTelecollectes.moveTo(1);
+    f.Command1_Click();
+    f.close();
+    f.RsVentes.close();
+    f.RsTelecollectes.close();
+    QCOMPARE(tableJournal(f)->model()->rowCount(), 0);
+    QCOMPARE(tableTelecollectes(f)->model()->rowCount(), 0);
 }
 
 void TestControles::grillesEtEnregistrements()
@@ -280,11 +302,11 @@ void TestControles::grillesEtEnregistrements()
     // The grid moves the record set...
     table->setCurrentIndex(table->model()->index(1, 3));
     QCOMPARE(f.RsVentes.absolutePosition(), 1);
-    QCOMPARE(ticket(f), QStringLiteral("Vente 2"));
+    QCOMPARE(f.Text1->toPlainText(), QStringLiteral("Vente 2"));
     table->setFocus();
     QTest::keyClick(table, Qt::Key_Down);
     QCOMPARE(f.RsVentes.field(QStringLiteral("NoVente")).toInteger(), 1);
-    QCOMPARE(ticket(f), QStringLiteral("Vente 1\nCarte"));
+    QCOMPARE(f.Text1->toPlainText(), QStringLiteral("Vente 1\nCarte"));
 
     f.Text2->setText(QStringLiteral("12"));
     QTest::mouseClick(f.Command2, Qt::LeftButton);
@@ -292,13 +314,13 @@ void TestControles::grillesEtEnregistrements()
     QVERIFY(f.DataGrid2->isVisible());
     QVERIFY(!f.DataGrid1->isVisible());
     QVERIFY(f.Text2->text().isEmpty());
-    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 2"));
+    QCOMPARE(f.Text1->toPlainText(), QStringLiteral("Télécollecte 2"));
     f.RsTelecollectes.moveTo(1);
-    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 1"));
+    QCOMPARE(f.Text1->toPlainText(), QStringLiteral("Télécollecte 1"));
     QCOMPARE(tableTelecollectes(f)->currentIndex().row(), 1);
     // Moving the journal while it is not shown leaves the ticket alone.
     f.RsVentes.moveTo(2);
-    QCOMPARE(ticket(f), QStringLiteral("Télécollecte 1"));
+    QCOMPARE(f.Text1->toPlainText(), QStringLiteral("Télécollecte 1"));
 
     // Each view comes back on its own record, however often it is shown.
     QTest::mouseClick(f.Command1, Qt::LeftButton);
@@ -306,16 +328,16 @@ void TestControles::grillesEtEnregistrements()
     QVERIFY(f.DataGrid1->isVisible());
     QVERIFY(!f.DataGrid2->isVisible());
     QCOMPARE(table->currentIndex().row(), 2);
-    QCOMPARE(ticket(f), QStringLiteral("Vente 1\nCarte"));
+    QCOMPARE(f.Text1->toPlainText(), QStringLiteral("Vente 1\nCarte"));
 
     // ...and the grid follows the record set, to no row at end of file.
     f.RsVentes.moveTo(3);
     QCOMPARE(table->currentIndex().row(), 3);
     QVERIFY(table->selectionModel()->isRowSelected(3, {}));
-    QCOMPARE(ticket(f), QStringLiteral("Vente 4"));
+    QCOMPARE(f.Text1->toPlainText(), QStringLiteral("Vente 4"));
     f.RsVentes.moveTo(f.RsVentes.recordCount());
     QVERIFY(!table->selectionModel()->hasSelection());
-    QCOMPARE(ticket(f), QString());
+    QCOMPARE(f.Text1->toPlainText(), QString());
 }
 
 void TestControles::triEntete_data()
@@ -354,44 +376,11 @@ void TestControles::triEntete()
         // The current sale stays current, in its new place.
         QCOMPARE(f.RsVentes.field(QStringLiteral("NoVente")).toInteger(), 3);
         QCOMPARE(table->currentIndex().row(), int(ordre.indexOf(3)));
-        QCOMPARE(ticket(f), QStringLiteral("Vente 3\nMerci"));
+        QCOMPARE(f.Text1->toPlainText(), QStringLiteral("Vente 3\nMerci"));
     }
     QVERIFY(!table->horizontalHeader()->isSortIndicatorShown());
 }
 
-void TestControles::modelesEtParametres()
-{
-    Kiosque k;
-    FrmGestion f;
-    // Attached before the start-up, so they see every change the run makes.
-    QAbstractItemModelTester journal(tableJournal(f)->model(),
-                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QAbstractItemModelTester telecollectes(tableTelecollectes(f)->model(),
-                                           QAbstractItemModelTester::FailureReportingMode::QtTest);
-    f.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f));
-    // The parameters panel, never shown, is bound all the same.
-    const QStringList parametres = {"1,50 €", "2,00 €", "2,50 €", "3,00 €", "3,50 €", "1", "2", "3", "4", "5",
-                                    "100", "200", "55,30 €"};
-    for (std::size_t i = 0; i < f.Text4.size(); ++i)
-        QCOMPARE(f.Text4[i]->text(), parametres.at(qsizetype(i)));
-
-    const QPersistentModelIndex vente2 = tableJournal(f)->model()->index(1, 0);
-    QCOMPARE(vente2.data().toInt(), 2);
-    for (int colonne : {2, 0, 7, 42}) {
-        f.DataGrid1_HeadClick(colonne);
-        QCOMPARE(vente2.data().toInt(), 2); // a persistent index follows its sale
-    }
-    f.RsVentes.moveTo(3);
-    f.Command2_Click();
-    f.RsTelecollectes.moveTo(1);
-    f.Command1_Click();
-    f.close();
-    f.RsVentes.close();
-    f.RsTelecollectes.close();
-    QCOMPARE(tableJournal(f)->model()->rowCount(), 0);
-    QCOMPARE(tableTelecollectes(f)->model()->rowCount(), 0);
-}
 
 void TestControles::texteAffiche()
 {
