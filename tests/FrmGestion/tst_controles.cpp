@@ -111,7 +111,8 @@ void TestControles::controles()
                             "Option1=Par Date", "Option3=Par No Facture", "Option2=Par No Carte Bancaire",
                             "DataGrid1=Journal de ventes", "DataGrid2=Télécolectes", "CmdTicket=Imprimer Ticket",
                             "Label3=Date début", "Label4=Date fin", "Command5=Ventes Journalières",
-                            "Command8=Ventes Mensuel", "Command4=Total des ventes", "Command7=Imprimer ", "Command3=Fin"};
+                            "Command8=Ventes Mensuel", "Command4=Total des ventes", "Command7=Imprimer ",
+                            "Command3=Fin"};
     QStringList dansCadre = {"Option1<Frame2", "Option3<Frame2", "Option2<Frame2", "MonthView1<Frame3"};
     QStringList boutons = {"Command1", "Command2", "CmdTicket", "Command6(0)", "Command6(1)", "Command5",
                            "Command8", "Command4", "Command7", "Command3"};
@@ -391,14 +392,15 @@ void TestControles::texteAffiche()
         {FormatChamp::Monetaire, monnaie(9999900)}, {FormatChamp::Monetaire, monnaie(-12345000)},
         {FormatChamp::Monetaire, monnaie(50)}, {FormatChamp::Monetaire, monnaie(49)},
         {FormatChamp::Monetaire, monnaie(-49)}, {FormatChamp::Monetaire, monnaie(std::numeric_limits<qint64>::min())},
-        {FormatChamp::Monetaire, Value()}, {FormatChamp::Monetaire, Value(2.5)}, {FormatChamp::Monetaire, Value("abc")},
+        {FormatChamp::Monetaire, Value()}, {FormatChamp::Monetaire, Value(2.5)},
+        {FormatChamp::Monetaire, Value("abc")},
         {FormatChamp::Entier, Value(2.5)}, {FormatChamp::Entier, Value(-2.5)}, {FormatChamp::TelQuel, Value(42)}};
     QStringList textes;
     for (const auto &[format, valeur] : valeurs)
         textes << TexteAffiche(valeur, format);
     QCOMPARE(textes.join(QLatin1Char('|')),
-             QStringLiteral("999,99 €|-1\u00a0234,50 €|0,01 €|0,00 €|0,00 €|-922\u00a0337\u00a0203\u00a0685\u00a0477,58 €||"
-                            "2,50 €|abc|3|-3|42"));
+             QStringLiteral("999,99 €|-1\u00a0234,50 €|0,01 €|0,00 €|0,00 €|"
+                            "-922\u00a0337\u00a0203\u00a0685\u00a0477,58 €||2,50 €|abc|3|-3|42"));
 }
 
 CORVANE_TEST(TestControles)

@@ -87,7 +87,8 @@ void TestDemarrage::nomDeLaBase_data()
     QTest::addColumn<QString>("suite");            // the caption after the name; "": not compared
     // The name trimmed, and found whatever its case on disk.
     QTest::newRow("nom entouré de blancs, fichier en capitales")
-        << "KIOSQUE.MDB" << QByteArray("[base de donn\xe9""e]\r\nnom=  Kiosque  \r\n") << "KIOSQUE.mdb" << QDateTime() << "";
+        << "KIOSQUE.MDB" << QByteArray("[base de donn\xe9""e]\r\nnom=  Kiosque  \r\n") << "KIOSQUE.mdb"
+        << QDateTime() << "";
     // The file's modification time, read in the local zone: a date alone at midnight.
     QTest::newRow("à minuit") << "dacorvane.mdb" << QByteArray() << "DACORVANE.mdb"
                               << QDateTime(QDate(2026, 12, 5), QTime(0, 0)) << "05/12/2026";
@@ -279,8 +280,9 @@ void TestDemarrage::ligneDeCommande()
 {
     QTemporaryDir tmp;
     QStringList messages;
-    for (const QStringList &arguments : {QStringList{"--dossier", tmp.path()}, QStringList{"--dossier", "/nulle/part"},
-                                         QStringList{"--rien"}, QStringList{"-x"}, QStringList{"fichier.mdb"}})
+    const QList<QStringList> lignes = {{"--dossier", tmp.path()}, {"--dossier", "/nulle/part"}, {"--rien"}, {"-x"},
+                                       {"fichier.mdb"}};
+    for (const QStringList &arguments : lignes)
         messages << AnalyserLigneDeCommande(QStringList{QStringLiteral("corvane")} + arguments).erreur;
     QCOMPARE(messages, (QStringList{"", "Dossier introuvable : /nulle/part", "Option inconnue : --rien",
                                     "Option inconnue : -x", "Argument inattendu : fichier.mdb"}));
