@@ -120,25 +120,6 @@ private slots:
         QCOMPARE(d ? d->toIso() : QString(), attendu);
     }
 
-    void monnaieDepuisDouble_data()
-    {
-        QTest::addColumn<double>("d");
-        QTest::addColumn<qint64>("attendu");
-        // Halves (exact in binary) go to the even neighbour, as ccur.
-        QTest::newRow("moitié vers pair, bas") << 1.03125 << qint64(10312);
-        QTest::newRow("moitié vers pair, haut") << 1.09375 << qint64(10938);
-        QTest::newRow("moitié négative") << -1.03125 << qint64(-10312);
-        QTest::newRow("12/1.2") << 12 / 1.2 << qint64(100000);
-        QTest::newRow("10/1.2") << 10 / 1.2 << qint64(83333);
-    }
-
-    void monnaieDepuisDouble()
-    {
-        QFETCH(double, d);
-        QFETCH(qint64, attendu);
-        QCOMPARE(Currency::fromDouble(d).dixMilliemes, attendu);
-    }
-
     void monnaieDepassement()
     {
         const Currency max{std::numeric_limits<std::int64_t>::max()};
@@ -185,7 +166,11 @@ private slots:
         QTest::newRow("texte 5 décimales en monnaie") << Value("0,00005") << "monnaie" << "0";
         QTest::newRow("entier en monnaie") << Value(5) << "monnaie" << "50000";
         QTest::newRow("entier énorme en monnaie") << Value(std::int64_t(1) << 62) << "monnaie" << "#6";
-        QTest::newRow("double en monnaie") << Value(1.09375) << "monnaie" << "10938";
+        // Halves (exact in binary) go to the even neighbour, as ccur.
+        QTest::newRow("double en monnaie: moitié vers pair, bas") << Value(1.03125) << "monnaie" << "10312";
+        QTest::newRow("double en monnaie: moitié vers pair, haut") << Value(1.09375) << "monnaie" << "10938";
+        QTest::newRow("double en monnaie: moitié négative") << Value(-1.03125) << "monnaie" << "-10312";
+        QTest::newRow("double en monnaie: 12/1.2") << Value(12 / 1.2) << "monnaie" << "100000";
     }
 
     void conversions()
