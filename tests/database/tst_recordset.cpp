@@ -104,7 +104,6 @@ class TestRecordset : public QObject
     Q_OBJECT
     QTemporaryDir m_dossier;
     QString m_base;
-    QString m_hasard; // 3000 sales whose fields repeat in no simple order
 
     // A fresh copy of the sales file, for the tests that write.
     QString copie(const QString &nom)
@@ -121,13 +120,6 @@ private slots:
         TestSupport::epinglerFrancais();
         QVERIFY(m_dossier.isValid());
         m_base = copie(QStringLiteral("dacorvane.mdb"));
-        m_hasard = m_dossier.filePath(QStringLiteral("hasard.mdb"));
-        TestSupport::creerBase(m_hasard, TestSupport::schemaVentes(), QStringLiteral(R"(
-WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)
-INSERT INTO Ventes (NoVente, LaDate, Total, Client)
-SELECT i, printf('2025-%02d-%02d 10:00:00', 1 + i * 7 % 12, 1 + i * 7919 % 28), i * 104729 % 400 / 4.0,
-       CASE i * 31 % 7 % 4 WHEN 0 THEN NULL WHEN 1 THEN '4970' || (i * 613 % 1000) ELSE '' || (i * 7919 % 100000) END
-FROM n)"));
     }
 
     void ouvertureJournal()
@@ -163,20 +155,15 @@ FROM n)"));
         QTest::addColumn<QString>("attendu"); // the first field in the new order
         QTest::newRow("ordre lu") << "" << "" << "1 2 3 4 5 6 7";
         QTest::newRow("Date, ex aequo dans l'ordre lu") << "" << "Date" << "6 1 7 2 3 4 5";
-        QTest::newRow("Date DESC") << "" << "Date DESC" << "4 5 3 2 1 7 6";
         QTest::newRow("Client: Null d'abord, sans casse") << "" << "Client" << "2 5 7 1 4 3 6";
         QTest::newRow("Client DESC: Null à la fin") << "" << "Client DESC" << "6 3 4 1 7 2 5";
         QTest::newRow("nom sans casse") << "" << "montant asc" << "5 2 3 1 7 6 4";
-        QTest::newRow("Type paiement") << "" << "Type paiement" << "2 5 1 3 6 7 4";
-        QTest::newRow("Payé") << "" << "Payé" << "5 2 3 1 6 7 4";
         QTest::newRow("deux clés") << "" << "[Type paiement] DESC, Montant" << "4 3 1 7 6 5 2";
-        QTest::newRow("trois clés") << "" << "Nb Jeton, Rendu DESC, NoVente DESC" << "2 5 3 7 1 6 4";
         // Case never counts; an accent only breaks a tie between the same letters.
         QTest::newRow("textes") << "Noms" << "Nom" << "Null Éa Ete été etre ezz oeuvre Œuvre zèbre";
         QTest::newRow("textes DESC") << "Noms" << "Nom DESC" << "zèbre Œuvre oeuvre ezz etre été Ete Éa Null";
         // Card numbers: digits only, the shorter text first when one begins the other.
         QTest::newRow("numéros de carte") << "Cartes" << "Carte" << "2 5 8 6 7 1 10 4 3 9";
-        QTest::newRow("numéros de carte DESC") << "Cartes" << "Carte DESC" << "9 3 4 1 10 7 6 8 5 2";
         QTest::newRow("entiers de 64 bits") << "Extremes" << "Grand" << "3 4 5 1 2";
         QTest::newRow("dates de l'an 100 à 9999") << "Extremes" << "Quand" << "3 2 1 5 4";
         QTest::newRow("monnaie aux bornes") << "Extremes" << "Somme DESC" << "2 1 5 4 3";
@@ -196,17 +183,6 @@ FROM n)"));
         // Sorting the same way twice gives the same order (no toggling).
         b.rs.setSort(tri);
         QCOMPARE(colonne(b.rs), attendu);
-    }
-
-    void valeursExtremesRelues()
-    {
-        // Values far apart in one field read back exactly: each as a set of that row alone holds it.
-        Base b(m_base, QStringLiteral("Extremes"));
-        for (int p = 0; p < b.rs.recordCount(); ++p) {
-            Base seul(m_base, QStringLiteral("select * from Extremes where No = %1").arg(p + 1));
-            for (int o = 0; o < b.rs.fieldCount(); ++o)
-                QVERIFY(b.rs.valueAt(p, o) == seul.rs.valueAt(0, o));
-        }
     }
 
     void refusNeBougePas()
@@ -280,9 +256,6 @@ FROM n)"));
         QTest::newRow("table, par sa clé primaire")
             << "" << "SELECT * from Ventes order by LaDate Desc" << QStringList{"Ventes", "", "LaDate"} << "" << true
             << "Ticket 4";
-        QTest::newRow("NoVente en double")
-            << "CREATE VIEW Doubles AS SELECT * FROM ReqVentes UNION ALL SELECT * FROM ReqVentes WHERE NoVente = 4"
-            << "select * from Doubles" << QStringList{"Doubles", "NoVente", "Date"} << "" << false << "Ticket 4";
         QTest::newRow("NoVente Null")
             << "CREATE TABLE V (NoVente INTEGER UNIQUE, LaDate DATETIME, Ticket LONGTEXT);"
                "INSERT INTO V SELECT NoVente, LaDate, Ticket FROM Ventes; INSERT INTO V VALUES (NULL, NULL, 'x')"
@@ -291,8 +264,6 @@ FROM n)"));
             << "CREATE TABLE V (NoVente INTEGER, LaDate DATETIME, Ticket LONGTEXT);"
                "INSERT INTO V SELECT NoVente, LaDate, Ticket FROM Ventes"
             << "select * from V" << QStringList{"V", "NoVente", "LaDate"} << "" << false << "Ticket 4";
-        QTest::newRow("champ contrôlé absent") << "" << journal << QStringList{"ReqVentes", "NoVente", "LaDate"} << ""
-                                               << false << "Ticket 4";
     }
 
     void champDiffere()
@@ -346,31 +317,22 @@ FROM n)"));
         QTest::newRow("carte, ordre lu") << "" << 0 << "[Client] like '4970*'" << "1";
         QTest::newRow("carte, boîte vidée: Null jamais") << "Client" << 0 << "[Client] like '*'" << "7";
         QTest::newRow("carte, sans casse") << "Client" << 0 << "[Client] like 'ABC*'" << "6";
-        QTest::newRow("carte absente") << "Client" << 0 << "[Client] like '9*'" << "EOF";
         QTest::newRow("carte, du courant") << "Client" << 4 << "[Client] like '4970*'" << "4";
-        QTest::newRow("carte, du courant, après") << "Client" << 3 << "[Client] like '4970*'" << "EOF";
         QTest::newRow("carte, apostrophe collée") << "Client" << 0 << "[Client] like 'AB'C*'" << "#3001";
-        QTest::newRow("carte, apostrophe finale") << "Client" << 0 << "[Client] like '4970'*'" << "#3001";
         QTest::newRow("facture") << "NoVente" << 0 << "NoVente =3" << "3";
-        QTest::newRow("facture DESC") << "NoVente DESC" << 0 << "NoVente =3" << "3";
         QTest::newRow("facture absente") << "NoVente" << 0 << "NoVente =999" << "EOF";
         QTest::newRow("facture vide") << "NoVente" << 0 << "NoVente =" << "#3001";
         QTest::newRow("facture illisible") << "NoVente" << 0 << "NoVente =3x" << "#3001";
         QTest::newRow("date, du courant") << "Date DESC" << 2 << "Date >=01/02/2025" << "2";
-        QTest::newRow("date, rien après le courant") << "Date DESC" << 1 << "Date >=01/02/2025" << "EOF";
-        QTest::newRow("date future") << "Date DESC" << 0 << "Date >=01/02/2030" << "EOF";
         QTest::newRow("date et heure") << "Date" << 0 << "Date >=01/02/2025 09:30:00" << "3";
         QTest::newRow("date entre dièses") << "Date" << 0 << "Date >= #2025-02-01#" << "2";
-        QTest::newRow("date égale") << "Date" << 0 << "Date = 01/02/2025" << "2";
         QTest::newRow("date inférieure DESC") << "Date DESC" << 0 << "Date < 01/01/2025" << "6";
         QTest::newRow("date illisible") << "" << 0 << "Date >= 99/99/99" << "#3001";
         QTest::newRow("nom avec blanc") << "" << 0 << "Type paiement = 3" << "4";
         QTest::newRow("nom avec blanc entre crochets") << "" << 0 << "[Type paiement]=1" << "2";
         QTest::newRow("monnaie supérieure") << "" << 0 << "Montant > 10" << "1";
-        QTest::newRow("monnaie supérieure, triée") << "Montant" << 0 << "Montant > 10" << "1";
         QTest::newRow("monnaie au plus, DESC") << "Montant DESC" << 0 << "Montant <= 3" << "2";
         QTest::newRow("monnaie virgule") << "" << 0 << "Montant = 7,25" << "3";
-        QTest::newRow("monnaie point") << "" << 0 << "Montant = 7.25" << "3";
         QTest::newRow("accent") << "" << 0 << "Payé = 20" << "6";
         QTest::newRow("texte égal") << "" << 0 << "Client = '4970123412341234'" << "1";
         QTest::newRow("texte différent: Null jamais") << "" << 0 << "Client <> '4970123412341234'" << "3";
@@ -378,9 +340,6 @@ FROM n)"));
         QTest::newRow("champ inconnu entre crochets") << "" << 0 << "[Inconnu] = 3" << "#3265";
         QTest::newRow("sans opérateur") << "" << 0 << "NoVente" << "#3001";
         QTest::newRow("vide") << "" << 0 << "" << "#3001";
-        QTest::newRow("texte pour un nombre") << "" << 0 << "Montant = 'abc'" << "#3001";
-        QTest::newRow("deux conditions") << "" << 0 << "NoVente = 3 AND Client = 'x'" << "#3001";
-        QTest::newRow("guillemets doubles") << "" << 0 << "Client = \"x\"" << "#3001";
     }
 
     void recherche()
@@ -417,45 +376,30 @@ FROM n)"));
 
     void rechercheCommeLeParcours_data()
     {
-        // A find on the field the set is sorted on goes straight to the rows that may match (on a
-        // field mixing texts, bytes and numbers beyond a double's precision, to the runs that may);
-        // it must land where a visit of every record would.
-        QTest::addColumn<QString>("source");
+        // A find on the field the set is sorted on goes straight to the runs that may match (on a
+        // field mixing texts, bytes and numbers beyond a double's precision); it must land where a
+        // visit of every record would.
         QTest::addColumn<QString>("tri");
         QTest::addColumn<QString>("critere");
-        const auto ajouter = [](const char *source, std::initializer_list<const char *> tris,
-                                std::initializer_list<const char *> criteres) {
-            for (const char *tri : tris)
-                for (const char *critere : criteres)
-                    QTest::addRow("%s / %s / %s", source, tri, critere) << source << tri << critere;
-        };
-        ajouter("hasard", {"Client", "Client DESC", "Montant", "Montant DESC", "NoVente DESC", "Date"},
-                {"[Client] like '49*'", "[Client] like '4970*'", "[Client] like '1*'", "Client = '4970120'",
-                 "Client >= '5'", "Client < '45'", "Montant = 12.5", "Montant >= 20", "Montant < 2", "Montant <= 0",
-                 "Montant > 99", "NoVente = 1500", "NoVente <= 3", "Date >= 01/06/2025", "Date < 01/01/2025"});
-        ajouter("Melange", {"Valeur", "Valeur DESC"},
-                {"Valeur like '*'", "Valeur like '1*'", "Valeur like 'A*'", "Valeur = 9007199254740992",
-                 "Valeur > 9007199254740992", "Valeur >= 2"});
+        for (const char *tri : {"Valeur", "Valeur DESC"})
+            for (const char *critere : {"Valeur like '*'", "Valeur like '1*'", "Valeur like 'A*'",
+                                        "Valeur = 9007199254740992", "Valeur > 9007199254740992", "Valeur >= 2"})
+                QTest::addRow("%s / %s", tri, critere) << tri << critere;
     }
 
     void rechercheCommeLeParcours()
     {
-        QFETCH(QString, source);
         QFETCH(QString, tri);
         QFETCH(QString, critere);
-        const bool hasard = source == QLatin1String("hasard");
-        const QString chemin = hasard ? m_hasard : m_base;
-        const QString texte = hasard ? QStringLiteral("select * from ReqVentes") : source;
-        Base b(chemin, texte);
+        Base b(m_base, QStringLiteral("Melange"));
         b.rs.setSort(tri);
         // The reference: the same order, but sorted first on a field that is Null
         // everywhere, so that the find visits every record in turn.
-        Base parcours(chemin, texte);
-        parcours.rs.setSort((hasard ? QStringLiteral("Ticket, ") : QStringLiteral("Vide, ")) + tri);
+        Base parcours(m_base, QStringLiteral("Melange"));
+        parcours.rs.setSort(QStringLiteral("Vide, ") + tri);
         QCOMPARE(colonne(b.rs), colonne(parcours.rs));
-        const int pas = hasard ? 1000 : 1;
         for (const auto sens : {Recordset::adSearchForward, Recordset::adSearchBackward})
-            for (int depart = 0; depart <= b.rs.recordCount(); depart += pas) {
+            for (int depart = 0; depart <= b.rs.recordCount(); ++depart) {
                 b.rs.moveTo(depart);
                 b.rs.find(critere, 0, sens);
                 parcours.rs.moveTo(depart);
