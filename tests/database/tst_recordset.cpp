@@ -317,6 +317,7 @@ private slots:
         QTest::newRow("carte, ordre lu") << "" << 0 << "[Client] like '4970*'" << "1";
         QTest::newRow("carte, boîte vidée: Null jamais") << "Client" << 0 << "[Client] like '*'" << "7";
         QTest::newRow("carte, sans casse") << "Client" << 0 << "[Client] like 'ABC*'" << "6";
+        QTest::newRow("carte absente") << "Client" << 0 << "[Client] like '9*'" << "EOF";
         QTest::newRow("carte, du courant") << "Client" << 4 << "[Client] like '4970*'" << "4";
         QTest::newRow("carte, apostrophe collée") << "Client" << 0 << "[Client] like 'AB'C*'" << "#3001";
         QTest::newRow("facture") << "NoVente" << 0 << "NoVente =3" << "3";
@@ -331,8 +332,10 @@ private slots:
         QTest::newRow("nom avec blanc") << "" << 0 << "Type paiement = 3" << "4";
         QTest::newRow("nom avec blanc entre crochets") << "" << 0 << "[Type paiement]=1" << "2";
         QTest::newRow("monnaie supérieure") << "" << 0 << "Montant > 10" << "1";
+        QTest::newRow("monnaie supérieure, triée") << "Montant" << 0 << "Montant > 10" << "1";
         QTest::newRow("monnaie au plus, DESC") << "Montant DESC" << 0 << "Montant <= 3" << "2";
         QTest::newRow("monnaie virgule") << "" << 0 << "Montant = 7,25" << "3";
+        QTest::newRow("monnaie point") << "" << 0 << "Montant = 7.25" << "3";
         QTest::newRow("accent") << "" << 0 << "Payé = 20" << "6";
         QTest::newRow("texte égal") << "" << 0 << "Client = '4970123412341234'" << "1";
         QTest::newRow("texte différent: Null jamais") << "" << 0 << "Client <> '4970123412341234'" << "3";
@@ -340,6 +343,7 @@ private slots:
         QTest::newRow("champ inconnu entre crochets") << "" << 0 << "[Inconnu] = 3" << "#3265";
         QTest::newRow("sans opérateur") << "" << 0 << "NoVente" << "#3001";
         QTest::newRow("vide") << "" << 0 << "" << "#3001";
+        QTest::newRow("guillemets doubles") << "" << 0 << "Client = \"x\"" << "#3001";
     }
 
     void recherche()
