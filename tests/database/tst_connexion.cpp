@@ -204,6 +204,9 @@ private slots:
         QCOMPARE(c.path(), m_base);
         QCOMPARE(premiereValeur(c, QStringLiteral("select count(*) from ReqVentes")), QStringLiteral("2"));
         QVERIFY(!QFile::exists(m_dossier.filePath(QStringLiteral("DACORVANE.mdb"))));
+        Statement montant(c, QStringLiteral("select ccur(10/1.2)"));
+        QVERIFY(montant.step());
+        QCOMPARE(montant.real(0), 8.3333);
         const QString e = erreur([&] { Statement st(c, QStringLiteral("select * from TableAbsente")); });
         QVERIFY(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QStringLiteral(" Table ou requête introuvable")));
         QVERIFY(e.contains(QLatin1String("TableAbsente")));

@@ -137,10 +137,8 @@ private slots:
         QCOMPARE(rs.field(QStringLiteral("Date")).toString(), QStringLiteral("15/03/2025 18:45:00"));
         allerSurVente(rs, 4);
         QCOMPARE(rs.field(QStringLiteral("Montant")).type(), Value::Type::Currency);
-        QCOMPARE(rs.field(QStringLiteral("Payé")).toCurrency().dixMilliemes, 12345000);
         QCOMPARE(rs.field(3).type(), Value::Type::Integer);
         QCOMPARE(rs.field(QStringLiteral("payé")).toString(), QStringLiteral("1234,5"));
-        QCOMPARE(rs.field(QStringLiteral("Ticket")).toString(), QStringLiteral("Ticket 4"));
         allerSurVente(rs, 2);
         QVERIFY(rs.field(QStringLiteral("Client")).isNull());
         QCOMPARE(numeroErreur([&] { rs.field(QStringLiteral("Client")).toCurrency(); }), Erreurs::UtilisationNull);
@@ -205,11 +203,9 @@ private slots:
     {
         Base b(m_base, journal);
         allerSurVente(b.rs, 6);
-        QCOMPARE(b.rs.absolutePosition(), 6);
         QSignalSpy mouvements(&b.rs, &Recordset::currentChanged);
         b.rs.setSort(QStringLiteral("Client"));
         QCOMPARE(courant(b.rs), QStringLiteral("6"));
-        QCOMPARE(b.rs.absolutePosition(), 6);
         b.rs.setSort(QStringLiteral("Date"));
         QCOMPARE(courant(b.rs), QStringLiteral("6"));
         QCOMPARE(b.rs.absolutePosition(), 0);
@@ -387,7 +383,8 @@ private slots:
         QTest::addColumn<QString>("critere");
         for (const char *tri : {"Valeur", "Valeur DESC"})
             for (const char *critere : {"Valeur like '*'", "Valeur like '1*'", "Valeur like 'A*'",
-                                        "Valeur = 9007199254740992", "Valeur > 9007199254740992", "Valeur >= 2"})
+                                        "Valeur like 'abcd*'", "Valeur = 9007199254740992",
+                                        "Valeur > 9007199254740992", "Valeur >= 2"})
                 QTest::addRow("%s / %s", tri, critere) << tri << critere;
     }
 
