@@ -162,6 +162,7 @@ void TestFlotte::rapports_data()
     ligne("bornes exclues", {v(1, "00:00:00"), v(5, "23:59:59"), v(6, "00:00:00")}, 1, "vide");
     // 20 amounts of 2.5 ten-thousandths: halves to even give 0.0040, away from zero 0.0060.
     ligne("HT arrondi au pair", QStringList(20, v(2, "10:00:00", "0.0005", "2")), 0, "Montant HT: 0,00 EUR");
+    ligne("montant négatif", {v(2, "10:00:00", "-12")}, 2, "12/26\tCB:     \t\t| 1\t\t| -10,00 EUR");
     ligne("total Null, mensuel", {v(2, "10:00:00", "NULL")}, 2, "12/26\tCB:     \t\t| 1\t\t|  EUR");
     ligne("total Null, totaux", {v(2, "10:00:00", "NULL")}, 0, "erreur");
 }

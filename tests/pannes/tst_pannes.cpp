@@ -337,6 +337,8 @@ private slots:
             << false << "tenir" << "reparer" << corvane + "la base de données n'a pas été compactée";
         QTest::newRow("autre Corvane, clé")
             << false << "tenir" << "cle" << corvane + "aucun fichier de la clé n'a été copié";
+        QTest::newRow("sqlite3, compactage")
+            << false << "sqlite3" << "reparer" << " : déjà utilisé par un autre programme (sqlite3, processus ";
         // An ordinary user cannot look into the superuser's processes.
         QTest::newRow("sqlite3, compactage, utilisateur ordinaire")
             << true << "sqlite3" << "reparer" << " : déjà utilisé par un autre programme (sqlite3, processus ";

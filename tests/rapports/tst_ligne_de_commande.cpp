@@ -220,6 +220,7 @@ void TestLigneDeCommande::statuts_data()
                                      << QStringList{"TOTAL DE VENTE"};
     // Help needs no display, whatever mode it is asked in.
     const QStringList aide{"--rapport", "--du", "--au", "--imprimer", "--pdf", "Code de sortie avec --rapport"};
+    QTest::newRow("aide") << QStringList{"--help"} << 0 << "" << "" << aide;
     QTest::newRow("aide avec un rapport") << QStringList{"--rapport", "total", "--help"} << 0 << "" << "" << aide;
 }
 
