@@ -45,6 +45,16 @@ QString cheminProgramme()
     return dossier + QStringLiteral("/corvane");
 }
 
+// Whether process `pid` has a file of that name open (the window holds its database).
+bool tientOuvert(qint64 pid, const QString &nom)
+{
+    const QDir fd(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString &entree : fd.entryList(QDir::NoDotAndDotDot | QDir::System | QDir::Files))
+        if (QFileInfo(QFile::symLinkTarget(fd.filePath(entree))).fileName().compare(nom, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 } // namespace
 
 void TestDemarrage::ouvreEtFerme()
@@ -192,10 +202,13 @@ void TestDemarrage::programmeSignal_data()
 {
     QTest::addColumn<QString>("cas");       // the kiosk folder
     QTest::addColumn<QString>("attente");   // before the signal: "copie" (the compaction's copy begun),
-                                            // else a text on standard error
+                                            // "ouverte" (the window holds its database), else a text on
+                                            // standard error
     QTest::addColumn<int>("signal");
     QTest::newRow("boîte de l'erreur non traitée") << "sans base" << "Erreur d'exécution '53':\n\nFichier introuvable"
                                                    << SIGINT;
+    // The window closes as "Fin" does, then the program ends with the signal's status.
+    QTest::newRow("fenêtre") << "normale" << "ouverte" << SIGTERM;
     QTest::newRow("pendant le compactage") << "grosse base" << "copie" << SIGTERM;
 }
 
@@ -223,6 +236,8 @@ void TestDemarrage::programmeSignal()
         erreurs += programme.readAllStandardError();
         if (attente == QLatin1String("copie"))
             return QFileInfo::exists(copie);
+        if (attente == QLatin1String("ouverte"))
+            return tientOuvert(programme.processId(), QStringLiteral("dacorvane.mdb"));
         return erreurs.contains(attente.toUtf8());
     };
     for (int i = 0; i < 6000 && !pret(); ++i)
