@@ -46,7 +46,10 @@ export LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 QT_QPA_PLATFORM=offscreen
 bruit='XDG_RUNTIME_DIR|propagateSizeHints|QStandardPaths'
 
 echo "== corvane --help"
-/usr/bin/corvane --help | grep -q '^Utilisation : corvane' || { echo "!! corvane --help" >&2; exit 1; }
+# The whole text first: grep -q stops reading at its match, and with pipefail the writer's
+# SIGPIPE would fail the check.
+aide=$(/usr/bin/corvane --help)
+grep -q '^Utilisation : corvane' <<<"$aide" || { echo "!! corvane --help" >&2; exit 1; }
 
 donnees=${CORVANE_DONNEES_JET:-}
 for d in ../shared/testdata/jet ../../shared/testdata/jet; do
@@ -85,7 +88,7 @@ demarrer() {
 echo "== Fenêtre sur un dossier de démonstration, fermée par SIGTERM"
 /usr/bin/corvane-demo "$travail/demo" >/dev/null
 demarrer 5 143 --dossier "$travail/demo"
-if grep -vE "$bruit" "$travail/erreurs" | grep -q .; then
+if [ -n "$(grep -vE "$bruit" "$travail/erreurs" || true)" ]; then
   echo "!! messages sur la sortie d'erreur :" >&2
   cat "$travail/erreurs" >&2
   exit 1

@@ -43,7 +43,7 @@ else
 fi
 
 # The tests run under fr_FR.UTF-8; Debian's locale-gen builds what /etc/locale.gen lists.
-if ! locale -a 2>/dev/null | grep -qix 'fr_FR\.utf-\?8'; then
+if ! grep -qix 'fr_FR\.utf-\?8' <<<"$(locale -a 2>/dev/null)"; then
   echo "== Génération de la locale fr_FR.UTF-8"
   if grep -q '^# *fr_FR.UTF-8 UTF-8' /etc/locale.gen; then
     "${root[@]}" sed -i 's/^# *fr_FR.UTF-8 UTF-8/fr_FR.UTF-8 UTF-8/' /etc/locale.gen
