@@ -9,24 +9,15 @@
 #include "shared/Installation.h"
 #include "shared/Plateforme.h"
 
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
 
-// The one removable drive the start-up sees, when it has a root.
-struct UneCle : Maintenance::SourceLecteurs
+// The drives the start-up sees.
+struct Lecteurs : Maintenance::SourceLecteurs
 {
-    QString racine;
-    std::vector<Maintenance::Lecteur> lecteurs() override
-    {
-        if (racine.isEmpty())
-            return {};
-        return {{racine, true, false}};
-    }
+    std::vector<Maintenance::Lecteur> liste;
+    std::vector<Maintenance::Lecteur> lecteurs() override { return liste; }
 };
 
 void creerFichier(const QString &chemin, bool executable = false)
@@ -81,8 +72,7 @@ private slots:
         const QString chemin = racine.filePath("fichier/Corvane");
         QCOMPARE(Installation::PreparerDossierApplication(true, false, chemin), std::optional<int>(1));
         QCOMPARE(boite.titres, QStringList{QStringLiteral("Corvane")});
-        QVERIFY2(boite.textes[0].startsWith("Impossible de créer le dossier de Corvane :\n" + chemin),
-                 qPrintable(boite.textes[0]));
+        QVERIFY(boite.textes[0].startsWith("Impossible de créer le dossier de Corvane :\n" + chemin));
     }
 
     // The installed program's first start, through the window's start-up: the
@@ -110,9 +100,9 @@ private slots:
         const QString dossier = racine.filePath("share/Corvane");
         for (const QString &f : fichiers)
             creerFichier(dossier + '/' + f);
-        UneCle source;
+        Lecteurs source;
         if (cle != QStringList{"-"})
-            source.racine = racine.filePath("cle");
+            source.liste = {{racine.filePath("cle"), true, false}};
         QVERIFY(QDir().mkpath(racine.filePath("cle")));
         for (const QString &f : cle)
             if (f.endsWith(".MDB"))
@@ -176,8 +166,12 @@ private slots:
     // `cmake --install` into a prefix lays out the program and its schemas.
     void installation()
     {
+        QTemporaryDir prefixe;
+        const TestSupport::Execution e = TestSupport::executer(
+            QStringLiteral(CORVANE_CMAKE), {"--install", QStringLiteral(CORVANE_ARBRE), "--prefix", prefixe.path()});
+        QVERIFY2(e.statut == 0, qPrintable(e.erreurs));
         for (const char *f : {"bin/corvane", "share/corvane/corvane.sql", "share/corvane/maintenance.sql"})
-            QVERIFY2(QFileInfo(prefixe() + '/' + f).isFile(), f);
+            QVERIFY2(QFileInfo(prefixe.filePath(f)).isFile(), f);
     }
 
     // A user's or packager's build only shows warnings.
@@ -194,21 +188,6 @@ private slots:
         const QByteArray commandes = f.readAll();
         QVERIFY(commandes.contains("-Wall -Wextra") && !commandes.contains("-Werror"));
     }
-
-private:
-    QString prefixe()
-    {
-        if (!m_prefixe) {
-            m_prefixe = std::make_unique<QTemporaryDir>();
-            const TestSupport::Execution e = TestSupport::executer(
-                QStringLiteral(CORVANE_CMAKE),
-                {"--install", QStringLiteral(CORVANE_ARBRE), "--prefix", m_prefixe->path()});
-            if (e.statut != 0)
-                qFatal("cmake --install a échoué (%d): %s", e.statut, qPrintable(e.erreurs));
-        }
-        return m_prefixe->path();
-    }
-    std::unique_ptr<QTemporaryDir> m_prefixe;
 };
 
 CORVANE_TEST(TestInstallation)
