@@ -38,8 +38,6 @@ class TestInstallation : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { TestSupport::epinglerFrancais(); }
-
     void dossierParDefaut_data()
     {
         QTest::addColumn<bool>("installe");
