@@ -9,11 +9,6 @@ namespace {
 
 using TestSupport::valeurSql;
 
-TestSupport::Execution lancer(const QStringList &arguments)
-{
-    return TestSupport::executer(QStringLiteral("corvane-demo"), arguments);
-}
-
 QStringList entrees(const QString &dossier)
 {
     return QDir(dossier).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -32,12 +27,9 @@ private slots:
         QTemporaryDir tmp;
         const QString dossier = tmp.filePath(QStringLiteral("borne/neuve"));
         QVERIFY(QDir().mkpath(dossier));
-        QFile partiel(dossier + QStringLiteral("/dacorvane.mdb.partiel"));
-        QVERIFY(partiel.open(QIODevice::WriteOnly));
-        partiel.write("pas une base");
-        partiel.close();
+        QVERIFY(QFile::copy(TestSupport::schemaVentes(), dossier + QStringLiteral("/dacorvane.mdb.partiel")));
 
-        const TestSupport::Execution r = lancer({dossier, QStringLiteral("--ventes"), QStringLiteral("400")});
+        const TestSupport::Execution r = TestSupport::executer("corvane-demo", {dossier, "--ventes", "400"});
         QCOMPARE(r.statut, 0);
         QVERIFY2(r.erreurs.isEmpty(), qPrintable(r.erreurs));
         QCOMPARE(entrees(dossier), QStringList({"MAINTEN.MDB", "dacorvane.mdb", "velmara.ini"}));
@@ -57,14 +49,14 @@ private slots:
         TestSupport::creerBase(tmp.filePath(existant), TestSupport::schemaVentes(),
                                "INSERT INTO Ventes (NoVente) VALUES (424242)");
 
-        const TestSupport::Execution refus = lancer({dossier, QStringLiteral("--ventes"), QStringLiteral("5")});
+        const TestSupport::Execution refus = TestSupport::executer("corvane-demo", {dossier, "--ventes", "5"});
         QCOMPARE(refus.statut, 1);
         QVERIFY2(refus.erreurs.contains(QStringLiteral("--remplacer")) && refus.erreurs.contains(existant),
                  qPrintable(refus.erreurs));
         QCOMPARE(entrees(dossier), QStringList({existant}));
         QCOMPARE(valeurSql(tmp.filePath(existant), "SELECT max(NoVente) FROM Ventes"), "424242");
 
-        QCOMPARE(lancer({dossier, QStringLiteral("--ventes"), QStringLiteral("50"), "--remplacer"}).statut, 0);
+        QCOMPARE(TestSupport::executer("corvane-demo", {dossier, "--ventes", "50", "--remplacer"}).statut, 0);
         QCOMPARE(entrees(dossier), QStringList({existant, "MAINTEN.MDB", "velmara.ini"}));
         QCOMPARE(valeurSql(resoudreChemin(dossier + "/dacorvane.mdb"), "SELECT count(*) FROM Ventes"), "50");
     }

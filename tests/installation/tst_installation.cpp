@@ -125,9 +125,7 @@ private slots:
         QCOMPARE(f.Adodc2->recordset() != nullptr, messages.isEmpty());
         if (!messages.isEmpty()) {
             QVERIFY(f.testAttribute(Qt::WA_DontShowOnScreen));
-            QTimer garde;
-            garde.callOnTimeout([] { QCoreApplication::exit(-1); });
-            garde.start(10000);
+            QTimer::singleShot(10000, &f, [] { QCoreApplication::exit(-1); });
             QCOMPARE(QCoreApplication::exec(), 1);
         }
     }
@@ -153,7 +151,6 @@ private slots:
         QFETCH(QString, relatif);
         QFETCH(QString, attendu);
         QTemporaryDir prefixe;
-        QVERIFY(QDir().mkpath(prefixe.filePath("bin")));
         for (const QString &f : executables)
             creerFichier(prefixe.filePath(f), true);
         for (const QString &f : autres)
