@@ -26,7 +26,6 @@ void creerFichier(const QString &chemin, bool executable = false)
     QFile f(chemin);
     QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(chemin));
     f.write("#!/bin/sh\n");
-    f.close();
     if (executable)
         QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser));
 }
