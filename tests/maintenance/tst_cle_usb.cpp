@@ -9,17 +9,22 @@
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 #include <sqlite3.h>
-#include <unistd.h>
 
 using namespace BasesTest;
 using Maintenance::ChercherSurCleUSB;
 using Maintenance::Lecteur;
+using Op = OperationsDefaillantes::Op;
+
+// Drives "name:kind:file,file" (kind a removable, f fixed, d floppy), the search's result, the application
+// folder's files, then dacorvane.mdb's marker, what OLDCLE.BAK holds, the start of the logged error ("" none).
+struct Recherche { QStringList cles; bool resultat; QStringList apres; QString base = "locale", garde = "absent", erreur = {}; };
+Q_DECLARE_METATYPE(Recherche)
+// The failing call; whether the local database is then in OLDCLE.BAK, whether the key's file took its place.
+struct Coupure { Op op; int rang; bool sauvee, remplacee; };
+Q_DECLARE_METATYPE(Coupure)
 
 namespace {
 
@@ -103,40 +108,29 @@ private slots:
 
     void lecteurs_data()
     {
-        QTest::addColumn<QStringList>("cles");         // "nom:genre:fichier,fichier", genre a, f or d
-        QTest::addColumn<bool>("resultat");
-        QTest::addColumn<QStringList>("apres");        // files of the application folder
-        QTest::addColumn<QString>("base");             // marker of dacorvane.mdb afterwards
-        QTest::addColumn<QString>("erreur");           // start of the logged error ("" none)
-        QTest::addColumn<QString>("garde");            // what OLDCLE.BAK holds
-
+        QTest::addColumn<Recherche>("cas");
         const QStringList locaux = {"MAINTEN.MDB", "dacorvane.mdb"};
         const QStringList sauves = {"MAINTEN.MDB", "OLDCLE.BAK", "dacorvane.mdb"};
-        auto ligne = [](const char *nom, const QStringList &cles, bool resultat, const QStringList &apres,
-                        const QString &base = QStringLiteral("locale"),
-                        const QString &garde = QStringLiteral("absent"), const QString &erreur = QString()) {
-            QTest::newRow(nom) << cles << resultat << apres << base << erreur << garde;
-        };
-        ligne("disquette jamais lue, disque fixe", {"disquette:d:x.mdb", "absente:d:", "fixe:f:dacorvane.mdb"}, false,
-              locaux);
-        ligne("même nom que la base", {"cle:a:DACORVANE.MDB"}, true, sauves, "cle/DACORVANE.MDB", "locale");
-        ligne("deux fichiers, le premier par nom", {"cle:a:b.mdb,A.MDB"}, true,
-              {"A.MDB", "MAINTEN.MDB", "dacorvane.mdb"});
-        ligne("MAINTEN.MDB", {"cle:a:MAINTEN.MDB"}, true, sauves, "locale", "journal");
-        ligne("sous-dossier seulement", {"CLE KIOSQUE:a:archives/dacorvane.mdb"}, false, locaux, "locale", "absent",
-              "|N°: 53 Aucune base de données (fichier *.mdb) à la racine du lecteur amovible « @/CLE KIOSQUE »");
-        ligne("lecteur illisible, les suivants sautés", {"absente:a:", "cle:a:dacorvane.mdb"}, false, locaux,
-              "locale", "absent", "|N°: 53 Fichier introuvable (lecture du lecteur amovible « ");
-        ligne("le journal puis la base, la base gardée", {"cle1:a:MAINTEN.MDB", "cle2:a:dacorvane.mdb"}, true,
-              sauves, "cle2/dacorvane.mdb", "locale");
-        ligne("fichier caché", {"cle:a:.dacorvane.mdb,z.mdb"}, true, {"MAINTEN.MDB", "dacorvane.mdb", "z.mdb"});
-        ligne("dossier nommé .mdb", {"cle:a:a.mdb/b.txt,c.mdb"}, true, {"MAINTEN.MDB", "c.mdb", "dacorvane.mdb"});
+        auto ligne = [](const char *nom, const Recherche &cas) { QTest::newRow(nom) << cas; };
+        ligne("disquette jamais lue, disque fixe", {{"disquette:d:x.mdb", "absente:d:", "fixe:f:dacorvane.mdb"}, false,
+                                                    locaux});
+        ligne("même nom que la base", {{"cle:a:DACORVANE.MDB"}, true, sauves, "cle/DACORVANE.MDB", "locale"});
+        ligne("deux fichiers, le premier par nom", {{"cle:a:b.mdb,A.MDB"}, true, {"A.MDB", "MAINTEN.MDB", "dacorvane.mdb"}});
+        ligne("MAINTEN.MDB", {{"cle:a:MAINTEN.MDB"}, true, sauves, "locale", "journal"});
+        ligne("sous-dossier seulement", {{"CLE KIOSQUE:a:archives/dacorvane.mdb"}, false, locaux, "locale", "absent",
+              "|N°: 53 Aucune base de données (fichier *.mdb) à la racine du lecteur amovible « @/CLE KIOSQUE »"});
+        ligne("lecteur illisible, les suivants sautés", {{"absente:a:", "cle:a:dacorvane.mdb"}, false, locaux,
+              "locale", "absent", "|N°: 53 Fichier introuvable (lecture du lecteur amovible « "});
+        ligne("le journal puis la base, la base gardée", {{"cle1:a:MAINTEN.MDB", "cle2:a:dacorvane.mdb"}, true,
+              sauves, "cle2/dacorvane.mdb", "locale"});
+        ligne("fichier caché", {{"cle:a:.dacorvane.mdb,z.mdb"}, true, {"MAINTEN.MDB", "dacorvane.mdb", "z.mdb"}});
+        ligne("dossier nommé .mdb", {{"cle:a:a.mdb/b.txt,c.mdb"}, true, {"MAINTEN.MDB", "c.mdb", "dacorvane.mdb"}});
     }
 
     void lecteurs()
     {
-        QFETCH(QStringList, cles);
-        for (const QString &c : cles)
+        QFETCH(Recherche, cas);
+        for (const QString &c : cas.cles)
             ajouterLecteur(c);
         // The copy keeps the key's file date (shown in the window's caption).
         const QDateTime date(QDate(2026, 5, 12), QTime(11, 38, 56));
@@ -145,17 +139,13 @@ private slots:
                 QFile fichier(l.racine + QLatin1Char('/') + f);
                 QVERIFY(fichier.open(QIODevice::ReadWrite) && fichier.setFileTime(date, QFileDevice::FileModificationTime));
             }
-        const bool resultat = ChercherSurCleUSB(m_lecteurs);
-        QTEST(resultat, "resultat");
-        QFETCH(QString, base);
-        QCOMPARE(QFileInfo(app(QStringLiteral("dacorvane.mdb"))).lastModified() == date, base != QLatin1String("locale"));
-        QTEST(fichiersApp(), "apres");
-        QCOMPARE(marqueur(app(QStringLiteral("dacorvane.mdb"))), base);
-        QFETCH(QString, erreur);
-        QFETCH(QString, garde);
-        erreur.replace(QLatin1Char('@'), m_tmp->path());
+        QCOMPARE(ChercherSurCleUSB(m_lecteurs), cas.resultat);
+        QCOMPARE(QFileInfo(app(QStringLiteral("dacorvane.mdb"))).lastModified() == date, cas.base != QLatin1String("locale"));
+        QCOMPARE(fichiersApp(), cas.apres);
+        QCOMPARE(marqueur(app(QStringLiteral("dacorvane.mdb"))), cas.base);
+        const QString erreur = cas.erreur.replace(QLatin1Char('@'), m_tmp->path());
         // A key's MAINTEN.MDB replaced the log.
-        const QStringList erreurs = cles.join(QLatin1Char(',')).contains(QLatin1String("MAINTEN"))
+        const QStringList erreurs = cas.cles.join(QLatin1Char(',')).contains(QLatin1String("MAINTEN"))
                                         ? QStringList() : erreursJournal();
         if (erreur.isEmpty()) {
             QCOMPARE(erreurs, QStringList());
@@ -167,7 +157,7 @@ private slots:
         }
         if (QTest::currentDataTag() == QLatin1String("MAINTEN.MDB"))
             QCOMPARE(marqueur(app(QStringLiteral("MAINTEN.MDB"))), QStringLiteral("cle/MAINTEN.MDB"));
-        QCOMPARE(sauvegarde(), garde);
+        QCOMPARE(sauvegarde(), cas.garde);
     }
 
     // A link on the key is never followed: it could name any file of this machine.
@@ -251,35 +241,28 @@ private slots:
     // The copy never leaves a half database at its destination.
     void copieInterrompue_data()
     {
-        using O = OperationsDefaillantes::Op;
-        QTest::addColumn<int>("op");
-        QTest::addColumn<int>("rang");
-        QTest::addColumn<bool>("sauvee");      // the local database is in OLDCLE.BAK
-        QTest::addColumn<bool>("remplacee");   // the key's file took its place
-        QTest::newRow("clé retirée pendant la copie") << int(O::Copier) << 1 << false << false;
-        QTest::newRow("fsync de la copie") << int(O::SynchroniserFichier) << 1 << false << false;
-        QTest::newRow("second nom de la base") << int(O::SynchroniserDossier) << 1 << false << false;
-        QTest::newRow("sauvegarde") << int(O::Renommer) << 1 << false << false;
-        QTest::newRow("remplacement") << int(O::Renommer) << 2 << true << false;
-        QTest::newRow("fsync du remplacement") << int(O::SynchroniserDossier) << 3 << true << true;
+        QTest::addColumn<Coupure>("cas");
+        QTest::newRow("clé retirée pendant la copie") << Coupure{Op::Copier, 1, false, false};
+        QTest::newRow("fsync de la copie") << Coupure{Op::SynchroniserFichier, 1, false, false};
+        QTest::newRow("second nom de la base") << Coupure{Op::SynchroniserDossier, 1, false, false};
+        QTest::newRow("sauvegarde") << Coupure{Op::Renommer, 1, false, false};
+        QTest::newRow("remplacement") << Coupure{Op::Renommer, 2, true, false};
+        QTest::newRow("fsync du remplacement") << Coupure{Op::SynchroniserDossier, 3, true, true};
     }
 
     void copieInterrompue()
     {
-        QFETCH(int, op);
-        QFETCH(int, rang);
-        QFETCH(bool, sauvee);
-        QFETCH(bool, remplacee);
+        QFETCH(Coupure, cas);
         ajouterLecteur(QStringLiteral("cle:a:dacorvane.mdb"));
         const quint64 avant = inode(app(QStringLiteral("dacorvane.mdb")));
         OperationsDefaillantes ops;
-        ops.echouer(OperationsDefaillantes::Op(op), rang);
+        ops.echouer(cas.op, cas.rang);
         QCOMPARE(ChercherSurCleUSB(m_lecteurs, &ops), false);
         QCOMPARE(marqueur(app(QStringLiteral("dacorvane.mdb"))),
-                 remplacee ? QStringLiteral("cle/dacorvane.mdb") : QStringLiteral("locale"));
-        QCOMPARE(inode(app(QStringLiteral("dacorvane.mdb"))) == avant, !remplacee);
-        QCOMPARE(sauvegarde(), sauvee ? QStringLiteral("locale") : QStringLiteral("absent"));
-        QCOMPARE(fichiersApp().size(), sauvee ? 3 : 2);
+                 cas.remplacee ? QStringLiteral("cle/dacorvane.mdb") : QStringLiteral("locale"));
+        QCOMPARE(inode(app(QStringLiteral("dacorvane.mdb"))) == avant, !cas.remplacee);
+        QCOMPARE(sauvegarde(), cas.sauvee ? QStringLiteral("locale") : QStringLiteral("absent"));
+        QCOMPARE(fichiersApp().size(), cas.sauvee ? 3 : 2);
         QCOMPARE(erreursJournal().size(), 1);
         QVERIFY(erreursJournal().at(0).startsWith(QStringLiteral("|N°: 57 ")));
         QCOMPARE(ops.fichiersOuverts, QStringList());

@@ -7,11 +7,6 @@
 #include "journal/JournalErreurs.h"
 #include "shared/Plateforme.h"
 
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QThread>
 #include <QtTest>
 #include <csignal>
 

@@ -14,13 +14,6 @@
 #include "journal/JournalErreurs.h"
 #include "shared/Plateforme.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <map>
 #include <memory>
