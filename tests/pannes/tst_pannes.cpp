@@ -17,7 +17,6 @@
 #include <QtTest>
 #include <map>
 #include <memory>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,15 +28,6 @@ const QString Base = QStringLiteral("dacorvane.mdb");
 const QString Sauvegarde = QStringLiteral("OLDK7.BAK");
 const QString Journal = QStringLiteral("MAINTEN.MDB");
 constexpr int Ventes = 2000;
-
-QByteArray octetsAuHasard(qsizetype n, quint32 graine)
-{
-    QRandomGenerator alea(graine);
-    QByteArray b(n, Qt::Uninitialized);
-    for (char &c : b)
-        c = char(alea.bounded(256));
-    return b;
-}
 
 // Every file of a folder with the digest of its bytes.
 std::map<QString, QByteArray> empreintes(const QString &dossier)
@@ -53,13 +43,13 @@ struct Enfant
 {
     QStringList messages;
     QJsonObject resultat;
-    int code = -1;
+    int code;
 };
 
 Enfant lancer(const QStringList &arguments)
 {
     const TestSupport::Execution x = TestSupport::executer(QStringLiteral(PANNES_ENFANT), arguments);
-    Enfant e;
+    Enfant e{{}, {}, x.statut};
     for (const QByteArray &ligne : x.sortie.split('\n')) {
         const QJsonObject o = QJsonDocument::fromJson(ligne).object();
         if (o.contains(QLatin1String("boite")))
@@ -67,44 +57,32 @@ Enfant lancer(const QStringList &arguments)
         else if (!o.isEmpty())
             e.resultat = o;
     }
-    e.code = x.statut;
     return e;
 }
 
 // Another process that holds the folder or the database (a window, a shell)
-// until it is told to let go; ready once its output shows `marque`.
-class Detenteur
+// until its input closes; `tenu` once its output showed `marque`.
+struct Detenteur
 {
-public:
     Detenteur(const QStringList &arguments, const QByteArray &marque, const QByteArray &commande)
     {
-        m_p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_p.start(QStringLiteral(PANNES_ENFANT), arguments);
-        m_p.write(commande);
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(QStringLiteral(PANNES_ENFANT), arguments);
+        p.write(commande);
         QByteArray sortie;
-        while (!sortie.contains(marque) && m_p.waitForReadyRead(60000))
-            sortie += m_p.readAll();
-        m_tenu = sortie.contains(marque);
+        while (!sortie.contains(marque) && p.waitForReadyRead(60000))
+            sortie += p.readAll();
+        tenu = sortie.contains(marque);
     }
     ~Detenteur() { relacher(); }
-    bool tenu() const { return m_tenu && m_p.state() == QProcess::Running; }
-    int code() { return m_p.state() == QProcess::Running ? -1 : m_p.exitCode(); }
-    void ecrire(const QByteArray &commande) { m_p.write(commande); }
     void relacher()
     {
-        m_p.closeWriteChannel();
-        if (!m_p.waitForFinished(60000))
-            m_p.kill();
+        p.closeWriteChannel();
+        if (!p.waitForFinished(60000))
+            p.kill();
     }
-    void tuer()
-    {
-        ::kill(pid_t(m_p.processId()), SIGKILL);
-        m_p.waitForFinished(60000);
-    }
-
-private:
-    QProcess m_p;
-    bool m_tenu = false;
+    QProcess p;
+    bool tenu = false;
 };
 
 // The folder readable by all (a child may run as another user).
@@ -115,7 +93,13 @@ void ouvrirATous(const QString &dossier)
         QFile::setPermissions(QDir(dossier).filePath(nom), QFileDevice::Permissions(0x6644));
 }
 
+// A holder of the folder (tenir: a window; sqlite3: the shell; tue: a window killed), the step
+// run beside it, what the one message says after the file ("" none), for an ordinary user.
+struct Occupation { QString detenteur, action, message; bool ordinaire = false; };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Occupation)
 
 // A kiosk folder (database, backup, error log) and a key folder in a temporary folder.
 class TestPannes : public QObject
@@ -158,6 +142,7 @@ private slots:
         QVERIFY(m_tmp->isValid());
         QVERIFY(QDir(m_tmp->path()).mkpath(QStringLiteral("app")));
         QVERIFY(QDir(m_tmp->path()).mkpath(QStringLiteral("cle")));
+        QFile::setPermissions(m_tmp->path(), QFileDevice::Permissions(0x7755));   // for a child run as another user
         creer(app(Base), QStringLiteral("courante"), Ventes);
         creer(app(Sauvegarde), QStringLiteral("précédente"), 100);
         creerMaintenance(app(Journal));
@@ -169,11 +154,8 @@ private slots:
     void cleanup()
     {
         m_boite.reset();
-        Maintenance::definirSourceLecteurs(nullptr);
         QFile::setPermissions(app(), QFileDevice::Permissions(0x7700));
         m_tmp.reset();
-        Plateforme::definirCheminApplication(QString());
-        reinitialiserRepMaintenance();
     }
 
     // A folder the program may not write (even as the superuser: the step drops its
@@ -182,7 +164,6 @@ private slots:
     void dossierEnLectureSeule()
     {
         creer(cle(Base), QStringLiteral("clé"), 100);
-        QFile::setPermissions(m_tmp->path(), QFileDevice::Permissions(0x7755));
         ouvrirATous(cle());
         ouvrirATous(app());
         QFile::setPermissions(app(), QFileDevice::Permissions(0x5555));
@@ -257,7 +238,9 @@ private slots:
         int signalees = 0;
         for (qsizetype debut = page; debut < saine.size(); debut += page) {
             QByteArray abimee = saine;
-            abimee.replace(debut + decalage, longueur, octetsAuHasard(longueur, quint32(debut)));
+            QRandomGenerator alea{quint32(debut)};
+            for (qsizetype i = debut + decalage; i < debut + decalage + longueur; ++i)
+                abimee[i] = char(alea.bounded(256));
             ecrire(app(Base), abimee);
             ecrire(app(Sauvegarde), sauvegarde);
             m_boite->textes.clear();
@@ -321,68 +304,61 @@ private slots:
     // killed lets go of the folder.
     void baseOccupee_data()
     {
-        QTest::addColumn<bool>("ordinaire");
-        QTest::addColumn<QString>("detenteur");   // tenir: a window; sqlite3: the shell; tue: a window killed
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("message");     // what the one message says after the file; "" none
+        QTest::addColumn<Occupation>("cas");
         const QString corvane = QStringLiteral(" : déjà utilisé par un autre Corvane ; ");
+        const QString shell = QStringLiteral(" : déjà utilisé par un autre programme (sqlite3, processus ");
         QTest::newRow("autre Corvane, compactage")
-            << false << "tenir" << "reparer" << corvane + "la base de données n'a pas été compactée";
-        QTest::newRow("autre Corvane, clé")
-            << false << "tenir" << "cle" << corvane + "aucun fichier de la clé n'a été copié";
-        QTest::newRow("sqlite3, compactage")
-            << false << "sqlite3" << "reparer" << " : déjà utilisé par un autre programme (sqlite3, processus ";
+            << Occupation{"tenir", "reparer", corvane + "la base de données n'a pas été compactée"};
+        QTest::newRow("autre Corvane, clé") << Occupation{"tenir", "cle", corvane + "aucun fichier de la clé n'a été copié"};
+        QTest::newRow("sqlite3, compactage") << Occupation{"sqlite3", "reparer", shell};
         // An ordinary user cannot look into the superuser's processes.
-        QTest::newRow("sqlite3, compactage, utilisateur ordinaire")
-            << true << "sqlite3" << "reparer" << " : déjà utilisé par un autre programme (sqlite3, processus ";
-        QTest::newRow("Corvane tué") << false << "tue" << "reparer" << QString();
+        QTest::newRow("sqlite3, compactage, utilisateur ordinaire") << Occupation{"sqlite3", "reparer", shell, true};
+        QTest::newRow("Corvane tué") << Occupation{"tue", "reparer", ""};
     }
 
     void baseOccupee()
     {
-        QFETCH(bool, ordinaire);
-        QFETCH(QString, detenteur);
-        QFETCH(QString, action);
-        QFETCH(QString, message);
+        QFETCH(Occupation, cas);
         creer(cle(Base), QStringLiteral("clé"), 100);
-        QFile::setPermissions(m_tmp->path(), QFileDevice::Permissions(0x7755));
         ouvrirATous(cle());
         QStringList droits;
-        if (ordinaire) {
+        if (cas.ordinaire) {
             droits << QStringLiteral("--sans-droits");
             for (const QString &nom : QDir(app()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotDot))
                 if (::geteuid() == 0 && ::chown(QFile::encodeName(app(nom)).constData(), 65534, 65534) != 0)
                     QFAIL("chown");
         }
-        const bool shell = detenteur == QLatin1String("sqlite3");
+        const bool shell = cas.detenteur == QLatin1String("sqlite3");
         Detenteur d(droits + (shell ? QStringList{QStringLiteral("sqlite3"), app(Base)}
                                     : QStringList{QStringLiteral("tenir"), app()}),
                     shell ? "pret" : "\"ventes\"", shell ? "SELECT 'pret';\n" : "");
-        if (d.code() == 3)
+        if (!d.tenu && d.p.exitCode() == 3)
             QSKIP("the superuser's rights cannot be dropped on this machine (setuid refused)");
-        QVERIFY(d.tenu());
-        if (detenteur == QLatin1String("tue"))
-            d.tuer();
+        QVERIFY(d.tenu && d.p.state() == QProcess::Running);
+        if (cas.detenteur == QLatin1String("tue")) {
+            d.p.kill();
+            QVERIFY(d.p.waitForFinished(60000));
+        }
         const auto avant = empreintes(app());
 
-        const Enfant e = lancer(droits + QStringList{QStringLiteral("--cle"), cle(), action, app()});
+        const Enfant e = lancer(droits + QStringList{QStringLiteral("--cle"), cle(), cas.action, app()});
 
         QCOMPARE(e.code, 0);
         QCOMPARE(nombreVentes(app(Base)), ventesRestantes(Ventes));
         QVERIFY(!existe(app(QStringLiteral("NEWK7.MDB"))));
-        if (message.isEmpty()) {
+        if (cas.message.isEmpty()) {
             QCOMPARE(e.messages, QStringList());
             QCOMPARE(etat(app(Base)), QStringLiteral("compactée"));
             return;
         }
         QCOMPARE(e.messages.size(), 1);
         QVERIFY(e.messages.at(0).startsWith(QStringLiteral("N°: 3045 Impossible d'utiliser « ")));
-        QVERIFY(e.messages.at(0).contains(message));
-        const QString contexte = action == QLatin1String("reparer") ? QStringLiteral("ReparerDatabase") : QString();
+        QVERIFY(e.messages.at(0).contains(cas.message));
+        const QString contexte = cas.action == QLatin1String("reparer") ? QStringLiteral("ReparerDatabase") : QString();
         QCOMPARE(erreursJournal().value(0), contexte + QLatin1Char('|') + e.messages.at(0));
         verifierInchange(avant);
         if (shell) {
-            d.ecrire("INSERT INTO Telecollectes VALUES (77, '2026-02-02 00:00:00', 'écrite');\n");
+            d.p.write("INSERT INTO Telecollectes VALUES (77, '2026-02-02 00:00:00', 'écrite');\n");
             d.relacher();
             QCOMPARE(TestSupport::valeurSql(app(Base), QStringLiteral("SELECT Ticket FROM Telecollectes "
                                                                       "WHERE NoTelecollecte = 77")),
@@ -396,7 +372,6 @@ private slots:
     {
         if (::geteuid() != 0)
             QSKIP("only the superuser can give the database an owner the compaction cannot keep");
-        QFile::setPermissions(m_tmp->path(), QFileDevice::Permissions(0x7755));
         ouvrirATous(app());
         QVERIFY(::chmod(QFile::encodeName(app()).constData(), 0777) == 0
                 && ::chmod(QFile::encodeName(app(Journal)).constData(), 0666) == 0);
