@@ -1,21 +1,11 @@
 #include "OperationsDefaillantes.h"
+#include "BasesTest.h"
 
 #include "maintenance/ErreurSysteme.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QtCore>
 
-namespace {
-QString nom(const QString &chemin) { return QFileInfo(chemin).fileName(); }
-
-void ecrire(const QString &chemin, const QByteArray &octets)
-{
-    QFile f(chemin);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(octets);
-}
-} // namespace
+static QString nom(const QString &chemin) { return QFileInfo(chemin).fileName(); }
 
 void OperationsDefaillantes::echouer(Op op, int n, int numeroErrno)
 {
@@ -75,7 +65,7 @@ void OperationsDefaillantes::copier(const QString &source, const QString &destin
         // The medium goes away halfway.
         QFile f(source);
         if (f.open(QIODevice::ReadOnly))
-            ecrire(destination, f.read(f.size() / 2));
+            BasesTest::ecrire(destination, f.read(f.size() / 2));
         throw erreurSysteme(m_errno, guillemets(source));
     }
     operationsSysteme().copier(source, destination);
@@ -100,8 +90,8 @@ void OperationsDefaillantes::compacter(const QString &base, const QString &desti
     chemins << base << destination;
     if (defaillance(Op::Compacter, QStringLiteral("compacter"), {})) {
         // The disk fills up halfway: a partial copy and its journal are left.
-        ecrire(destination, QByteArray(8192, 'x'));
-        ecrire(destination + QStringLiteral("-journal"), QByteArray(512, 'j'));
+        BasesTest::ecrire(destination, QByteArray(8192, 'x'));
+        BasesTest::ecrire(destination + QStringLiteral("-journal"), QByteArray(512, 'j'));
         throw erreurSysteme(m_errno, QStringLiteral("compactage"));
     }
     operationsSysteme().compacter(base, destination, progression);

@@ -26,17 +26,6 @@ Q_DECLARE_METATYPE(Recherche)
 struct Coupure { Op op; int rang; bool sauvee, remplacee; };
 Q_DECLARE_METATYPE(Coupure)
 
-namespace {
-
-class LecteursFictifs : public Maintenance::SourceLecteurs
-{
-public:
-    std::vector<Lecteur> liste;
-    std::vector<Lecteur> lecteurs() override { return liste; }
-};
-
-} // namespace
-
 class TestCleUsb : public QObject
 {
     Q_OBJECT

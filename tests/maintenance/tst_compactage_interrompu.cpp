@@ -12,14 +12,6 @@
 
 using namespace BasesTest;
 
-namespace {
-void marquer(const QString &chemin, const QString &marqueur)
-{
-    TestSupport::executerSql(
-        chemin, QStringLiteral("UPDATE Telecollectes SET Ticket = '%1' WHERE NoTelecollecte = 1").arg(marqueur));
-}
-} // namespace
-
 class TestCompactageInterrompu : public QObject
 {
     Q_OBJECT

@@ -19,10 +19,7 @@
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QtWidgets>
 #include <cstdio>
 #include <grp.h>
 #include <signal.h>
@@ -105,7 +102,9 @@ int main(int argc, char **argv)
     Plateforme::definirCheminApplication(dossier);
     BoiteSortie boite;
     Plateforme::definirBoiteMessage(&boite);
-    BasesTest::UneCle cle(racineCle);
+    BasesTest::LecteursFictifs cle;
+    if (!racineCle.isEmpty())
+        cle.liste.push_back({racineCle, true, false});
     Maintenance::definirSourceLecteurs(&cle);
 
     if (action == QLatin1String("reparer")) {

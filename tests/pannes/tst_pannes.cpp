@@ -287,7 +287,8 @@ private slots:
             else if (changement == QLatin1String("texte"))
                 ecrire(source, QByteArray("ceci n'est pas une base\n").repeated(100));
         };
-        UneCle lecteurs(cle());
+        LecteursFictifs lecteurs;
+        lecteurs.liste.push_back({cle(), true, false});
 
         QCOMPARE(Maintenance::ChercherSurCleUSB(lecteurs, &ops), false);
 
