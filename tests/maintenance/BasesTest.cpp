@@ -1,6 +1,7 @@
 #include "BasesTest.h"
 
 #include "TestSupport.h"
+#include "journal/JournalErreurs.h"
 
 #include <QtCore>
 #include <map>
@@ -39,6 +40,14 @@ void copierModele(int ventes, const QString &chemin)
 } // namespace
 
 void creerMaintenance(const QString &chemin) { copierModele(-1, chemin); }
+
+void preparerApplication(const QString &dossier, bool journal)
+{
+    Plateforme::definirCheminApplication(dossier);
+    reinitialiserRepMaintenance();
+    if (journal)
+        creerMaintenance(dossier + QStringLiteral("/MAINTEN.MDB"));
+}
 
 void creer(const QString &chemin, const QString &marqueur, int ventes)
 {
@@ -103,9 +112,7 @@ QStringList erreurs(const QString &journal)
 
 QStringList fichiers(const QString &dossier)
 {
-    QStringList noms = QDir(dossier).entryList(QDir::Files | QDir::Hidden, QDir::NoSort);
-    noms.sort();
-    return noms;
+    return QDir(dossier).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 QByteArray lire(const QString &chemin)

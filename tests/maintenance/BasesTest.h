@@ -16,6 +16,8 @@ namespace BasesTest {
 void creer(const QString &chemin, const QString &marqueur, int ventes = 2000);
 // An empty error log (MAINTEN.MDB).
 void creerMaintenance(const QString &chemin);
+// The program's folder is `dossier`, its error log not yet looked for, and holds an empty one if `journal`.
+void preparerApplication(const QString &dossier, bool journal = true);
 void marquer(const QString &chemin, const QString &marqueur);
 QString marqueur(const QString &chemin);
 int nombreVentes(const QString &chemin);

@@ -5,8 +5,6 @@
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/Lecteurs.h"
 #include "maintenance/ReparerDatabase.h"
-#include "journal/JournalErreurs.h"
-#include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
 #include <QtTest>
@@ -81,9 +79,7 @@ private slots:
     {
         m_tmp = std::make_unique<QTemporaryDir>();
         QDir().mkpath(app());
-        Plateforme::definirCheminApplication(m_tmp->filePath(QStringLiteral("app")));
-        reinitialiserRepMaintenance();
-        creerMaintenance(app(QStringLiteral("MAINTEN.MDB")));
+        preparerApplication(m_tmp->filePath(QStringLiteral("app")));
         creer(app(QStringLiteral("dacorvane.mdb")), QStringLiteral("locale"), 40);
         m_lecteurs = {};
         m_boite = std::make_unique<TestSupport::BoiteMessageTest>();

@@ -5,8 +5,6 @@
 #include "FrmGestion/DialogueCompactage.h"
 #include "maintenance/CompactageSqlite.h"
 #include "maintenance/ReparerDatabase.h"
-#include "journal/JournalErreurs.h"
-#include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
 #include <QtTest>
@@ -56,9 +54,7 @@ private slots:
     {
         m_dossier = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dossier->isValid());
-        Plateforme::definirCheminApplication(m_dossier->path());
-        reinitialiserRepMaintenance();
-        creerMaintenance(chemin(QStringLiteral("MAINTEN.MDB")));
+        preparerApplication(m_dossier->path());
         m_boite = std::make_unique<TestSupport::BoiteMessageTest>();
     }
 
@@ -104,9 +100,7 @@ private slots:
         OperationsDefaillantes ops;
         ops.sansLiens = cas.sansLiens;
         ops.echouer(cas.op, cas.rang, cas.e);
-        Maintenance::OptionsReparation options;
-        options.operations = &ops;
-        ReparerDatabase(base(), options);
+        ReparerDatabase(base(), {&ops, {}});
 
         QCOMPARE(etat(base()), cas.base);
         QCOMPARE(etat(copie()), cas.copie);
@@ -242,9 +236,7 @@ private slots:
     {
         creer(base(), QStringLiteral("courante"), 20000);
         QList<double> fractions;
-        Maintenance::OptionsReparation options;
-        options.progression = [&](double f) { fractions << f; };
-        ReparerDatabase(base(), options);
+        ReparerDatabase(base(), {nullptr, [&](double f) { fractions << f; }});
         verifierErreur(0);
         QVERIFY(fractions.size() >= 4);
         QCOMPARE(fractions.first(), 0.0);
@@ -257,12 +249,10 @@ private slots:
     void progressionEnErreur()
     {
         creer(base(), QStringLiteral("courante"), 20000);
-        Maintenance::OptionsReparation options;
-        options.progression = [](double f) {
-            if (f > 0.2)
-                throw RuntimeError(Erreurs::EntreeSortie, QStringLiteral("affichage impossible"));
-        };
-        ReparerDatabase(base(), options);
+        ReparerDatabase(base(), {nullptr, [](double f) {
+                                     if (f > 0.2)
+                                         throw RuntimeError(Erreurs::EntreeSortie, QStringLiteral("affichage impossible"));
+                                 }});
         verifierErreur(Erreurs::EntreeSortie);
         QCOMPARE(etat(base()), QStringLiteral("originale"));
         QCOMPARE(fichiers(), QStringList({QStringLiteral("MAINTEN.MDB"), QStringLiteral("dacorvane.mdb")}));

@@ -4,8 +4,6 @@
 #include "TestSupport.h"
 
 #include "maintenance/ReparerDatabase.h"
-#include "journal/JournalErreurs.h"
-#include "shared/Plateforme.h"
 
 #include <QtTest>
 #include <csignal>
@@ -34,8 +32,7 @@ private slots:
     void tueAuHasard()
     {
         QVERIFY(m_dossier.isValid());
-        Plateforme::definirCheminApplication(m_dossier.path());
-        reinitialiserRepMaintenance();
+        preparerApplication(m_dossier.path(), false);
         const QString base = chemin(QStringLiteral("dacorvane.mdb"));
         creer(base, QStringLiteral("g0"), 50000);
         TestSupport::BoiteMessageTest boite;

@@ -11,8 +11,6 @@
 
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/ReparerDatabase.h"
-#include "journal/JournalErreurs.h"
-#include "shared/Plateforme.h"
 
 #include <QtTest>
 #include <map>
@@ -143,9 +141,7 @@ private slots:
         QFile::setPermissions(m_tmp->path(), QFileDevice::Permissions(0x7755));   // for a child run as another user
         creer(app(Base), QStringLiteral("courante"), Ventes);
         creer(app(Sauvegarde), QStringLiteral("précédente"), 100);
-        creerMaintenance(app(Journal));
-        Plateforme::definirCheminApplication(app());
-        reinitialiserRepMaintenance();
+        preparerApplication(app());
         m_boite = std::make_unique<TestSupport::BoiteMessageTest>();
     }
 
