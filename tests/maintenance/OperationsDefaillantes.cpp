@@ -7,13 +7,6 @@
 
 static QString nom(const QString &chemin) { return QFileInfo(chemin).fileName(); }
 
-void OperationsDefaillantes::echouer(Op op, int n, int numeroErrno)
-{
-    m_op = op;
-    m_rang = n;
-    m_errno = numeroErrno;
-}
-
 bool OperationsDefaillantes::defaillance(Op op, const QString &appel, const QStringList &deplaces)
 {
     journal << appel;
@@ -27,7 +20,7 @@ bool OperationsDefaillantes::defaillance(Op op, const QString &appel, const QStr
         if (vises.contains(cible))
             fichiersOuverts << cible;
     }
-    if (++m_appels[op] != m_rang || op != m_op)
+    if (++m_appels[op] != panne.rang || op != panne.op)
         return false;
     journal.last() += QStringLiteral(" !");
     return true;
@@ -36,7 +29,7 @@ bool OperationsDefaillantes::defaillance(Op op, const QString &appel, const QStr
 void OperationsDefaillantes::supprimer(const QString &chemin)
 {
     if (defaillance(Op::Supprimer, QStringLiteral("supprimer ") + nom(chemin), {chemin}))
-        throw erreurSysteme(m_errno, guillemets(chemin));
+        throw erreurSysteme(panne.numeroErrno, guillemets(chemin));
     operationsSysteme().supprimer(chemin);
 }
 
@@ -46,14 +39,14 @@ void OperationsDefaillantes::renommer(const QString &de, const QString &vers)
     const bool sauvegarde = nom(vers).compare(QStringLiteral("OLDK7.BAK"), Qt::CaseInsensitive) == 0;
     if (defaillance(Op::Renommer, QStringLiteral("renommer ") + nom(de) + QLatin1Char(' ') + nom(vers),
                     sauvegarde ? QStringList{de} : QStringList{de, vers}))
-        throw erreurSysteme(m_errno, guillemets(de));
+        throw erreurSysteme(panne.numeroErrno, guillemets(de));
     operationsSysteme().renommer(de, vers);
 }
 
 bool OperationsDefaillantes::lier(const QString &existant, const QString &nouveau)
 {
     if (defaillance(Op::Lier, QStringLiteral("lier ") + nom(existant) + QLatin1Char(' ') + nom(nouveau), {existant}))
-        throw erreurSysteme(m_errno, guillemets(existant));
+        throw erreurSysteme(panne.numeroErrno, guillemets(existant));
     return !sansLiens && operationsSysteme().lier(existant, nouveau);
 }
 
@@ -66,7 +59,7 @@ void OperationsDefaillantes::copier(const QString &source, const QString &destin
         QFile f(source);
         if (f.open(QIODevice::ReadOnly))
             BasesTest::ecrire(destination, f.read(f.size() / 2));
-        throw erreurSysteme(m_errno, guillemets(source));
+        throw erreurSysteme(panne.numeroErrno, guillemets(source));
     }
     operationsSysteme().copier(source, destination);
 }
@@ -74,14 +67,14 @@ void OperationsDefaillantes::copier(const QString &source, const QString &destin
 void OperationsDefaillantes::synchroniserFichier(const QString &chemin)
 {
     if (defaillance(Op::SynchroniserFichier, QStringLiteral("synchroniserFichier ") + nom(chemin), {}))
-        throw erreurSysteme(m_errno, guillemets(chemin));
+        throw erreurSysteme(panne.numeroErrno, guillemets(chemin));
     operationsSysteme().synchroniserFichier(chemin);
 }
 
 void OperationsDefaillantes::synchroniserDossier(const QString &dossier)
 {
     if (defaillance(Op::SynchroniserDossier, QStringLiteral("synchroniserDossier"), {}))
-        throw erreurSysteme(m_errno, guillemets(dossier));
+        throw erreurSysteme(panne.numeroErrno, guillemets(dossier));
     operationsSysteme().synchroniserDossier(dossier);
 }
 
@@ -92,7 +85,7 @@ void OperationsDefaillantes::compacter(const QString &base, const QString &desti
         // The disk fills up halfway: a partial copy and its journal are left.
         BasesTest::ecrire(destination, QByteArray(8192, 'x'));
         BasesTest::ecrire(destination + QStringLiteral("-journal"), QByteArray(512, 'j'));
-        throw erreurSysteme(m_errno, QStringLiteral("compactage"));
+        throw erreurSysteme(panne.numeroErrno, QStringLiteral("compactage"));
     }
     operationsSysteme().compacter(base, destination, progression);
 }

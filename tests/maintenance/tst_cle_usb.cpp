@@ -232,7 +232,7 @@ private slots:
         ajouterLecteur(QStringLiteral("cle:a:dacorvane.mdb"));
         const quint64 avant = inode(app(QStringLiteral("dacorvane.mdb")));
         OperationsDefaillantes ops;
-        ops.echouer(cas.op, cas.rang);
+        ops.panne = {cas.op, cas.rang};
         QCOMPARE(ChercherSurCleUSB(m_lecteurs, &ops), false);
         QCOMPARE(marqueur(app(QStringLiteral("dacorvane.mdb"))),
                  cas.remplacee ? QStringLiteral("cle/dacorvane.mdb") : QStringLiteral("locale"));

@@ -99,7 +99,7 @@ private slots:
 
         OperationsDefaillantes ops;
         ops.sansLiens = cas.sansLiens;
-        ops.echouer(cas.op, cas.rang, cas.e);
+        ops.panne = {cas.op, cas.rang, cas.e};
         ReparerDatabase(base(), {&ops, {}});
 
         QCOMPARE(etat(base()), cas.base);

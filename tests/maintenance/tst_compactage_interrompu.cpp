@@ -6,7 +6,6 @@
 #include "maintenance/ReparerDatabase.h"
 
 #include <QtTest>
-#include <csignal>
 
 using namespace BasesTest;
 
@@ -56,7 +55,7 @@ private slots:
             QProcess enfant;
             QVERIFY(demarrerEnfant(enfant));
             QThread::usleep(hasard.bounded(quint64(duree) * 23 / 20));
-            ::kill(pid_t(enfant.processId()), SIGKILL);
+            enfant.kill();
             QVERIFY(enfant.waitForFinished(60000));
             pendantLaCopie += existe(chemin(QStringLiteral("NEWK7.MDB-journal")));
 
