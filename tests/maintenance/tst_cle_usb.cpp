@@ -68,9 +68,8 @@ private:
         const QString chemin = app(QStringLiteral("OLDCLE.BAK"));
         if (!existe(chemin))
             return QStringLiteral("absent");
-        return TestSupport::valeurSql(chemin, QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE name = "
-                                                             "'Telecollectes'")) == QLatin1String("1")
-                   ? marqueur(chemin) : QStringLiteral("journal");
+        return TestSupport::valeurSql(chemin, QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE name = 'Erreurs'"))
+                   == QLatin1String("1") ? QStringLiteral("journal") : marqueur(chemin);
     }
 
 private slots:

@@ -18,7 +18,6 @@
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/ReparerDatabase.h"
 #include "shared/Plateforme.h"
-#include "shared/RuntimeError.h"
 
 #include <QtWidgets>
 #include <cstdio>
