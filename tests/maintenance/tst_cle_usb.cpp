@@ -18,7 +18,8 @@ using Op = OperationsDefaillantes::Op;
 
 // Drives "name:kind:file,file" (kind a removable, f fixed, d floppy), the search's result, the application
 // folder's files, then dacorvane.mdb's marker, what OLDCLE.BAK holds, the start of the logged error ("" none).
-struct Recherche { QStringList cles; bool resultat; QStringList apres; QString base = "locale", garde = "absent", erreur = {}; };
+struct Recherche { QStringList cles; bool resultat; QStringList apres;
+                   QString base = "locale", garde = "absent", erreur = {}; };
 Q_DECLARE_METATYPE(Recherche)
 // The failing call; whether the local database is then in OLDCLE.BAK, whether the key's file took its place.
 struct Coupure { Op op; int rang; bool sauvee, remplacee; };

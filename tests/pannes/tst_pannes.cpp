@@ -193,10 +193,11 @@ private slots:
         QVERIFY(empreintes(app(), Journal) == avant);   // no NEWK7.MDB, journal or CLEUSB.TMP left
     }
 
-    // Each page of the database damaged in turn amid its cells: a compaction that goes through holds every sale (the damage was
-    // where a copy does not read: an index, a free page); one that fails says
-    // the database is damaged (not, say, that the disk is full) and changes
-    // neither the database nor its backup.
+    // Each page of the database damaged in turn amid its cells: a compaction
+    // that goes through holds every sale (the damage was where a copy does not
+    // read: an index, a free page); one that fails says the database is damaged
+    // (not, say, that the disk is full) and changes neither the database nor its
+    // backup.
     void chaquePageAbimee()
     {
         const qsizetype decalage = 1800, longueur = 400;
