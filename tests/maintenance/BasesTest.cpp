@@ -1,58 +1,62 @@
 #include "BasesTest.h"
 
 #include "TestSupport.h"
+#include "journal/JournalErreurs.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QtCore>
 #include <map>
 #include <sys/stat.h>
 
 namespace BasesTest {
 
 namespace {
-// One model file per size, built once (building from the schema costs many fsyncs).
-QString modele(int ventes)
+// A copy of the model file of that many sales (an error log for -1), each built once (building from the
+// schema costs many fsyncs), that only its owner may read and write.
+void copierModele(int ventes, const QString &chemin)
 {
     static QTemporaryDir dossier;
     static std::map<int, QString> modeles;
-    auto it = modeles.find(ventes);
-    if (it != modeles.end())
-        return it->second;
-    const QString chemin = dossier.filePath(QStringLiteral("modele%1.mdb").arg(ventes));
-    const QString n = QString::number(ventes);
-    TestSupport::creerBase(
-        chemin, TestSupport::schemaVentes(),
-        QStringLiteral("BEGIN; WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
-                       "INSERT INTO Ventes SELECT i, datetime('2026-01-01', '+' || i || ' minutes'), "
-                       "12.5, 1.2, 1 + i % 2, 3, '4970' || i, 20, 7.5, "
-                       "'Vente ' || i || ' ' || replace(hex(zeroblob(160)), '00', char(65 + i % 26)) FROM c;"
-                       "INSERT INTO Telecollectes VALUES (1, '2026-01-01 00:00:00', 'modèle');"
-                       "INSERT INTO Parametres (NoParametre, Caisse) VALUES (1, 100);"
-                       "DELETE FROM Ventes WHERE NoVente > %1 - %1 / 4; COMMIT;")
-            .arg(n));
-    return modeles[ventes] = chemin;
+    QString &modele = modeles[ventes];
+    if (modele.isEmpty() && ventes < 0) {
+        modele = dossier.filePath(QStringLiteral("MAINTEN.MDB"));
+        TestSupport::creerBase(modele, TestSupport::schemaMaintenance());
+    } else if (modele.isEmpty()) {
+        modele = dossier.filePath(QStringLiteral("modele%1.mdb").arg(ventes));
+        TestSupport::creerBase(
+            modele, TestSupport::schemaVentes(),
+            QStringLiteral("BEGIN; WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
+                           "INSERT INTO Ventes SELECT i, datetime('2026-01-01', '+' || i || ' minutes'), "
+                           "12.5, 1.2, 1 + i % 2, 3, '4970' || i, 20, 7.5, "
+                           "'Vente ' || i || ' ' || replace(hex(zeroblob(160)), '00', char(65 + i % 26)) FROM c;"
+                           "INSERT INTO Telecollectes VALUES (1, '2026-01-01 00:00:00', 'modèle');"
+                           "INSERT INTO Parametres (NoParametre, Caisse) VALUES (1, 100);"
+                           "DELETE FROM Ventes WHERE NoVente > %1 - %1 / 4; COMMIT;")
+                .arg(ventes));
+    }
+    if (!QFile::copy(modele, chemin))
+        qFatal("cannot copy a model database to %s", qPrintable(chemin));
+    QFile(chemin).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 } // namespace
 
-void creerMaintenance(const QString &chemin)
+void creerMaintenance(const QString &chemin) { copierModele(-1, chemin); }
+
+void preparerApplication(const QString &dossier, bool journal)
 {
-    static QTemporaryDir dossier;
-    static const QString modele = [] {
-        const QString c = dossier.filePath(QStringLiteral("MAINTEN.MDB"));
-        TestSupport::creerBase(c, TestSupport::schemaMaintenance());
-        return c;
-    }();
-    if (!QFile::copy(modele, chemin))
-        qFatal("cannot copy the error log to %s", qPrintable(chemin));
-    QFile(chemin).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    Plateforme::definirCheminApplication(dossier);
+    reinitialiserRepMaintenance();
+    if (journal)
+        creerMaintenance(dossier + QStringLiteral("/MAINTEN.MDB"));
 }
 
 void creer(const QString &chemin, const QString &marqueur, int ventes)
 {
-    if (!QFile::copy(modele(ventes), chemin))
-        qFatal("cannot copy a model database to %s", qPrintable(chemin));
-    QFile(chemin).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    copierModele(ventes, chemin);
+    marquer(chemin, marqueur);
+}
+
+void marquer(const QString &chemin, const QString &marqueur)
+{
     TestSupport::executerSql(
         chemin, QStringLiteral("UPDATE Telecollectes SET Ticket = '%1' WHERE NoTelecollecte = 1").arg(marqueur));
 }
@@ -108,9 +112,7 @@ QStringList erreurs(const QString &journal)
 
 QStringList fichiers(const QString &dossier)
 {
-    QStringList noms = QDir(dossier).entryList(QDir::Files | QDir::Hidden, QDir::NoSort);
-    noms.sort();
-    return noms;
+    return QDir(dossier).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 QByteArray lire(const QString &chemin)

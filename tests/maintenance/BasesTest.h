@@ -16,6 +16,9 @@ namespace BasesTest {
 void creer(const QString &chemin, const QString &marqueur, int ventes = 2000);
 // An empty error log (MAINTEN.MDB).
 void creerMaintenance(const QString &chemin);
+// The program's folder is `dossier`, its error log not yet looked for, and holds an empty one if `journal`.
+void preparerApplication(const QString &dossier, bool journal = true);
+void marquer(const QString &chemin, const QString &marqueur);
 QString marqueur(const QString &chemin);
 int nombreVentes(const QString &chemin);
 // The number of sales creer() leaves.
@@ -37,15 +40,11 @@ QByteArray lire(const QString &chemin);   // "" when unreadable
 // Writes a file, making its folder.
 void ecrire(const QString &chemin, const QByteArray &octets);
 
-// The machine's drives: one removable drive at `racine` ("" none).
-struct UneCle : Maintenance::SourceLecteurs
+// The machine's drives, as the test lists them.
+struct LecteursFictifs : Maintenance::SourceLecteurs
 {
-    explicit UneCle(QString r = {}) : racine(std::move(r)) {}
-    QString racine;
-    std::vector<Maintenance::Lecteur> lecteurs() override
-    {
-        return racine.isEmpty() ? std::vector<Maintenance::Lecteur>{} : std::vector<Maintenance::Lecteur>{{racine, true, false}};
-    }
+    std::vector<Maintenance::Lecteur> liste;
+    std::vector<Maintenance::Lecteur> lecteurs() override { return liste; }
 };
 
 } // namespace BasesTest

@@ -1,28 +1,11 @@
 #include "OperationsDefaillantes.h"
+#include "BasesTest.h"
 
 #include "maintenance/ErreurSysteme.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QtCore>
 
-namespace {
-QString nom(const QString &chemin) { return QFileInfo(chemin).fileName(); }
-
-void ecrire(const QString &chemin, const QByteArray &octets)
-{
-    QFile f(chemin);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(octets);
-}
-} // namespace
-
-void OperationsDefaillantes::echouer(Op op, int n, int numeroErrno)
-{
-    m_op = op;
-    m_rang = n;
-    m_errno = numeroErrno;
-}
+static QString nom(const QString &chemin) { return QFileInfo(chemin).fileName(); }
 
 bool OperationsDefaillantes::defaillance(Op op, const QString &appel, const QStringList &deplaces)
 {
@@ -37,7 +20,7 @@ bool OperationsDefaillantes::defaillance(Op op, const QString &appel, const QStr
         if (vises.contains(cible))
             fichiersOuverts << cible;
     }
-    if (++m_appels[op] != m_rang || op != m_op)
+    if (++m_appels[op] != panne.rang || op != panne.op)
         return false;
     journal.last() += QStringLiteral(" !");
     return true;
@@ -46,7 +29,7 @@ bool OperationsDefaillantes::defaillance(Op op, const QString &appel, const QStr
 void OperationsDefaillantes::supprimer(const QString &chemin)
 {
     if (defaillance(Op::Supprimer, QStringLiteral("supprimer ") + nom(chemin), {chemin}))
-        throw erreurSysteme(m_errno, guillemets(chemin));
+        throw erreurSysteme(panne.numeroErrno, guillemets(chemin));
     operationsSysteme().supprimer(chemin);
 }
 
@@ -56,14 +39,14 @@ void OperationsDefaillantes::renommer(const QString &de, const QString &vers)
     const bool sauvegarde = nom(vers).compare(QStringLiteral("OLDK7.BAK"), Qt::CaseInsensitive) == 0;
     if (defaillance(Op::Renommer, QStringLiteral("renommer ") + nom(de) + QLatin1Char(' ') + nom(vers),
                     sauvegarde ? QStringList{de} : QStringList{de, vers}))
-        throw erreurSysteme(m_errno, guillemets(de));
+        throw erreurSysteme(panne.numeroErrno, guillemets(de));
     operationsSysteme().renommer(de, vers);
 }
 
 bool OperationsDefaillantes::lier(const QString &existant, const QString &nouveau)
 {
     if (defaillance(Op::Lier, QStringLiteral("lier ") + nom(existant) + QLatin1Char(' ') + nom(nouveau), {existant}))
-        throw erreurSysteme(m_errno, guillemets(existant));
+        throw erreurSysteme(panne.numeroErrno, guillemets(existant));
     return !sansLiens && operationsSysteme().lier(existant, nouveau);
 }
 
@@ -75,8 +58,8 @@ void OperationsDefaillantes::copier(const QString &source, const QString &destin
         // The medium goes away halfway.
         QFile f(source);
         if (f.open(QIODevice::ReadOnly))
-            ecrire(destination, f.read(f.size() / 2));
-        throw erreurSysteme(m_errno, guillemets(source));
+            BasesTest::ecrire(destination, f.read(f.size() / 2));
+        throw erreurSysteme(panne.numeroErrno, guillemets(source));
     }
     operationsSysteme().copier(source, destination);
 }
@@ -84,14 +67,14 @@ void OperationsDefaillantes::copier(const QString &source, const QString &destin
 void OperationsDefaillantes::synchroniserFichier(const QString &chemin)
 {
     if (defaillance(Op::SynchroniserFichier, QStringLiteral("synchroniserFichier ") + nom(chemin), {}))
-        throw erreurSysteme(m_errno, guillemets(chemin));
+        throw erreurSysteme(panne.numeroErrno, guillemets(chemin));
     operationsSysteme().synchroniserFichier(chemin);
 }
 
 void OperationsDefaillantes::synchroniserDossier(const QString &dossier)
 {
     if (defaillance(Op::SynchroniserDossier, QStringLiteral("synchroniserDossier"), {}))
-        throw erreurSysteme(m_errno, guillemets(dossier));
+        throw erreurSysteme(panne.numeroErrno, guillemets(dossier));
     operationsSysteme().synchroniserDossier(dossier);
 }
 
@@ -100,9 +83,9 @@ void OperationsDefaillantes::compacter(const QString &base, const QString &desti
     chemins << base << destination;
     if (defaillance(Op::Compacter, QStringLiteral("compacter"), {})) {
         // The disk fills up halfway: a partial copy and its journal are left.
-        ecrire(destination, QByteArray(8192, 'x'));
-        ecrire(destination + QStringLiteral("-journal"), QByteArray(512, 'j'));
-        throw erreurSysteme(m_errno, QStringLiteral("compactage"));
+        BasesTest::ecrire(destination, QByteArray(8192, 'x'));
+        BasesTest::ecrire(destination + QStringLiteral("-journal"), QByteArray(512, 'j'));
+        throw erreurSysteme(panne.numeroErrno, QStringLiteral("compactage"));
     }
     operationsSysteme().compacter(base, destination, progression);
 }

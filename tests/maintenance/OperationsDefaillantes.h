@@ -3,6 +3,7 @@
 #include "maintenance/OperationsFichiers.h"
 
 #include <QStringList>
+#include <cerrno>
 #include <functional>
 #include <map>
 
@@ -14,9 +15,10 @@ class OperationsDefaillantes : public OperationsFichiers
 public:
     enum class Op { Supprimer, Renommer, Lier, Copier, SynchroniserFichier, SynchroniserDossier, Compacter };
 
-    // The n-th call (from 1) of `op` fails with errno `numeroErrno` and does
+    // The `rang`-th call (from 1) of `op` fails with errno `numeroErrno` and does
     // nothing, except a copy or a compaction, which first write part of their file.
-    void echouer(Op op, int n, int numeroErrno = 5 /* EIO */);
+    struct Panne { Op op = Op::Supprimer; int rang = 0; int numeroErrno = EIO; };
+    Panne panne;
     bool sansLiens = false;          // a file system without hard links (FAT)
     std::function<void(const QString &)> avantCopie;   // the source changes under the copy
 
@@ -36,7 +38,4 @@ private:
     // Logs the call and the files of `deplaces` open here; true when this call fails.
     bool defaillance(Op op, const QString &appel, const QStringList &deplaces);
     std::map<Op, int> m_appels;
-    Op m_op = Op::Supprimer;
-    int m_rang = 0;
-    int m_errno = 0;
 };

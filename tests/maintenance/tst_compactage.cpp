@@ -5,17 +5,10 @@
 #include "FrmGestion/DialogueCompactage.h"
 #include "maintenance/CompactageSqlite.h"
 #include "maintenance/ReparerDatabase.h"
-#include "journal/JournalErreurs.h"
-#include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
-#include <QDialog>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QProgressBar>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 #include <cerrno>
 #include <memory>
 #include <sys/stat.h>
@@ -24,6 +17,12 @@
 using namespace BasesTest;
 using Op = OperationsDefaillantes::Op;
 using Maintenance::ReparerDatabase;
+
+// A failing file operation, the states it leaves (BasesTest::etat), the error it shows (0 none).
+struct Defaillance { Op op; int rang; QString base, copie, sauvegarde; int numero; bool sansLiens = false; int e = EIO; };
+Q_DECLARE_METATYPE(Defaillance)
+struct Demarrage { QStringList avant; QString nom; int numero; QStringList apres; };
+Q_DECLARE_METATYPE(Demarrage)
 
 class TestCompactage : public QObject
 {
@@ -42,14 +41,11 @@ private:
     // The one error of the run (numero 0: none), logged with its context and shown.
     void verifierErreur(int numero)
     {
-        const QStringList e = erreurs(chemin(QStringLiteral("MAINTEN.MDB")));
+        QStringList e = erreurs(chemin(QStringLiteral("MAINTEN.MDB")));
         QCOMPARE(e.size(), numero == 0 ? 0 : 1);
-        QCOMPARE(m_boite->textes.size(), e.size());
-        if (numero != 0) {
-            QVERIFY(e.at(0).startsWith(QStringLiteral("ReparerDatabase|N°: %1 ").arg(numero)));
-            QCOMPARE(QStringLiteral("ReparerDatabase|") + m_boite->textes.at(0), e.at(0));
-            QCOMPARE(m_boite->titres.at(0), QStringLiteral("Corvane"));
-        }
+        QVERIFY(numero == 0 || e.at(0).startsWith(QStringLiteral("ReparerDatabase|N°: %1 ").arg(numero)));
+        QCOMPARE(m_boite->titres, QStringList(e.size(), QStringLiteral("Corvane")));
+        QCOMPARE(e.replaceInStrings(QRegularExpression(QStringLiteral("^ReparerDatabase\\|")), QString()), m_boite->textes);
     }
 
 private slots:
@@ -58,9 +54,7 @@ private slots:
     {
         m_dossier = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dossier->isValid());
-        Plateforme::definirCheminApplication(m_dossier->path());
-        reinitialiserRepMaintenance();
-        creerMaintenance(chemin(QStringLiteral("MAINTEN.MDB")));
+        preparerApplication(m_dossier->path());
         m_boite = std::make_unique<TestSupport::BoiteMessageTest>();
     }
 
@@ -73,44 +67,30 @@ private slots:
     // Files after a run in which one file operation fails, then after the next start.
     void fichiersApresDefaillance_data()
     {
-        QTest::addColumn<int>("op");
-        QTest::addColumn<int>("rang");
-        QTest::addColumn<int>("numeroErrno");
-        QTest::addColumn<bool>("sansLiens");
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<QString>("copie");
-        QTest::addColumn<QString>("sauvegarde");
-        QTest::addColumn<int>("numero");
-
+        QTest::addColumn<Defaillance>("cas");
         const QString compactee = QStringLiteral("compactée"), originale = QStringLiteral("originale"),
                       absent = QStringLiteral("absent"), reste = QStringLiteral("reste"),
                       precedente = QStringLiteral("précédente");
-        auto ligne = [&](const char *nom, Op op, int rang, const QString &b, const QString &c,
-                         const QString &s, int numero, bool sansLiens = false, int e = EIO) {
-            QTest::newRow(nom) << int(op) << rang << e << sansLiens << b << c << s << numero;
-        };
-        ligne("aucune", Op::Supprimer, 0, compactee, absent, originale, 0);
-        ligne("suppression du reste", Op::Supprimer, 1, originale, reste, precedente, 57);
-        ligne("suppression du journal du reste", Op::Supprimer, 2, originale, absent, precedente, 57);
-        ligne("compactage", Op::Compacter, 1, originale, absent, precedente, 57);
-        ligne("fsync de la copie", Op::SynchroniserFichier, 1, originale, absent, precedente, 57);
-        ligne("lien", Op::Lier, 1, originale, compactee, precedente, 57);
-        ligne("fsync du lien", Op::SynchroniserDossier, 1, originale, compactee, precedente, 57);
-        ligne("renommage en sauvegarde", Op::Renommer, 1, originale, compactee, precedente, 70, false, EACCES);
-        ligne("fsync de la sauvegarde", Op::SynchroniserDossier, 2, originale, compactee, originale, 57);
-        ligne("renommage de la copie", Op::Renommer, 2, originale, compactee, originale, 57);
-        ligne("fsync du remplacement", Op::SynchroniserDossier, 3, compactee, absent, originale, 57);
-        ligne("sans liens: aucune", Op::Supprimer, 0, compactee, absent, originale, 0, true);
-        ligne("sans liens: copie", Op::Copier, 1, originale, compactee, precedente, 57, true);
-        ligne("sans liens: fsync de la copie", Op::SynchroniserFichier, 2, originale, compactee, precedente, 57, true);
+        auto ligne = [](const char *nom, const Defaillance &cas) { QTest::newRow(nom) << cas; };
+        ligne("aucune", {Op::Supprimer, 0, compactee, absent, originale, 0});
+        ligne("suppression du reste", {Op::Supprimer, 1, originale, reste, precedente, 57});
+        ligne("suppression du journal du reste", {Op::Supprimer, 2, originale, absent, precedente, 57});
+        ligne("compactage", {Op::Compacter, 1, originale, absent, precedente, 57});
+        ligne("fsync de la copie", {Op::SynchroniserFichier, 1, originale, absent, precedente, 57});
+        ligne("lien", {Op::Lier, 1, originale, compactee, precedente, 57});
+        ligne("fsync du lien", {Op::SynchroniserDossier, 1, originale, compactee, precedente, 57});
+        ligne("renommage en sauvegarde", {Op::Renommer, 1, originale, compactee, precedente, 70, false, EACCES});
+        ligne("fsync de la sauvegarde", {Op::SynchroniserDossier, 2, originale, compactee, originale, 57});
+        ligne("renommage de la copie", {Op::Renommer, 2, originale, compactee, originale, 57});
+        ligne("fsync du remplacement", {Op::SynchroniserDossier, 3, compactee, absent, originale, 57});
+        ligne("sans liens: aucune", {Op::Supprimer, 0, compactee, absent, originale, 0, true});
+        ligne("sans liens: copie", {Op::Copier, 1, originale, compactee, precedente, 57, true});
+        ligne("sans liens: fsync de la copie", {Op::SynchroniserFichier, 2, originale, compactee, precedente, 57, true});
     }
 
     void fichiersApresDefaillance()
     {
-        QFETCH(int, op);
-        QFETCH(int, rang);
-        QFETCH(int, numeroErrno);
-        QFETCH(bool, sansLiens);
+        QFETCH(Defaillance, cas);
         creer(base(), QStringLiteral("courante"));
         creer(sauvegarde(), QStringLiteral("précédente"), 100);
         creer(copie(), QStringLiteral("reste"), 100);   // left by an interrupted start
@@ -118,17 +98,14 @@ private slots:
         const int ventes = nombreVentes(base());
 
         OperationsDefaillantes ops;
-        ops.sansLiens = sansLiens;
-        ops.echouer(Op(op), rang, numeroErrno);
-        Maintenance::OptionsReparation options;
-        options.operations = &ops;
-        ReparerDatabase(base(), options);
+        ops.sansLiens = cas.sansLiens;
+        ops.panne = {cas.op, cas.rang, cas.e};
+        ReparerDatabase(base(), {&ops, {}});
 
-        QTEST(etat(base()), "base");
-        QTEST(etat(copie()), "copie");
-        QTEST(etat(sauvegarde()), "sauvegarde");
-        QFETCH(int, numero);
-        verifierErreur(numero);
+        QCOMPARE(etat(base()), cas.base);
+        QCOMPARE(etat(copie()), cas.copie);
+        QCOMPARE(etat(sauvegarde()), cas.sauvegarde);
+        verifierErreur(cas.numero);
         QCOMPARE(existe(chemin(QStringLiteral("OLDK7.TMP"))), false);
         QCOMPARE(existe(copie() + QStringLiteral("-journal")),
                  QTest::currentDataTag() == QLatin1String("suppression du journal du reste"));
@@ -166,44 +143,38 @@ private slots:
     // the start, each with its state.
     void demarrages_data()
     {
-        // "name=marker[/sales]", "name>file" a second name of a file, or "name~text" a file of that text
-        QTest::addColumn<QStringList>("avant");
-        QTest::addColumn<QString>("nom");         // the configured database
-        QTest::addColumn<int>("numero");          // the one error, 0 none
-        QTest::addColumn<QStringList>("apres");   // "name=state" of every file but MAINTEN.MDB
+        // before: "name=marker[/sales]", "name>file" a second name of a file, or "name~text" a file of that
+        // text; after: "name=state" of every file but MAINTEN.MDB
+        QTest::addColumn<Demarrage>("cas");
         const QStringList compactee{"OLDK7.BAK=originale", "dacorvane.mdb=compactée"};
         QTest::newRow("noms sans casse")
-            << QStringList{"dacorvane.mdb=courante", "oldk7.bak=précédente/100", "newk7.mdb=reste/100"}
-            << "DACORVANE.mdb" << 0 << QStringList{"dacorvane.mdb=compactée", "oldk7.bak=originale"};
-        QTest::newRow("base absente") << QStringList{"OLDK7.BAK=précédente/100", "NEWK7.MDB=reste/100"}
-                                      << "dacorvane.mdb" << int(Erreurs::FichierBaseIntrouvable)
-                                      << QStringList{"OLDK7.BAK=précédente"};
+            << Demarrage{{"dacorvane.mdb=courante", "oldk7.bak=précédente/100", "newk7.mdb=reste/100"},
+                         "DACORVANE.mdb", 0, {"dacorvane.mdb=compactée", "oldk7.bak=originale"}};
+        QTest::newRow("base absente") << Demarrage{{"OLDK7.BAK=précédente/100", "NEWK7.MDB=reste/100"}, "dacorvane.mdb",
+                                                   Erreurs::FichierBaseIntrouvable, {"OLDK7.BAK=précédente"}};
         // A crash after the backup took the database's second name, before the last rename.
         QTest::newRow("sauvegarde déjà la base")
-            << QStringList{"dacorvane.mdb=courante", "OLDK7.BAK>dacorvane.mdb", "NEWK7.MDB=courante"}
-            << "dacorvane.mdb" << 0 << compactee;
+            << Demarrage{{"dacorvane.mdb=courante", "OLDK7.BAK>dacorvane.mdb", "NEWK7.MDB=courante"}, "dacorvane.mdb",
+                         0, compactee};
         // A crash after the database took its second name: that name is removed.
         QTest::newRow("nom temporaire laissé")
-            << QStringList{"dacorvane.mdb=courante", "OLDK7.BAK=précédente/100", "OLDK7.TMP>dacorvane.mdb"}
-            << "dacorvane.mdb" << 0 << compactee;
+            << Demarrage{{"dacorvane.mdb=courante", "OLDK7.BAK=précédente/100", "OLDK7.TMP>dacorvane.mdb"},
+                         "dacorvane.mdb", 0, compactee};
         const QStringList pasUneBase{"OLDK7.BAK=précédente", "dacorvane.mdb=pas une base"};
         const int format = Erreurs::FormatNonReconnu;
-        QTest::newRow("texte") << QStringList{"dacorvane.mdb~Ceci n'est pas une base.\n", "OLDK7.BAK=précédente/100"}
-                               << "dacorvane.mdb" << format << pasUneBase;
-        QTest::newRow("fichier vide") << QStringList{"dacorvane.mdb~", "OLDK7.BAK=précédente/100"} << "dacorvane.mdb"
-                                      << format << pasUneBase;
+        QTest::newRow("texte") << Demarrage{{"dacorvane.mdb~Ceci n'est pas une base.\n", "OLDK7.BAK=précédente/100"},
+                                            "dacorvane.mdb", format, pasUneBase};
+        QTest::newRow("fichier vide")
+            << Demarrage{{"dacorvane.mdb~", "OLDK7.BAK=précédente/100"}, "dacorvane.mdb", format, pasUneBase};
         const int refus = Erreurs::ArgumentsIncorrects;
-        QTest::newRow("nom réservé NEWK7") << QStringList{"NEWK7.mdb=courante"} << "newk7.mdb" << refus
-                                          << QStringList{"NEWK7.mdb=originale"};
-        QTest::newRow("nom réservé MAINTEN") << QStringList() << "mainten.mdb" << refus << QStringList();
+        QTest::newRow("nom réservé NEWK7") << Demarrage{{"NEWK7.mdb=courante"}, "newk7.mdb", refus, {"NEWK7.mdb=originale"}};
+        QTest::newRow("nom réservé MAINTEN") << Demarrage{{}, "mainten.mdb", refus, {}};
     }
 
     void demarrages()
     {
-        QFETCH(QStringList, avant);
-        QFETCH(QString, nom);
-        QFETCH(QStringList, apres);
-        for (const QString &f : avant) {
+        QFETCH(Demarrage, cas);
+        for (const QString &f : cas.avant) {
             const QStringList lien = f.split(QLatin1Char('>')), texte = f.split(QLatin1Char('~'));
             const QStringList p = f.split(QRegularExpression(QStringLiteral("[=/]")));
             if (lien.size() == 2)
@@ -213,17 +184,16 @@ private slots:
             else
                 creer(chemin(p[0]), p[1], p.size() > 2 ? p[2].toInt() : 2000);
         }
-        ReparerDatabase(chemin(nom));
-        QFETCH(int, numero);
-        verifierErreur(numero);
+        ReparerDatabase(chemin(cas.nom));
+        verifierErreur(cas.numero);
         QStringList noms{QStringLiteral("MAINTEN.MDB")}, etats;
-        for (const QString &f : apres) {
+        for (const QString &f : cas.apres) {
             noms << f.section(QLatin1Char('='), 0, 0);
             etats << noms.last() + QLatin1Char('=') + etat(chemin(noms.last()));
         }
         noms.sort();
         QCOMPARE(fichiers(), noms);
-        QCOMPARE(etats, apres);
+        QCOMPARE(etats, cas.apres);
     }
 
     // A database out of the application folder, on another file system
@@ -245,9 +215,7 @@ private slots:
         QVERIFY(QFileInfo(base()).isSymLink());
         QCOMPARE(etat(vraie), QStringLiteral("compactée"));
         QCOMPARE(BasesTest::mode(vraie), 0440);
-        struct stat st;
-        QCOMPARE(::stat(QFile::encodeName(vraie).constData(), &st), 0);
-        QCOMPARE(int(st.st_uid), 65534);
+        QCOMPARE(QFileInfo(vraie).ownerId(), 65534u);
         QCOMPARE(etat(sauvegarde()), QStringLiteral("originale"));
         QCOMPARE(QDir(ailleurs.path()).entryList(QDir::Files), QStringList{QStringLiteral("kiosque.mdb")});
         QVERIFY(!existe(copie()));
@@ -266,9 +234,7 @@ private slots:
     {
         creer(base(), QStringLiteral("courante"), 20000);
         QList<double> fractions;
-        Maintenance::OptionsReparation options;
-        options.progression = [&](double f) { fractions << f; };
-        ReparerDatabase(base(), options);
+        ReparerDatabase(base(), {nullptr, [&](double f) { fractions << f; }});
         verifierErreur(0);
         QVERIFY(fractions.size() >= 4);
         QCOMPARE(fractions.first(), 0.0);
@@ -281,12 +247,10 @@ private slots:
     void progressionEnErreur()
     {
         creer(base(), QStringLiteral("courante"), 20000);
-        Maintenance::OptionsReparation options;
-        options.progression = [](double f) {
-            if (f > 0.2)
-                throw RuntimeError(Erreurs::EntreeSortie, QStringLiteral("affichage impossible"));
-        };
-        ReparerDatabase(base(), options);
+        ReparerDatabase(base(), {nullptr, [](double f) {
+                                     if (f > 0.2)
+                                         throw RuntimeError(Erreurs::EntreeSortie, QStringLiteral("affichage impossible"));
+                                 }});
         verifierErreur(Erreurs::EntreeSortie);
         QCOMPARE(etat(base()), QStringLiteral("originale"));
         QCOMPARE(fichiers(), QStringList({QStringLiteral("MAINTEN.MDB"), QStringLiteral("dacorvane.mdb")}));

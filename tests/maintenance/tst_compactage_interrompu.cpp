@@ -4,26 +4,10 @@
 #include "TestSupport.h"
 
 #include "maintenance/ReparerDatabase.h"
-#include "journal/JournalErreurs.h"
-#include "shared/Plateforme.h"
 
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QThread>
 #include <QtTest>
-#include <csignal>
 
 using namespace BasesTest;
-
-namespace {
-void marquer(const QString &chemin, const QString &marqueur)
-{
-    TestSupport::executerSql(
-        chemin, QStringLiteral("UPDATE Telecollectes SET Ticket = '%1' WHERE NoTelecollecte = 1").arg(marqueur));
-}
-} // namespace
 
 class TestCompactageInterrompu : public QObject
 {
@@ -47,8 +31,7 @@ private slots:
     void tueAuHasard()
     {
         QVERIFY(m_dossier.isValid());
-        Plateforme::definirCheminApplication(m_dossier.path());
-        reinitialiserRepMaintenance();
+        preparerApplication(m_dossier.path(), false);
         const QString base = chemin(QStringLiteral("dacorvane.mdb"));
         creer(base, QStringLiteral("g0"), 50000);
         TestSupport::BoiteMessageTest boite;
@@ -72,7 +55,7 @@ private slots:
             QProcess enfant;
             QVERIFY(demarrerEnfant(enfant));
             QThread::usleep(hasard.bounded(quint64(duree) * 23 / 20));
-            ::kill(pid_t(enfant.processId()), SIGKILL);
+            enfant.kill();
             QVERIFY(enfant.waitForFinished(60000));
             pendantLaCopie += existe(chemin(QStringLiteral("NEWK7.MDB-journal")));
 

@@ -10,19 +10,16 @@
 //     tenir       the window's start-up, then holds the folder until standard input closes
 //     sqlite3     the sqlite3 shell on the file DOSSIER (after dropping the rights)
 //
-// Each message box, the result and an unhandled error are written to standard
-// output, one JSON object a line.
+// The result, then each message box, are written to standard output, one JSON
+// object a line.
 #include "BasesTest.h"
+#include "TestSupport.h"
 #include "FrmGestion/FrmGestion.h"
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/ReparerDatabase.h"
 #include "shared/Plateforme.h"
-#include "shared/RuntimeError.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QtWidgets>
 #include <cstdio>
 #include <grp.h>
 #include <signal.h>
@@ -37,15 +34,6 @@ void ecrire(const QJsonObject &objet)
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }
-
-class BoiteSortie : public Plateforme::BoiteMessage
-{
-public:
-    void afficher(const QString &texte, const QString &titre) override
-    {
-        ecrire({{QStringLiteral("boite"), titre}, {QStringLiteral("texte"), texte}});
-    }
-};
 
 // The superuser ignores permissions: the step runs as "nobody" instead.
 bool quitterDroits()
@@ -62,31 +50,24 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QStringList args;
-    for (int i = 1; i < argc; ++i)
+    for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    QString racineCle;
-    bool sansDroits = false;
-    while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
-        const QString option = args.takeFirst();
-        if (option == QLatin1String("--taille-max") && !args.isEmpty()) {
-            // Writes beyond the limit fail with EFBIG, as on a full disk.
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlim_t taille = args.takeFirst().toULongLong();
-            const rlimit limite{taille, taille};
-            if (::setrlimit(RLIMIT_FSIZE, &limite) != 0)
-                return 3;
-        } else if (option == QLatin1String("--sans-droits")) {
-            sansDroits = true;
-        } else if (option == QLatin1String("--cle") && !args.isEmpty()) {
-            racineCle = args.takeFirst();
-        } else {
-            return 2;
-        }
-    }
-    if (args.size() != 2)
+    QCommandLineParser options;
+    options.addOptions({{QStringLiteral("taille-max"), {}, QStringLiteral("octets")}, {QStringLiteral("sans-droits"), {}},
+                        {QStringLiteral("cle"), {}, QStringLiteral("racine")}});
+    if (!options.parse(args) || options.positionalArguments().size() != 2)
         return 2;
-    const QString action = args.at(0), dossier = args.at(1);
-    if (sansDroits && !quitterDroits()) {
+    if (options.isSet(QStringLiteral("taille-max"))) {
+        // Writes beyond the limit fail with EFBIG, as on a full disk.
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlim_t taille = options.value(QStringLiteral("taille-max")).toULongLong();
+        const rlimit limite{taille, taille};
+        if (::setrlimit(RLIMIT_FSIZE, &limite) != 0)
+            return 3;
+    }
+    const QString action = options.positionalArguments().at(0), dossier = options.positionalArguments().at(1);
+    const QString racineCle = options.value(QStringLiteral("cle"));
+    if (options.isSet(QStringLiteral("sans-droits")) && !quitterDroits()) {
         std::perror("setuid");
         return 3;
     }
@@ -99,13 +80,12 @@ int main(int argc, char **argv)
     }
 
     QApplication application(argc, argv);
-    const QLocale fr(QLocale::French, QLocale::France);
-    QLocale::setDefault(fr);
-    Plateforme::definirLocaleSysteme(fr);
+    TestSupport::epinglerFrancais();
     Plateforme::definirCheminApplication(dossier);
-    BoiteSortie boite;
-    Plateforme::definirBoiteMessage(&boite);
-    BasesTest::UneCle cle(racineCle);
+    TestSupport::BoiteMessageTest boite;
+    BasesTest::LecteursFictifs cle;
+    if (!racineCle.isEmpty())
+        cle.liste.push_back({racineCle, true, false});
     Maintenance::definirSourceLecteurs(&cle);
 
     if (action == QLatin1String("reparer")) {
@@ -123,6 +103,7 @@ int main(int argc, char **argv)
     } else {
         return 2;
     }
-    Plateforme::definirBoiteMessage(nullptr);
+    for (qsizetype i = 0; i < boite.textes.size(); ++i)
+        ecrire({{QStringLiteral("boite"), boite.titres.at(i)}, {QStringLiteral("texte"), boite.textes.at(i)}});
     return 0;
 }
