@@ -1,12 +1,12 @@
 // Real Jet 3 and Jet 4 files written by Access, converted by the converter
 // process exactly as Corvane runs it; and files it must refuse cleanly.
+#include "BasesTest.h"
 #include "TestSupport.h"
 #include "database/Surveillance.h"
 #include "jet/ConversionJet.h"
 #include "jet/ConvertisseurJet.h"
 #include "shared/RuntimeError.h"
 
-#include <QScopeGuard>
 #include <QtTest>
 #include <sqlite3.h>
 
@@ -34,27 +34,25 @@ QStringList lire(const QString &base, const QString &sql)
     return lignes;
 }
 
-// A folder's entries besides `garder`.
-QStringList restes(const QString &dossier, const QStringList &garder)
+QString script(const QString &chemin, const QByteArray &corps)
 {
-    QStringList r = QDir(dossier).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &g : garder)
-        r.removeAll(g);
-    return r;
-}
-
-QString script(const QTemporaryDir &dossier, const QString &nom, const QByteArray &corps)
-{
-    const QString chemin = dossier.filePath(nom);
-    QFile f(chemin);
-    f.open(QIODevice::WriteOnly);
-    f.write("#!/bin/sh\n" + corps + "\n");
-    f.close();
-    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    BasesTest::ecrire(chemin, "#!/bin/sh\n" + corps + "\n");
+    QFile::setPermissions(chemin, QFile::permissions(chemin) | QFileDevice::ExeOwner);
     return chemin;
 }
 
+// A damaged copy of a test file: cut after `tronquer` bytes (-1: whole), the top bit of the byte at
+// `inverser` flipped (-1: none), converted within `delai` ms (0: the default).
+struct FichierRefuse
+{
+    QString source;
+    qint64 tronquer, inverser;
+    int delai;
+    QString raison;
+};
+
 } // namespace
+Q_DECLARE_METATYPE(FichierRefuse)
 
 class TestConversionJet : public QObject
 {
@@ -102,7 +100,7 @@ private slots:
                  (QStringList{"Table « Table1 » : 4 lignes", "Table « Table2 » : 3 lignes", "Table « Table3 » : 4 lignes",
                               "Conversion terminée : 3 tables, 11 lignes, 0 requête convertie, 0 requête ignorée."}));
         QCOMPARE(lire(m_base, "PRAGMA integrity_check"), QStringList{"ok"});
-        QCOMPARE(restes(m_dossier.path(), {}).filter(QStringLiteral(".conversion-")), QStringList());
+        QCOMPARE(BasesTest::fichiers(m_dossier.path()).filter(QStringLiteral(".conversion-")), QStringList());
     }
 
     // Values of every column type, compared with what Access shows.
@@ -199,47 +197,35 @@ private slots:
     // Bad input: a clean run-time error, and nothing left beside the destination.
     void fichiersRefuses_data()
     {
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<qint64>("tronquer");     // bytes kept, -1: all
-        QTest::addColumn<qint64>("inverser");     // the offset of a byte whose top bit is flipped, -1: none
-        QTest::addColumn<int>("delai");           // milliseconds, 0: the default
-        QTest::addColumn<QString>("raison");
-        QTest::newRow("tronqué dans une page") << "testV2000.mdb" << qint64(10000) << qint64(-1) << 0 << "fichier tronqué";
-        QTest::newRow("tronqué, données perdues") << "test2V2000.mdb" << qint64(20 * 4096) << qint64(-1) << 0
-                                                  << "table « MSP_PROJECTS » incomplète : 0 lignes lues sur 1 annoncées";
-        QTest::newRow("Jet 3 tronqué") << "testV1997.mdb" << qint64(20 * 2048) << qint64(-1) << 0 << "définition illisible";
+        QTest::addColumn<FichierRefuse>("cas");
+        QTest::newRow("tronqué dans une page") << FichierRefuse{"testV2000.mdb", 10000, -1, 0, "fichier tronqué"};
+        QTest::newRow("tronqué, données perdues")
+            << FichierRefuse{"test2V2000.mdb", 20 * 4096, -1, 0,
+                             "table « MSP_PROJECTS » incomplète : 0 lignes lues sur 1 annoncées"};
+        QTest::newRow("Jet 3 tronqué") << FichierRefuse{"testV1997.mdb", 20 * 2048, -1, 0, "définition illisible"};
         // libmdb loops for ever on this bit flipped in a property block (see fuzz/regressions/lecture).
-        QTest::newRow("boucle sans fin") << "test2V2000.mdb" << qint64(-1) << qint64(0x21ec0) << 1500
-                                         << "délai de 1500 ms dépassé, le convertisseur a été arrêté";
+        QTest::newRow("boucle sans fin") << FichierRefuse{"test2V2000.mdb", -1, 0x21ec0, 1500,
+                                                          "délai de 1500 ms dépassé, le convertisseur a été arrêté"};
     }
     void fichiersRefuses()
     {
-        QFETCH(QString, source);
-        QFETCH(qint64, tronquer);
-        QFETCH(qint64, inverser);
-        QFETCH(int, delai);
-        QFETCH(QString, raison);
+        QFETCH(FichierRefuse, cas);
         Jet::LimitesConversion limites;
-        if (delai)
-            limites.delaiMillisecondes = delai;
+        if (cas.delai)
+            limites.delaiMillisecondes = cas.delai;
         QTemporaryDir dossier;
         const QString chemin = dossier.filePath(QStringLiteral("CLE.MDB"));
-        QFile f(donnees() + QLatin1Char('/') + source);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QByteArray contenu = f.readAll();
-        if (tronquer >= 0)
-            contenu.truncate(tronquer);
-        if (inverser >= 0)
-            contenu[inverser] = char(contenu[inverser] ^ 0x80);
-        QFile copie(chemin);
-        QVERIFY(copie.open(QIODevice::WriteOnly));
-        copie.write(contenu);
-        copie.close();
+        QByteArray contenu = BasesTest::lire(donnees() + QLatin1Char('/') + cas.source);
+        if (cas.tronquer >= 0)
+            contenu.truncate(cas.tronquer);
+        if (cas.inverser >= 0)
+            contenu[cas.inverser] = char(contenu[cas.inverser] ^ 0x80);
+        BasesTest::ecrire(chemin, contenu);
         const QString e = TestSupport::erreur(
             [&] { Jet::ConvertirBaseJet(chemin, dossier.filePath(QStringLiteral("NEWK7.MDB")), {}, limites); });
         QVERIFY2(e.startsWith(QStringLiteral("3049 La base Jet « CLE.MDB » n'a pas pu être convertie : ")), qPrintable(e));
-        QVERIFY2(e.contains(raison), qPrintable(e));
-        QCOMPARE(restes(dossier.path(), {"CLE.MDB"}), QStringList());
+        QVERIFY2(e.contains(cas.raison), qPrintable(e));
+        QCOMPARE(BasesTest::fichiers(dossier.path()), QStringList{"CLE.MDB"});
     }
 
     // Whatever ends the converter is reported as a clean run-time error.
@@ -266,7 +252,7 @@ private slots:
         QFETCH(QString, raison);
         QTemporaryDir dossier;
         // The fake converter leaves a half-written file where it was told to write.
-        Jet::definirProgrammeConversion(script(dossier, QStringLiteral("faux-convertisseur"),
+        Jet::definirProgrammeConversion(script(dossier.filePath(QStringLiteral("faux-convertisseur")),
                                                "for a; do d=\"$a\"; done; printf partiel > \"$d\"\n" + corps));
         const QString source = donnees() + QStringLiteral("/testV2000.mdb");
         Jet::LimitesConversion limites;
@@ -278,7 +264,7 @@ private slots:
         const QString e = TestSupport::erreur(
             [&] { Jet::ConvertirBaseJet(source, dossier.filePath(QStringLiteral("NEWK7.MDB")), {}, limites); });
         QVERIFY2(e.startsWith(QStringLiteral("3049 ")) && e.contains(raison), qPrintable(e));
-        QCOMPARE(restes(dossier.path(), {"faux-convertisseur"}), QStringList());
+        QCOMPARE(BasesTest::fichiers(dossier.path()), QStringList{"faux-convertisseur"});
     }
 
     void erreursDAppel()
@@ -289,21 +275,13 @@ private slots:
         QCOMPARE(TestSupport::numeroErreur(
                      [&] { Jet::ConvertirBaseJet(dossier.filePath(QStringLiteral("absente.mdb")), destination); }),
                  int(Erreurs::FichierIntrouvable));
-        QFile existante(destination);
-        QVERIFY(existante.open(QIODevice::WriteOnly));
-        existante.write("à garder");
-        existante.close();
+        BasesTest::ecrire(destination, "à garder");
         QCOMPARE(TestSupport::numeroErreur([&] { Jet::ConvertirBaseJet(source, destination); }), Jet::FichierExistant);
-        QVERIFY(existante.open(QIODevice::ReadOnly));
-        QCOMPARE(existante.readAll(), QByteArray("à garder"));
+        QCOMPARE(BasesTest::lire(destination), QByteArray("à garder"));
 
         Jet::definirProgrammeConversion(dossier.filePath(QStringLiteral("corvane-jet")));
         const QString e = TestSupport::erreur([&] { Jet::ConvertirBaseJet(source, dossier.filePath("b.db")); });
         QVERIFY(e.startsWith(QStringLiteral("53 Le convertisseur de bases Jet « ")));
-    }
-
-    void reconnaissance()
-    {
         QVERIFY(!Jet::EstBaseJet(m_dossier.filePath(QStringLiteral("absente.mdb"))));
         QVERIFY(!Jet::EstBaseJet(m_dossier.path()));
     }
@@ -319,7 +297,7 @@ private slots:
                  "Table « Table1 » : 2 lignes\nTable « Table2 » : 0 ligne\nTable « Table3 » : 0 ligne\n"
                  "Table « Table4 » : 0 ligne\n"
                  "Conversion terminée : 4 tables, 2 lignes, 0 requête convertie, 0 requête ignorée.\n");
-        QCOMPARE(restes(dossier.path(), {}), QStringList{"ventes.db"});
+        QCOMPARE(BasesTest::fichiers(dossier.path()), QStringList{"ventes.db"});
         e = TestSupport::executer(Jet::ProgrammeConversion(), arguments);
         QCOMPARE(e.statut, 1);
         QVERIFY(e.erreurs.contains(QStringLiteral("existe déjà")));
