@@ -43,13 +43,7 @@ QString script(const QString &chemin, const QByteArray &corps)
 
 // A damaged copy of a test file: cut after `tronquer` bytes (-1: whole), the top bit of the byte at
 // `inverser` flipped (-1: none), converted within `delai` ms (0: the default).
-struct FichierRefuse
-{
-    QString source;
-    qint64 tronquer, inverser;
-    int delai;
-    QString raison;
-};
+struct FichierRefuse { QString source; qint64 tronquer, inverser; int delai; QString raison; };
 
 } // namespace
 Q_DECLARE_METATYPE(FichierRefuse)

@@ -17,12 +17,7 @@ namespace {
 QString donnees() { return qEnvironmentVariable("CORVANE_DONNEES_JET"); }
 
 // The kiosk's database cut after `taille` bytes (0: whole); `message` the one message shown, "" when converted.
-struct Compactage
-{
-    QString fichier;
-    int taille;
-    QString nom, message;
-};
+struct Compactage { QString fichier; int taille; QString nom, message; };
 
 } // namespace
 Q_DECLARE_METATYPE(Compactage)

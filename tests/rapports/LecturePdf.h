@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QList>
-#include <QString>
+#include <QtCore>
+#include <algorithm>
+#include <cmath>
 
 // The words of a PDF as poppler's `pdftotext -bbox` places them, in points.
 struct MotPdf
@@ -18,9 +19,56 @@ struct DocumentPdf
     double largeurPage = 0, hauteurPage = 0;
     QList<MotPdf> mots;         // in pdftotext's reading order
 
-    // Words grouped in lines (same page, same top), in reading order.
-    QList<QList<MotPdf>> lignes() const;
+    // Words grouped in lines (same page, same top), top to bottom, left to right: pdftotext gives
+    // them column by column.
+    QList<QList<MotPdf>> lignes() const
+    {
+        QList<MotPdf> tries = mots;
+        std::stable_sort(tries.begin(), tries.end(), [](const MotPdf &a, const MotPdf &b) {
+            if (a.page != b.page)
+                return a.page < b.page;
+            if (std::abs(a.y - b.y) > 0.5)
+                return a.y < b.y;
+            return a.x < b.x;
+        });
+        QList<QList<MotPdf>> resultat;
+        for (const MotPdf &m : tries) {
+            if (resultat.isEmpty() || resultat.last().first().page != m.page
+                || std::abs(resultat.last().first().y - m.y) > 0.5)
+                resultat.append(QList<MotPdf>());
+            resultat.last().append(m);
+        }
+        return resultat;
+    }
 };
 
 // Reads `fichier` through pdftotext; an empty document (pages 0) on failure.
-DocumentPdf lirePdf(const QString &fichier);
+inline DocumentPdf lirePdf(const QString &fichier)
+{
+    DocumentPdf doc;
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), fichier, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return doc;
+    QXmlStreamReader xml(p.readAllStandardOutput());
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto a = xml.attributes();
+        if (xml.name() == QLatin1String("page")) {
+            ++doc.pages;
+            doc.largeurPage = a.value(QLatin1String("width")).toDouble();
+            doc.hauteurPage = a.value(QLatin1String("height")).toDouble();
+        } else if (xml.name() == QLatin1String("word")) {
+            MotPdf m;
+            m.page = doc.pages - 1;
+            m.x = a.value(QLatin1String("xMin")).toDouble();
+            m.y = a.value(QLatin1String("yMin")).toDouble();
+            m.xFin = a.value(QLatin1String("xMax")).toDouble();
+            m.yFin = a.value(QLatin1String("yMax")).toDouble();
+            m.texte = xml.readElementText();
+            doc.mots << m;
+        }
+    }
+    return doc;
+}
