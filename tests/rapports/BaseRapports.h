@@ -47,6 +47,19 @@ struct DossierKiosque
     }
 };
 
+// A daily or monthly report's heading and its groups as the list holds them.
+inline const QString Tirets(95, QLatin1Char('-'));
+inline QStringList enTete(const QString &titre, const QString &duAu = QStringLiteral("Du 01/12/26 au 05/12/26"))
+{
+    return {titre, QString(), duAu, QString(), QStringLiteral("Date:        \t\t Nb ventes:\tMontant HT:"), Tirets};
+}
+// One day ("dd/MM/yy") or month ("MM/yy") of the card sales, and its dashes.
+inline QStringList groupe(const QString &periode, const QString &nb, const QString &ht)
+{
+    const QString tabs = periode.size() == 5 ? QStringLiteral("\t\t| ") : QStringLiteral("\t| ");
+    return {periode + "\tCB:     " + tabs + nb + "\t\t| " + ht + " EUR", Tirets};
+}
+
 // Every file of a folder with its date and a digest of its bytes.
 inline QStringList empreinte(const QString &dossier)
 {

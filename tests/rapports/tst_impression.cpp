@@ -10,16 +10,10 @@
 
 namespace {
 
-const QString Tirets(95, QLatin1Char('-'));
-
-// A daily report as the list holds it.
-const QStringList Journalier{
-    QStringLiteral("VENTES JOURNALIÉRE"), QString(), QStringLiteral("Du 01/12/26 au 05/12/26"), QString(),
-    QStringLiteral("Date:        \t\t Nb ventes:\tMontant HT:"), Tirets,
-    QStringLiteral("01/12/26\tCB:     \t| 1\t\t| 10,00 EUR"), Tirets,
-    QStringLiteral("03/12/26\tCB:     \t| 12\t\t| 125,00 EUR"), Tirets,
-    QStringLiteral("11/26\tCB:     \t\t| 2\t\t| 15,00 EUR"), Tirets,
-    QStringLiteral("TOTAL TTC: \t21,00 EUR")};
+// A daily report as the list holds it, with a month's line and a total.
+const QStringList Journalier = enTete(QStringLiteral("VENTES JOURNALIÉRE")) + groupe("01/12/26", "1", "10,00")
+                               + groupe("03/12/26", "12", "125,00") + groupe("11/26", "2", "15,00")
+                               + QStringList{QStringLiteral("TOTAL TTC: \t21,00 EUR")};
 
 bool proche(double a, double b) { return std::abs(a - b) < 0.5; }
 

@@ -16,13 +16,6 @@ enum Rapport { Total, Journalier, Mensuel };
 using Procedure = ResultatRapport (*)(Connection &, const std::optional<DateTime> &, const QString &, ListeRapport &);
 const Procedure procedures[] = {&TotalVentes, &TotalVentesparJours, &TotalVentesparmois};
 
-const QString Tirets(95, QLatin1Char('-'));
-
-QStringList enTete(const QString &titre, const QString &duAu = QStringLiteral("Du 01/12/26 au 05/12/26"))
-{
-    return {titre, QString(), duAu, QString(), QStringLiteral("Date:        \t\t Nb ventes:\tMontant HT:"), Tirets};
-}
-
 // The totals report: the card sales' count and HT, then every sale's count, HT and TTC.
 QStringList totaux(const QString &nb, const QString &ht, const QString &nbTotal, const QString &totalHt,
                    const QString &ttc)
@@ -30,13 +23,6 @@ QStringList totaux(const QString &nb, const QString &ht, const QString &nbTotal,
     return {"TOTAL DE VENTE", "Du 01/12/26 au 05/12/26", "", "Carte Bancaire:", "Nb de vente: " + nb,
             "Montant HT: " + ht + " EUR", QString(20, '_'), "Nb Total vente: " + nbTotal,
             "TOTAL HT: \t" + totalHt + " EUR", "TOTAL TTC: \t" + ttc + " EUR"};
-}
-
-// One day ("dd/MM/yy") or month ("MM/yy") of the card sales, and its dashes.
-QStringList groupe(const QString &periode, const QString &nb, const QString &ht)
-{
-    const QString tabs = periode.size() == 5 ? QStringLiteral("\t\t| ") : QStringLiteral("\t| ");
-    return {periode + "\tCB:     " + tabs + nb + "\t\t| " + ht + " EUR", Tirets};
 }
 
 // What a list holds before a report runs, to see whether it was touched.
