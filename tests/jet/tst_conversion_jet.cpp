@@ -1,6 +1,7 @@
 // Real Jet 3 and Jet 4 files written by Access, converted by the converter
 // process exactly as Corvane runs it; and files it must refuse cleanly.
 #include "BasesTest.h"
+#include "LignesSql.h"
 #include "TestSupport.h"
 #include "database/Surveillance.h"
 #include "jet/ConversionJet.h"
@@ -8,28 +9,17 @@
 #include "shared/RuntimeError.h"
 
 #include <QtTest>
-#include <sqlite3.h>
 
 namespace {
 
 QString donnees() { return qEnvironmentVariable("CORVANE_DONNEES_JET"); }
 
-// Rows of a query, values joined by '|'.
+// Rows of a query on a database file.
 QStringList lire(const QString &base, const QString &sql)
 {
     sqlite3 *db = nullptr;
     sqlite3_open_v2(base.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_stmt *s = nullptr;
-    QStringList lignes;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &s, nullptr) != SQLITE_OK)
-        lignes << QString::fromUtf8(sqlite3_errmsg(db));
-    while (s && sqlite3_step(s) == SQLITE_ROW) {
-        QStringList v;
-        for (int c = 0; c < sqlite3_column_count(s); ++c)
-            v << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, c)));
-        lignes << v.join(QLatin1Char('|'));
-    }
-    sqlite3_finalize(s);
+    const QStringList lignes = lignesSql(db, sql.toStdString());
     sqlite3_close(db);
     return lignes;
 }
