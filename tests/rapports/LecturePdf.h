@@ -2,7 +2,6 @@
 
 #include <QtCore>
 #include <algorithm>
-#include <cmath>
 
 // The words of a PDF as poppler's `pdftotext -bbox` places them, in points.
 struct MotPdf
@@ -23,21 +22,12 @@ struct DocumentPdf
     // them column by column.
     QList<QList<MotPdf>> lignes() const
     {
-        QList<MotPdf> tries = mots;
-        std::stable_sort(tries.begin(), tries.end(), [](const MotPdf &a, const MotPdf &b) {
-            if (a.page != b.page)
-                return a.page < b.page;
-            if (std::abs(a.y - b.y) > 0.5)
-                return a.y < b.y;
-            return a.x < b.x;
-        });
-        QList<QList<MotPdf>> resultat;
-        for (const MotPdf &m : tries) {
-            if (resultat.isEmpty() || resultat.last().first().page != m.page
-                || std::abs(resultat.last().first().y - m.y) > 0.5)
-                resultat.append(QList<MotPdf>());
-            resultat.last().append(m);
-        }
+        QMap<std::pair<int, int>, QList<MotPdf>> parLigne;   // by page, then top in points
+        for (const MotPdf &m : mots)
+            parLigne[{m.page, qRound(m.y)}] << m;
+        QList<QList<MotPdf>> resultat = parLigne.values();
+        for (QList<MotPdf> &l : resultat)
+            std::sort(l.begin(), l.end(), [](const MotPdf &a, const MotPdf &b) { return a.x < b.x; });
         return resultat;
     }
 };
