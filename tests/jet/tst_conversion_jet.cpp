@@ -33,9 +33,16 @@ QString script(const QString &chemin, const QByteArray &corps)
 
 // A damaged copy of a test file: cut after `tronquer` bytes (-1: whole), the top bit of the byte at
 // `inverser` flipped (-1: none), converted within `delai` ms (0: the default).
+// A file converted, a query on the result and its rows.
+struct Valeurs { QString fichier, sql; QStringList attendu; };
+// A fake converter's script after it wrote a partial file; its limit of processor seconds (-2: the
+// program is being stopped); the error's reason.
+struct Fin { QByteArray corps; int secondesProcesseur; QString raison; };
 struct FichierRefuse { QString source; qint64 tronquer, inverser; int delai; QString raison; };
 
 } // namespace
+Q_DECLARE_METATYPE(Valeurs)
+Q_DECLARE_METATYPE(Fin)
 Q_DECLARE_METATYPE(FichierRefuse)
 
 class TestConversionJet : public QObject
@@ -90,53 +97,48 @@ private slots:
     // Values of every column type, compared with what Access shows.
     void valeurs_data()
     {
-        QTest::addColumn<QString>("fichier");
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QStringList>("attendu");
+        QTest::addColumn<Valeurs>("cas");
         for (const char *v : {"V1997", "V2000"}) {
-            QTest::addRow("tous les types %s", v)
-                << QStringLiteral("test%1.mdb").arg(v)
-                << "SELECT A, B, C, D, E, F, G, H, I, typeof(F), typeof(H) FROM Table1 ORDER BY A"
-                << QStringList{"a|b|0|0|0|0.0|1981-12-12 00:00:00|0|0|real|integer",
-                               "abcdefg|hijklmnop|2|222|333333333|444.555|1974-09-21 00:00:00|3.5|-1|real|real"};
-            QTest::addRow("schéma %s", v)
-                << QStringLiteral("test%1.mdb").arg(v)
-                << "SELECT sql FROM sqlite_master WHERE tbl_name IN ('Table1', 'Table3') AND sql NOT NULL ORDER BY name"
-                << QStringList{"CREATE TABLE [Table1] ([A] VARCHAR(50) COLLATE NOCASE, [B] VARCHAR(100) COLLATE NOCASE, "
-                               "[C] TINYINT, [D] SMALLINT, [E] INTEGER, [F] DOUBLE, [G] DATETIME, [H] CURRENCY, "
-                               "[I] BOOLEAN, PRIMARY KEY ([A]))",
-                               "CREATE INDEX [Table1_B] ON [Table1] ([B])",
-                               "CREATE TABLE [Table3] ([a] INTEGER PRIMARY KEY, [b] VARCHAR(50) COLLATE NOCASE)",
-                               "CREATE INDEX [Table3_id] ON [Table3] ([a])"};
-            QTest::addRow("mémo, Null, heures, blob %s", v)
-                << QStringLiteral("test2%1.mdb").arg(v)
-                << "SELECT PROJ_NAME, length(PROJ_PROP_AUTHOR), substr(PROJ_PROP_AUTHOR, 1, 8), PROJ_PROP_CATEGORY IS NULL,"
-                   " PROJ_OPT_CURRENCY_SYMBOL, PROJ_LAST_SAVED, PROJ_OPT_DEF_FINISH_TIME, PROJ_OPT_CALC_ACT_COSTS,"
-                   " length(RESERVED_BINARY_DATA), hex(substr(RESERVED_BINARY_DATA, -6)) FROM MSP_PROJECTS"
-                << QStringList{"Project1|348|Jon Iles|1|£|2006-02-03 22:11:00|2006-02-03 17:00:00|-1|22970|0000E2AD05FE"};
+            QTest::addRow("tous les types %s", v) << Valeurs{
+                QStringLiteral("test%1.mdb").arg(v),
+                "SELECT A, B, C, D, E, F, G, H, I, typeof(F), typeof(H) FROM Table1 ORDER BY A",
+                {"a|b|0|0|0|0.0|1981-12-12 00:00:00|0|0|real|integer",
+                 "abcdefg|hijklmnop|2|222|333333333|444.555|1974-09-21 00:00:00|3.5|-1|real|real"}};
+            QTest::addRow("schéma %s", v) << Valeurs{
+                QStringLiteral("test%1.mdb").arg(v),
+                "SELECT sql FROM sqlite_master WHERE tbl_name IN ('Table1', 'Table3') AND sql NOT NULL ORDER BY name",
+                {"CREATE TABLE [Table1] ([A] VARCHAR(50) COLLATE NOCASE, [B] VARCHAR(100) COLLATE NOCASE, "
+                 "[C] TINYINT, [D] SMALLINT, [E] INTEGER, [F] DOUBLE, [G] DATETIME, [H] CURRENCY, "
+                 "[I] BOOLEAN, PRIMARY KEY ([A]))",
+                 "CREATE INDEX [Table1_B] ON [Table1] ([B])",
+                 "CREATE TABLE [Table3] ([a] INTEGER PRIMARY KEY, [b] VARCHAR(50) COLLATE NOCASE)",
+                 "CREATE INDEX [Table3_id] ON [Table3] ([a])"}};
+            QTest::addRow("mémo, Null, heures, blob %s", v) << Valeurs{
+                QStringLiteral("test2%1.mdb").arg(v),
+                "SELECT PROJ_NAME, length(PROJ_PROP_AUTHOR), substr(PROJ_PROP_AUTHOR, 1, 8), PROJ_PROP_CATEGORY IS NULL,"
+                " PROJ_OPT_CURRENCY_SYMBOL, PROJ_LAST_SAVED, PROJ_OPT_DEF_FINISH_TIME, PROJ_OPT_CALC_ACT_COSTS,"
+                " length(RESERVED_BINARY_DATA), hex(substr(RESERVED_BINARY_DATA, -6)) FROM MSP_PROJECTS",
+                {"Project1|348|Jon Iles|1|£|2006-02-03 22:11:00|2006-02-03 17:00:00|-1|22970|0000E2AD05FE"}};
         }
-        QTest::newRow("décimaux") << "fixedNumericTestV2000.mdb"
-                                  << "SELECT col1, col2, col3, col4, col5, col6, col7, typeof(col6), (SELECT type FROM "
-                                     "pragma_table_info('test') WHERE name = 'col2') FROM test"
-                                  << QStringList{"some data|1|0|0|4|-1|1|integer|DECIMAL(18,0)"};
-        QTest::newRow("numéro de réplication") << "testIndexCodesV1997.mdb"
-                                               << "SELECT count(*) FROM Table13 WHERE data = '{8E39276A-BCA8-4AC4-891E-49911D8438DD}'"
-                                               << QStringList{"1"};
-        QTest::newRow("simple au plus court") << "testIndexCodesV1997.mdb"
-                                              << "SELECT count(*) FROM Table5 WHERE data IN (804983.4, -834573.8)"
-                                              << QStringList{"2"};
-        QTest::newRow("index composé")
-            << "testIndexCodesV1997.mdb"
-            << "SELECT name || ':' || [desc] FROM pragma_index_xinfo('Table12_desc_asc_DataIndex') WHERE cid >= 0"
-            << QStringList{"data1:1", "data2:0"};
+        QTest::newRow("décimaux") << Valeurs{"fixedNumericTestV2000.mdb",
+                                             "SELECT col1, col2, col3, col4, col5, col6, col7, typeof(col6), (SELECT type "
+                                             "FROM pragma_table_info('test') WHERE name = 'col2') FROM test",
+                                             {"some data|1|0|0|4|-1|1|integer|DECIMAL(18,0)"}};
+        QTest::newRow("numéro de réplication")
+            << Valeurs{"testIndexCodesV1997.mdb",
+                       "SELECT count(*) FROM Table13 WHERE data = '{8E39276A-BCA8-4AC4-891E-49911D8438DD}'", {"1"}};
+        QTest::newRow("simple au plus court") << Valeurs{
+            "testIndexCodesV1997.mdb", "SELECT count(*) FROM Table5 WHERE data IN (804983.4, -834573.8)", {"2"}};
+        QTest::newRow("index composé") << Valeurs{
+            "testIndexCodesV1997.mdb",
+            "SELECT name || ':' || [desc] FROM pragma_index_xinfo('Table12_desc_asc_DataIndex') WHERE cid >= 0",
+            {"data1:1", "data2:0"}};
     }
     void valeurs()
     {
-        QFETCH(QString, fichier);
-        QFETCH(QString, sql);
-        QFETCH(QStringList, attendu);
-        QCOMPARE(convertir(fichier), QString());
-        QCOMPARE(lire(m_base, sql), attendu);
+        QFETCH(Valeurs, cas);
+        QCOMPARE(convertir(cas.fichier), QString());
+        QCOMPARE(lire(m_base, cas.sql), cas.attendu);
     }
 
     // An index whose definition libmdb cannot read is named in a warning, the rows all kept.
@@ -215,39 +217,36 @@ private slots:
     // Whatever ends the converter is reported as a clean run-time error.
     void finsDuConvertisseur_data()
     {
-        QTest::addColumn<QByteArray>("corps");
-        QTest::addColumn<int>("secondesProcesseur");
-        QTest::addColumn<QString>("raison");
-        QTest::newRow("plantage") << QByteArray("kill -SEGV $$") << 0
-                                  << "le lecteur de fichiers Jet s'est arrêté brutalement (signal 11) : "
-                                     "fichier endommagé ou mémoire insuffisante";
-        QTest::newRow("temps de calcul") << QByteArray("while :; do :; done") << 1
-                                         << "temps de calcul dépassé (1 s), le convertisseur a été arrêté";
+        QTest::addColumn<Fin>("cas");
+        QTest::newRow("plantage") << Fin{"kill -SEGV $$", 0,
+                                         "le lecteur de fichiers Jet s'est arrêté brutalement (signal 11) : "
+                                         "fichier endommagé ou mémoire insuffisante"};
+        QTest::newRow("temps de calcul")
+            << Fin{"while :; do :; done", 1, "temps de calcul dépassé (1 s), le convertisseur a été arrêté"};
         // SIGTERM reached the program (no time limit set): the child is not waited for.
-        QTest::newRow("programme arrêté") << QByteArray("exec sleep 60") << -2 << "le programme est arrêté";
-        QTest::newRow("succès sans base") << QByteArray("printf 'RESUME\\t0\\t0\\t0\\t0\\n'") << 0 << "n'a pas produit de base de données";
-        QTest::newRow("sortie interrompue") << QByteArray("printf 'TABLE\\tVentes'; exit 0") << 0
-                                            << "le convertisseur a échoué (code de sortie 0)";
+        QTest::newRow("programme arrêté") << Fin{"exec sleep 60", -2, "le programme est arrêté"};
+        QTest::newRow("succès sans base")
+            << Fin{"printf 'RESUME\\t0\\t0\\t0\\t0\\n'", 0, "n'a pas produit de base de données"};
+        QTest::newRow("sortie interrompue")
+            << Fin{"printf 'TABLE\\tVentes'; exit 0", 0, "le convertisseur a échoué (code de sortie 0)"};
     }
     void finsDuConvertisseur()
     {
-        QFETCH(QByteArray, corps);
-        QFETCH(int, secondesProcesseur);
-        QFETCH(QString, raison);
+        QFETCH(Fin, cas);
         QTemporaryDir dossier;
         // The fake converter leaves a half-written file where it was told to write.
         Jet::definirProgrammeConversion(script(dossier.filePath(QStringLiteral("faux-convertisseur")),
-                                               "for a; do d=\"$a\"; done; printf partiel > \"$d\"\n" + corps));
+                                               "for a; do d=\"$a\"; done; printf partiel > \"$d\"\n" + cas.corps));
         const QString source = donnees() + QStringLiteral("/testV2000.mdb");
         Jet::LimitesConversion limites;
-        if (secondesProcesseur > 0)
-            limites.secondesProcesseur = secondesProcesseur;
-        else if (secondesProcesseur == -2)
+        if (cas.secondesProcesseur > 0)
+            limites.secondesProcesseur = cas.secondesProcesseur;
+        else if (cas.secondesProcesseur == -2)
             Surveillance::interrompreTout();
         const auto reprise = qScopeGuard([] { Surveillance::reprendre(); });
         const QString e = TestSupport::erreur(
             [&] { Jet::ConvertirBaseJet(source, dossier.filePath(QStringLiteral("NEWK7.MDB")), {}, limites); });
-        QVERIFY2(e.startsWith(QStringLiteral("3049 ")) && e.contains(raison), qPrintable(e));
+        QVERIFY2(e.startsWith(QStringLiteral("3049 ")) && e.contains(cas.raison), qPrintable(e));
         QCOMPARE(BasesTest::fichiers(dossier.path()), QStringList{"faux-convertisseur"});
     }
 

@@ -13,8 +13,10 @@ std::vector<std::uint8_t> octets(const QByteArray &hex)
 }
 QString texte(const std::string &s) { return QString::fromStdString(s); }
 // `hex`: the sign byte, then four words, most significant first; `exact`: a double holds it.
+struct Texte { bool jet4; QByteArray hex; QString attendu; };
 struct Decimal { QByteArray hex; int echelle; QString texte; bool exact; };
 } // namespace
+Q_DECLARE_METATYPE(Texte)
 Q_DECLARE_METATYPE(Decimal)
 
 class TestValeursJet : public QObject
@@ -24,21 +26,17 @@ private slots:
 
     void textes_data()
     {
-        QTest::addColumn<bool>("jet4");
-        QTest::addColumn<QByteArray>("hex");
-        QTest::addColumn<QString>("attendu");
-        QTest::newRow("compressé puis deux octets") << true << QByteArray("fffe4100ac2042") << "A€";
-        QTest::newRow("paire de substitution") << true << QByteArray("3dd800de") << "😀";
-        QTest::newRow("substitution orpheline") << true << QByteArray("3dd84100") << "\uFFFDA";
-        QTest::newRow("Windows-1252") << false << QByteArray("e9809c") << "é€œ";
+        QTest::addColumn<Texte>("cas");
+        QTest::newRow("compressé puis deux octets") << Texte{true, "fffe4100ac2042", "A€"};
+        QTest::newRow("paire de substitution") << Texte{true, "3dd800de", "😀"};
+        QTest::newRow("substitution orpheline") << Texte{true, "3dd84100", "\uFFFDA"};
+        QTest::newRow("Windows-1252") << Texte{false, "e9809c", "é€œ"};
     }
     void textes()
     {
-        QFETCH(bool, jet4);
-        QFETCH(QByteArray, hex);
-        QFETCH(QString, attendu);
-        const auto o = octets(hex);
-        QCOMPARE(texte(jet4 ? Jet::texteJet4(o.data(), o.size()) : Jet::texteJet3(o.data(), o.size())), attendu);
+        QFETCH(Texte, cas);
+        const auto o = octets(cas.hex);
+        QCOMPARE(texte(cas.jet4 ? Jet::texteJet4(o.data(), o.size()) : Jet::texteJet3(o.data(), o.size())), cas.attendu);
     }
 
     void dates_data()

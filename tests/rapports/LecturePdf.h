@@ -45,19 +45,13 @@ inline DocumentPdf lirePdf(const QString &fichier)
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         const auto a = xml.attributes();
+        const auto v = [&a](const char *nom) { return a.value(QLatin1String(nom)).toDouble(); };
         if (xml.name() == QLatin1String("page")) {
             ++doc.pages;
-            doc.largeurPage = a.value(QLatin1String("width")).toDouble();
-            doc.hauteurPage = a.value(QLatin1String("height")).toDouble();
+            doc.largeurPage = v("width");
+            doc.hauteurPage = v("height");
         } else if (xml.name() == QLatin1String("word")) {
-            MotPdf m;
-            m.page = doc.pages - 1;
-            m.x = a.value(QLatin1String("xMin")).toDouble();
-            m.y = a.value(QLatin1String("yMin")).toDouble();
-            m.xFin = a.value(QLatin1String("xMax")).toDouble();
-            m.yFin = a.value(QLatin1String("yMax")).toDouble();
-            m.texte = xml.readElementText();
-            doc.mots << m;
+            doc.mots << MotPdf{doc.pages - 1, v("xMin"), v("yMin"), v("xMax"), v("yMax"), xml.readElementText()};
         }
     }
     return doc;
