@@ -18,9 +18,12 @@ QString donnees() { return qEnvironmentVariable("CORVANE_DONNEES_JET"); }
 
 // The kiosk's database cut after `taille` bytes (0: whole); `message` the one message shown, "" when converted.
 struct Compactage { QString fichier; int taille; QString nom, message; };
+// The key's file under `nom`, cut after `taille` bytes (0: whole); `erreur` part of the one message, "" copied.
+struct Cle { QString nom; int taille; QString erreur; };
 
 } // namespace
 Q_DECLARE_METATYPE(Compactage)
+Q_DECLARE_METATYPE(Cle)
 
 class TestIntegrationJet : public QObject
 {
@@ -98,34 +101,30 @@ private slots:
     // replaces anything; under the database's name it must be a sales database.
     void cleJet_data()
     {
-        QTest::addColumn<QString>("nom");
-        QTest::addColumn<int>("taille");      // the key's file cut there; 0 whole
-        QTest::addColumn<QString>("erreur");  // part of the one message; "" copied
-        QTest::newRow("sous un autre nom") << "archives.mdb" << 0 << "";
-        QTest::newRow("sous le nom de la base") << "DACORVANE.MDB" << 0 << "(la table « Parametres » manque)";
-        QTest::newRow("tronquée") << "archives.mdb" << 10 * 4096 << "n'a pas pu être lu (";
+        QTest::addColumn<Cle>("cas");
+        QTest::newRow("sous un autre nom") << Cle{"archives.mdb", 0, ""};
+        QTest::newRow("sous le nom de la base") << Cle{"DACORVANE.MDB", 0, "(la table « Parametres » manque)"};
+        QTest::newRow("tronquée") << Cle{"archives.mdb", 10 * 4096, "n'a pas pu être lu ("};
     }
     void cleJet()
     {
-        QFETCH(QString, nom);
-        QFETCH(int, taille);
-        QFETCH(QString, erreur);
+        QFETCH(Cle, cas);
         QTemporaryDir cle;
-        const QByteArray octets = taille ? jet("testV2000.mdb").left(taille) : jet("testV2000.mdb");
-        BasesTest::ecrire(cle.filePath(nom), octets);
+        const QByteArray octets = cas.taille ? jet("testV2000.mdb").left(cas.taille) : jet("testV2000.mdb");
+        BasesTest::ecrire(cle.filePath(cas.nom), octets);
         BasesTest::creerMaintenance(chemin("MAINTEN.MDB"));
         TestSupport::creerBase(chemin("dacorvane.mdb"), TestSupport::schemaVentes());
         const QByteArray locale = BasesTest::lire(chemin("dacorvane.mdb"));
         BasesTest::UneCle lecteurs(cle.path());
-        QCOMPARE(Maintenance::ChercherSurCleUSB(lecteurs), erreur.isEmpty());
+        QCOMPARE(Maintenance::ChercherSurCleUSB(lecteurs), cas.erreur.isEmpty());
         QCOMPARE(BasesTest::lire(chemin("dacorvane.mdb")), locale);
-        if (erreur.isEmpty()) {
+        if (cas.erreur.isEmpty()) {
             QCOMPARE(m_boite->textes, QStringList());
-            QCOMPARE(BasesTest::lire(chemin(nom)), octets);
+            QCOMPARE(BasesTest::lire(chemin(cas.nom)), octets);
             return;
         }
         QCOMPARE(m_boite->textes.size(), 1);
-        QVERIFY2(m_boite->textes.at(0).contains(erreur), qPrintable(m_boite->textes.at(0)));
+        QVERIFY2(m_boite->textes.at(0).contains(cas.erreur), qPrintable(m_boite->textes.at(0)));
         QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "dacorvane.mdb"}));
     }
 

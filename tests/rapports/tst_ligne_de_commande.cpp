@@ -1,5 +1,6 @@
-#include "TestSupport.h"
 #include "BaseRapports.h"
+#include "BasesTest.h"
+#include "TestSupport.h"
 #include "LecturePdf.h"
 
 #include "FrmGestion/FrmGestion.h"
@@ -16,10 +17,8 @@ const QStringList Ventes{"2025-12-31 23:00:00|3|1|2",   "2026-12-01 09:00:00|12|
                          "2026-12-03 09:00:00|24|1.2|2", "2026-12-03 18:00:00|6|1.2|5",  "2027-01-02 10:00:00|7|1|2",
                          "2024-06-01 10:00:00|NULL|1|2"};
 
-using TestSupport::Execution;
-
 // Runs the program as a script would: no display at all.
-Execution corvane(const QStringList &arguments)
+TestSupport::Execution corvane(const QStringList &arguments)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
@@ -50,11 +49,9 @@ private slots:
                             m_ailleurs.filePath(QStringLiteral("lien-pendant.pdf"))));
         // A folder without a database, and one whose database has the Jet 4 header the kiosk's own
         // has before the window's first start converts it.
-        QVERIFY(QDir(m_ailleurs.path()).mkdir(QStringLiteral("vide")) && QDir(m_ailleurs.path()).mkdir("jet"));
-        QFile jet(m_ailleurs.filePath(QStringLiteral("jet/dacorvane.mdb")));
-        QByteArray entete = QByteArray("\0\1\0\0Standard Jet DB\0\1\0\0\0", 24);
-        entete.resize(4096);
-        QVERIFY(jet.open(QIODevice::WriteOnly) && jet.write(entete) == entete.size());
+        QVERIFY(QDir(m_ailleurs.path()).mkdir(QStringLiteral("vide")));
+        BasesTest::ecrire(m_ailleurs.filePath(QStringLiteral("jet/dacorvane.mdb")),
+                          QByteArray("\0\1\0\0Standard Jet DB\0\1\0\0\0", 24).leftJustified(4096, '\0'));
     }
 
     void commeLaFenetre_data()
@@ -73,11 +70,9 @@ private slots:
         QFETCH(Rapport, cas);
 
         const QString fichier = m_kiosque.dossier.filePath(QStringLiteral("commande.pdf"));
-        QFile ancien(fichier);   // replaced whole once the new one is complete
-        QVERIFY(ancien.open(QIODevice::WriteOnly) && ancien.write("ancien") == 6);
-        ancien.close();
+        BasesTest::ecrire(fichier, "ancien");   // replaced whole once the new one is complete
         QStringList arguments{"--dossier", dossier(), "--rapport", cas.rapport, "--du", cas.du, "--au", cas.au};
-        const Execution e = corvane(cas.pdf ? arguments + QStringList{"--pdf", fichier} : arguments);
+        const TestSupport::Execution e = corvane(cas.pdf ? arguments + QStringList{"--pdf", fichier} : arguments);
         QVERIFY2(e.statut == 0, qPrintable(e.erreurs));
         QVERIFY(QDir(dossier()).entryList({".commande*"}, QDir::Files | QDir::Hidden).isEmpty());
 
@@ -214,7 +209,7 @@ private slots:
         const QStringList fichiers = empreinte(dossier());
         if (!cas.arguments.contains(QLatin1String("--dossier")))
             cas.arguments = QStringList{QStringLiteral("--dossier"), dossier()} + cas.arguments;
-        const Execution e = corvane(cas.arguments);
+        const TestSupport::Execution e = corvane(cas.arguments);
         QVERIFY2(e.statut == cas.statut, qPrintable(QString::number(e.statut) + QLatin1Char(' ') + e.erreurs));
         QVERIFY2(e.erreurs.contains(cas.message), qPrintable(e.erreurs));
         QVERIFY(!e.erreurs.contains(QLatin1String("QPainter")));
