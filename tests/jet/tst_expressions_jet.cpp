@@ -2,7 +2,6 @@
 // evaluated by SQLite: each must give what Jet gives.
 #include "TestSupport.h"
 #include "jet/ExpressionJet.h"
-#include "jet/FormatsJet.h"
 
 #include <QtTest>
 

@@ -7,7 +7,6 @@
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/ReparerDatabase.h"
 #include "journal/JournalErreurs.h"
-#include "shared/Plateforme.h"
 
 #include <QtTest>
 #include <memory>

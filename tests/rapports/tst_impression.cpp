@@ -1,4 +1,3 @@
-#include "TestSupport.h"
 #include "BaseRapports.h"
 #include "LecturePdf.h"
 

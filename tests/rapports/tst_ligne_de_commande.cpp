@@ -1,6 +1,5 @@
 #include "BaseRapports.h"
 #include "BasesTest.h"
-#include "TestSupport.h"
 #include "LecturePdf.h"
 
 #include "FrmGestion/FrmGestion.h"

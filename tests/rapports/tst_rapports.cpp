@@ -1,11 +1,8 @@
-#include "TestSupport.h"
 #include "BaseRapports.h"
 
-#include "database/Connection.h"
 #include "rapports/FormatRapport.h"
 #include "rapports/ListeRapport.h"
 #include "rapports/Rapports.h"
-#include "journal/JournalErreurs.h"
 
 #include <QtTest>
 
