@@ -53,8 +53,7 @@ private slots:
     {
         QFETCH(double, jours);
         QFETCH(QString, attendu);
-        const std::optional<std::string> iso = Jet::dateIso(jours);
-        QCOMPARE(iso ? texte(*iso) : QString(), attendu);
+        QCOMPARE(texte(Jet::dateIso(jours).value_or(std::string())), attendu);
     }
 
     void decimaux_data()
