@@ -111,15 +111,17 @@ private slots:
                  "CREATE INDEX [Table3_id] ON [Table3] ([a])"}};
             QTest::addRow("mémo, Null, heures, blob %s", v) << Valeurs{
                 QStringLiteral("test2%1.mdb").arg(v),
-                "SELECT PROJ_NAME, length(PROJ_PROP_AUTHOR), substr(PROJ_PROP_AUTHOR, 1, 8), PROJ_PROP_CATEGORY IS NULL,"
-                " PROJ_OPT_CURRENCY_SYMBOL, PROJ_LAST_SAVED, PROJ_OPT_DEF_FINISH_TIME, PROJ_OPT_CALC_ACT_COSTS,"
+                "SELECT PROJ_NAME, length(PROJ_PROP_AUTHOR), substr(PROJ_PROP_AUTHOR, 1, 8),"
+                " PROJ_PROP_CATEGORY IS NULL, PROJ_OPT_CURRENCY_SYMBOL, PROJ_LAST_SAVED, PROJ_OPT_DEF_FINISH_TIME,"
+                " PROJ_OPT_CALC_ACT_COSTS,"
                 " length(RESERVED_BINARY_DATA), hex(substr(RESERVED_BINARY_DATA, -6)) FROM MSP_PROJECTS",
                 {"Project1|348|Jon Iles|1|£|2006-02-03 22:11:00|2006-02-03 17:00:00|-1|22970|0000E2AD05FE"}};
         }
-        QTest::newRow("décimaux") << Valeurs{"fixedNumericTestV2000.mdb",
-                                             "SELECT col1, col2, col3, col4, col5, col6, col7, typeof(col6), (SELECT type "
-                                             "FROM pragma_table_info('test') WHERE name = 'col2') FROM test",
-                                             {"some data|1|0|0|4|-1|1|integer|DECIMAL(18,0)"}};
+        QTest::newRow("décimaux") << Valeurs{
+            "fixedNumericTestV2000.mdb",
+            "SELECT col1, col2, col3, col4, col5, col6, col7, typeof(col6), (SELECT type "
+            "FROM pragma_table_info('test') WHERE name = 'col2') FROM test",
+            {"some data|1|0|0|4|-1|1|integer|DECIMAL(18,0)"}};
         QTest::newRow("numéro de réplication")
             << Valeurs{"testIndexCodesV1997.mdb",
                        "SELECT count(*) FROM Table13 WHERE data = '{8E39276A-BCA8-4AC4-891E-49911D8438DD}'", {"1"}};

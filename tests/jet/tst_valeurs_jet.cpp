@@ -36,7 +36,8 @@ private slots:
     {
         QFETCH(Texte, cas);
         const auto o = octets(cas.hex);
-        QCOMPARE(texte(cas.jet4 ? Jet::texteJet4(o.data(), o.size()) : Jet::texteJet3(o.data(), o.size())), cas.attendu);
+        const std::string t = cas.jet4 ? Jet::texteJet4(o.data(), o.size()) : Jet::texteJet3(o.data(), o.size());
+        QCOMPARE(texte(t), cas.attendu);
     }
 
     void dates_data()

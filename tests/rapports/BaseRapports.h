@@ -42,7 +42,8 @@ struct DossierKiosque
     {
         const QString lignes = TestSupport::valeurSql(
             maintenance(), QStringLiteral("SELECT coalesce(group_concat(ifnull(Contexte, '') || '|' || "
-                                          "ifnull(Erreur, ''), char(30)), '') FROM (SELECT * FROM Erreurs ORDER BY NoErreur)"));
+                                          "ifnull(Erreur, ''), char(30)), '') FROM (SELECT * FROM Erreurs "
+                                          "ORDER BY NoErreur)"));
         return lignes.isEmpty() ? QStringList() : lignes.split(QChar(0x1e));
     }
 };

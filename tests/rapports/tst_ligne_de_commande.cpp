@@ -111,8 +111,9 @@ private slots:
     // prints the ticket of the sale shown, the newest first in the journal, or says there is no printer.
     void fenetre()
     {
-        TestSupport::executerSql(m_kiosque.base(), QStringLiteral("UPDATE Ventes SET Ticket = 'AUTOMATE' || char(13, 10) "
-                                                                  "|| 'Vente ' || NoVente || char(13, 10) || 'Merci'"));
+        TestSupport::executerSql(m_kiosque.base(),
+                                 QStringLiteral("UPDATE Ventes SET Ticket = 'AUTOMATE' || char(13, 10) "
+                                                "|| 'Vente ' || NoVente || char(13, 10) || 'Merci'"));
         TestSupport::BoiteMessageTest boite;
         FrmGestion fenetre;
         fenetre.show();
@@ -138,7 +139,8 @@ private slots:
         ImprimanteParDefaut::definirRecherche([] { return QPrinterInfo(); });
         QTest::mouseClick(fenetre.CmdTicket, Qt::LeftButton);
         ImprimanteParDefaut::definirRecherche({});
-        QCOMPARE(boite.textes, QStringList{"N°: 482 Erreur d'imprimante : aucune imprimante par défaut n'est installée."});
+        QCOMPARE(boite.textes,
+                 QStringList{"N°: 482 Erreur d'imprimante : aucune imprimante par défaut n'est installée."});
     }
 
     void statuts_data()
@@ -182,8 +184,8 @@ private slots:
         ligne("pdf : un lien pendant", pdf(m_ailleurs.filePath("lien-pendant.pdf")), 2, kiosque);
         ligne("base absente", QStringList{"--dossier", m_ailleurs.filePath("vide"), "--rapport", "total"} + periode, 1,
               "N°: 3024 ");
-        ligne("base au format Jet", QStringList{"--dossier", m_ailleurs.filePath("jet"), "--rapport", "total"} + periode,
-              1,
+        ligne("base au format Jet",
+              QStringList{"--dossier", m_ailleurs.filePath("jet"), "--rapport", "total"} + periode, 1,
               "La base de données « dacorvane.mdb » est encore au format Jet (Access) : démarrez une fois la fenêtre "
               "de Corvane sur ce dossier, qui la convertit, ou convertissez-la avec « corvane --convertir ».");
         QTest::newRow("le rapport échoue")

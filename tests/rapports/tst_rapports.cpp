@@ -50,8 +50,8 @@ private slots:
         const QLocale point(QLocale::English, QLocale::UnitedKingdom);   // "." and dd/MM/yyyy
         const QLocale fr(QLocale::French, QLocale::France);
         const QDate d1(2026, 12, 1);
-        const auto ligne = [&](const QByteArray &nom, int rapport, const QStringList &ventes, const QStringList &attendu,
-                               const QString &journal = {}, const QString &sql = {}) {
+        const auto ligne = [&](const QByteArray &nom, int rapport, const QStringList &ventes,
+                               const QStringList &attendu, const QString &journal = {}, const QString &sql = {}) {
             QTest::newRow(nom.constData()) << Cas{fr, rapport, ventes, attendu, sql, "05/12/2026", journal, d1};
         };
         // A filled report on its own period and locale.
@@ -101,7 +101,8 @@ private slots:
         for (int r : {int(Total), int(Journalier), int(Mensuel)})
             ligne("seulement sur les bornes " + QByteArray::number(r), r, bornes, Avant);
 
-        const QStringList ventes{"2026-12-01 10:00:00|1|1|2", "2026-12-02 10:00:00|2|1|2", "2026-12-03 10:00:00|NULL|1|1"};
+        const QStringList ventes{"2026-12-01 10:00:00|1|1|2", "2026-12-02 10:00:00|2|1|2",
+                                 "2026-12-03 10:00:00|NULL|1|1"};
         ligne("totaux, Total Null: liste inchangée", Total, ventes, Avant, "TotalVentes|N°: 94 ");
         ligne("mensuel, Parametres absente", Mensuel, ventes, Avant, "TotalVentesparmois|", "DROP TABLE Parametres;");
         // A date that is no date, met while the walk is at its third day: the
