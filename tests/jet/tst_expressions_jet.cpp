@@ -2,32 +2,8 @@
 // evaluated by SQLite: each must give what Jet gives.
 #include "TestSupport.h"
 #include "jet/ExpressionJet.h"
-#include "jet/FormatsJet.h"
 
 #include <QtTest>
-#include <sqlite3.h>
-
-namespace {
-
-// The value of one SQL expression: "NULL", a number, or the text.
-QString evaluer(const std::string &sql)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open(":memory:", &db);
-    sqlite3_stmt *s = nullptr;
-    QString r;
-    if (sqlite3_prepare_v2(db, ("SELECT " + sql).c_str(), -1, &s, nullptr) != SQLITE_OK)
-        r = QStringLiteral("ERREUR SQL: ") + QString::fromUtf8(sqlite3_errmsg(db));
-    else if (sqlite3_step(s) == SQLITE_ROW)
-        r = sqlite3_column_type(s, 0) == SQLITE_NULL
-                ? QStringLiteral("NULL")
-                : QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
-    sqlite3_finalize(s);
-    sqlite3_close(db);
-    return r;
-}
-
-} // namespace
 
 class TestExpressionsJet : public QObject
 {
@@ -106,7 +82,8 @@ private slots:
     {
         QFETCH(QString, jet);
         QFETCH(QString, attendu);
-        QCOMPARE(evaluer(Jet::traduireExpression(jet.toStdString()).sql), attendu);
+        const std::string sql = Jet::traduireExpression(jet.toStdString()).sql;
+        QCOMPARE(TestSupport::valeurSql(QStringLiteral(":memory:"), "SELECT " + QString::fromStdString(sql)), attendu);
     }
 
     // What SQLite cannot express is refused, never translated wrongly.

