@@ -114,7 +114,8 @@ private slots:
         BasesTest::creerMaintenance(chemin("MAINTEN.MDB"));
         TestSupport::creerBase(chemin("dacorvane.mdb"), TestSupport::schemaVentes());
         const QByteArray locale = BasesTest::lire(chemin("dacorvane.mdb"));
-        BasesTest::UneCle lecteurs(cle.path());
+        BasesTest::LecteursFictifs lecteurs;
+        lecteurs.liste.push_back({cle.path(), true, false});
         QCOMPARE(Maintenance::ChercherSurCleUSB(lecteurs), cas.erreur.isEmpty());
         QCOMPARE(BasesTest::lire(chemin("dacorvane.mdb")), locale);
         if (cas.erreur.isEmpty()) {
