@@ -1,7 +1,6 @@
 #include "Kiosque.h"
 
 #include "FrmGestion/DataGrid.h"
-#include "FrmGestion/FrmGestion.h"
 #include "TestSupport.h"
 
 #include <QTableView>

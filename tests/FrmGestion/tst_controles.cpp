@@ -6,24 +6,10 @@
 #include "FrmGestion/DataGrid.h"
 #include "FrmGestion/DataSource.h"
 #include "FrmGestion/FormatAffichage.h"
-#include "FrmGestion/FrmGestion.h"
 #include "TestSupport.h"
 
-#include <QAbstractButton>
-#include <QAbstractItemModelTester>
-#include <QCalendarWidget>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QRegularExpression>
-#include <QStyle>
-#include <QTableView>
 #include <QtTest>
+#include <QtWidgets>
 #include <limits>
 
 class TestControles : public QObject

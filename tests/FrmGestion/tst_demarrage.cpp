@@ -5,18 +5,13 @@
 
 #include "FrmGestion/Application.h"
 #include "FrmGestion/DataGrid.h"
-#include "FrmGestion/FrmGestion.h"
 #include "FrmGestion/LiaisonChamp.h"
 #include "shared/LigneDeCommande.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QPushButton>
-#include <QTableView>
 #include <QtTest>
+#include <QtWidgets>
 #include <csignal>
 
 class TestDemarrage : public QObject
@@ -55,7 +50,28 @@ bool tientOuvert(qint64 pid, const QString &nom)
     return false;
 }
 
+struct NomDeBase
+{
+    QString fichier;
+    QByteArray ini;
+    QString attendu;
+    QDateTime modification;   // of the database file; invalid: left as made
+    QString suite;            // the caption after the name; "": not compared
+};
+
+struct ErreurDemarrage
+{
+    QString fichier;
+    QString sql;
+    int numero;   // 0: any number
+    bool legendeFaite;
+    int erreursCompactage;   // trapped and logged by ReparerDatabase first
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(NomDeBase)
+Q_DECLARE_METATYPE(ErreurDemarrage)
 
 void TestDemarrage::ouvreEtFerme()
 {
@@ -90,29 +106,22 @@ void TestDemarrage::ouvreEtFerme()
 
 void TestDemarrage::nomDeLaBase_data()
 {
-    QTest::addColumn<QString>("fichier");
-    QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<QString>("attendu");
-    QTest::addColumn<QDateTime>("modification");   // of the database file; invalid: left as made
-    QTest::addColumn<QString>("suite");            // the caption after the name; "": not compared
+    QTest::addColumn<NomDeBase>("cas");
+    const QString dacorvane = QStringLiteral("dacorvane.mdb");
+    const QString majuscules = QStringLiteral("DACORVANE.mdb");
     // The name trimmed, and found whatever its case on disk.
     QTest::newRow("nom entouré de blancs, fichier en capitales")
-        << "KIOSQUE.MDB" << QByteArray("[base de donn\xe9""e]\r\nnom=  Kiosque  \r\n") << "KIOSQUE.mdb"
-        << QDateTime() << "";
+        << NomDeBase{"KIOSQUE.MDB", "[base de donn\xe9""e]\r\nnom=  Kiosque  \r\n", "KIOSQUE.mdb", {}, ""};
     // The file's modification time, read in the local zone: a date alone at midnight.
-    QTest::newRow("à minuit") << "dacorvane.mdb" << QByteArray() << "DACORVANE.mdb"
-                              << QDateTime(QDate(2026, 12, 5), QTime(0, 0)) << "05/12/2026";
-    QTest::newRow("dans la journée") << "dacorvane.mdb" << QByteArray() << "DACORVANE.mdb"
-                                     << QDateTime(QDate(2026, 12, 5), QTime(11, 38, 56)) << "05/12/2026 11:38:56";
+    QTest::newRow("à minuit") << NomDeBase{dacorvane, {}, majuscules, {{2026, 12, 5}, {0, 0}}, "05/12/2026"};
+    QTest::newRow("dans la journée")
+        << NomDeBase{dacorvane, {}, majuscules, {{2026, 12, 5}, {11, 38, 56}}, "05/12/2026 11:38:56"};
 }
 
 void TestDemarrage::nomDeLaBase()
 {
-    QFETCH(QString, fichier);
-    QFETCH(QByteArray, ini);
-    QFETCH(QString, attendu);
-    QFETCH(QDateTime, modification);
-    QFETCH(QString, suite);
+    QFETCH(NomDeBase, cas);
+    const auto &[fichier, ini, attendu, modification, suite] = cas;
     // In a zone away from UTC, so that a time read in UTC would show.
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "Europe/Paris");
@@ -143,29 +152,18 @@ void TestDemarrage::nomDeLaBase()
 
 void TestDemarrage::erreurDemarrage_data()
 {
-    QTest::addColumn<QString>("fichier");
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<int>("numero");   // 0: any number
-    QTest::addColumn<bool>("legendeFaite");
-    QTest::addColumn<int>("erreursCompactage");   // trapped and logged by ReparerDatabase first
-
-    QTest::newRow("base introuvable") << QString() << QString() << int(Erreurs::FichierIntrouvable) << false << 0;
-    QTest::newRow("pas une base") << QStringLiteral("pas une base") << QString() << int(Erreurs::FormatNonReconnu)
-                                  << true << 1;
-    QTest::newRow("Parametres absente") << QStringLiteral("dacorvane.mdb") << QStringLiteral("DROP TABLE Parametres")
-                                        << 0 << true << 0;
-    QTest::newRow("Telecollectes absente") << QStringLiteral("dacorvane.mdb")
-                                           << QStringLiteral("DROP TABLE Telecollectes") << 0 << true << 0;
+    QTest::addColumn<ErreurDemarrage>("cas");
+    const QString dacorvane = QStringLiteral("dacorvane.mdb");
+    QTest::newRow("base introuvable") << ErreurDemarrage{{}, {}, Erreurs::FichierIntrouvable, false, 0};
+    QTest::newRow("pas une base") << ErreurDemarrage{"pas une base", {}, Erreurs::FormatNonReconnu, true, 1};
+    QTest::newRow("Parametres absente") << ErreurDemarrage{dacorvane, "DROP TABLE Parametres", 0, true, 0};
+    QTest::newRow("Telecollectes absente") << ErreurDemarrage{dacorvane, "DROP TABLE Telecollectes", 0, true, 0};
 }
 
 void TestDemarrage::erreurDemarrage()
 {
-    QFETCH(QString, fichier);
-    QFETCH(QString, sql);
-    QFETCH(int, numero);
-    QFETCH(bool, legendeFaite);
-    QFETCH(int, erreursCompactage);
-
+    QFETCH(ErreurDemarrage, cas);
+    const auto &[fichier, sql, numero, legendeFaite, erreursCompactage] = cas;
     Kiosque k(fichier == QStringLiteral("dacorvane.mdb") ? fichier : QString());
     if (fichier == QStringLiteral("pas une base")) {
         QFile f(k.dossier.filePath(QStringLiteral("dacorvane.mdb")));

@@ -5,21 +5,8 @@
 
 #include "shared/Plateforme.h"
 
-#include <QAccessible>
-#include <QApplication>
-#include <QCalendarWidget>
-#include <QClipboard>
-#include <QGroupBox>
-#include <QInputMethodEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QPlainTextEdit>
-#include <QRadioButton>
-#include <QTableView>
-#include <QToolButton>
 #include <QtTest>
+#include <QtWidgets>
 
 class TestRecherche : public QObject
 {
@@ -44,6 +31,37 @@ namespace {
 
 // Telecollectes: the card-batch list shown while the card-number option is selected.
 enum Mode { ParDate = 1, ParCarte = 2, ParFacture = 3, Telecollectes = 4 };
+
+struct Saisie
+{
+    int mode;
+    bool croissant;   // the journal sorted by a click on the "Date" header
+    int depart;       // the sale made current before typing; 0: the first
+    QString texte;
+    bool colle;
+    int effacer;      // Backspaces typed afterwards
+    int attendu;
+    QString boite;    // "=": the text typed
+};
+
+struct Changement
+{
+    int depuis;
+    QString texte;     // in the box before the change
+    int vers;
+    QString geste;     // a mouse click, or an accessibility action
+    QString tri;
+    int changements;   // changes of the box's text
+    int attendu;
+};
+
+struct Periode
+{
+    QLocale locale;
+    int annee;            // from its first day to its last
+    QStringList textes;   // Label2(0) and Label2(1)
+    QStringList lignes;   // the daily report's period and day lines
+};
 
 QRadioButton *option(FrmGestion &f, int mode)
 {
@@ -76,82 +94,64 @@ void cliquerJour(FrmGestion &f, QDate jour)
 
 } // namespace
 
+Q_DECLARE_METATYPE(Saisie)
+Q_DECLARE_METATYPE(Changement)
+Q_DECLARE_METATYPE(Periode)
+
 void TestRecherche::recherche_data()
 {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("croissant");   // the journal sorted by a click on the "Date" header
-    QTest::addColumn<int>("depart");       // the sale made current before typing; 0: the first
-    QTest::addColumn<QString>("texte");
-    QTest::addColumn<bool>("colle");
-    QTest::addColumn<int>("effacer");      // Backspaces typed afterwards
-    QTest::addColumn<int>("attendu");
-    QTest::addColumn<QString>("boite");    // "=": the text typed
-
-    const auto date = [](const char *nom, bool croissant, int depart, const char *texte, bool colle, int attendu) {
-        QTest::newRow(nom) << int(ParDate) << croissant << depart << QString::fromUtf8(texte) << colle << 0 << attendu
-                           << QStringLiteral("=");
-    };
+    QTest::addColumn<Saisie>("saisie");
+    const QString tape = QStringLiteral("=");
     // From the current sale on: newest first, the sales after sale 1 are all older.
-    date("décroissant, ne remonte pas", false, 1, "01/02/26", false, 1);
-    date("sept caractères", true, 7, "01/02/2", false, 7);
-    date("chaque caractère cherche", true, 7, "01/02/2026", false, 2);   // 01/02/20 is a date of a leap year
-    date("aucune plus tard", true, 7, "01/01/27", false, 7);
-    date("heure exacte", true, 7, "10/02/26 14:00", true, 2);
+    QTest::newRow("décroissant, ne remonte pas") << Saisie{ParDate, false, 1, "01/02/26", false, 0, 1, tape};
+    QTest::newRow("sept caractères") << Saisie{ParDate, true, 7, "01/02/2", false, 0, 7, tape};
+    // 01/02/20 is a date of a leap year
+    QTest::newRow("chaque caractère cherche") << Saisie{ParDate, true, 7, "01/02/2026", false, 0, 2, tape};
+    QTest::newRow("aucune plus tard") << Saisie{ParDate, true, 7, "01/01/27", false, 0, 7, tape};
+    QTest::newRow("heure exacte") << Saisie{ParDate, true, 7, "10/02/26 14:00", true, 0, 2, tape};
     // A time being typed after the date is not yet a date: no find, no failure.
-    date("heure tapée", true, 7, "10/02/26 14:00:01", false, 5);
+    QTest::newRow("heure tapée") << Saisie{ParDate, true, 7, "10/02/26 14:00:01", false, 0, 5, tape};
     // 99/99/99 is no date: the box is emptied and the current sale stays.
-    QTest::newRow("date impossible") << int(ParDate) << true << 6 << "99/99/99" << false << 0 << 6 << "";
+    QTest::newRow("date impossible") << Saisie{ParDate, true, 6, "99/99/99", false, 0, 6, ""};
 
     // In card order: no card (2, 4, 7), then 3530 (123), 4012 (6), 4970123 (1), 4970999 (5), 5132 (3).
-    const auto autre = [](const char *nom, int mode, const char *texte, bool colle, int effacer, int attendu,
-                          const char *boite) {
-        QTest::newRow(nom) << mode << false << 0 << QString::fromUtf8(texte) << colle << effacer << attendu
-                           << QString::fromUtf8(boite);
-    };
-    autre("carte, préfixe 4970", ParCarte, "4970", false, 0, 1, "4970");
-    autre("carte, préfixe 4", ParCarte, "4", false, 0, 6, "4");
-    autre("carte, aucune", ParCarte, "6", false, 0, 3, "6");
-    autre("carte, boîte vidée", ParCarte, "4970", false, 4, 123, "");
+    QTest::newRow("carte, préfixe 4970") << Saisie{ParCarte, false, 0, "4970", false, 0, 1, "4970"};
+    QTest::newRow("carte, préfixe 4") << Saisie{ParCarte, false, 0, "4", false, 0, 6, "4"};
+    QTest::newRow("carte, aucune") << Saisie{ParCarte, false, 0, "6", false, 0, 3, "6"};
+    QTest::newRow("carte, boîte vidée") << Saisie{ParCarte, false, 0, "4970", false, 4, 123, ""};
     // A quote is refused by the record set's own Find: an ordinary failure, whose
     // nested run on the emptied box goes to the first sale with a card number.
-    autre("carte, apostrophe collée", ParCarte, "49'70", true, 0, 123, "");
-    autre("facture trouvée", ParFacture, "123", false, 0, 123, "123");
-    autre("facture introuvable", ParFacture, "42", false, 0, 4, "42");   // "4" found sale 4
-    autre("facture, boîte vidée", ParFacture, "5", false, 1, 5, "");      // "NoVente =" fails
-    autre("facture, texte collé", ParFacture, "12/ab", true, 0, 3, "");   // pasted text is not filtered
-    autre("facture, apostrophe collée", ParFacture, "5'", true, 0, 3, "");
-    autre("facture, critère collé", ParFacture, "5 or 1=1", true, 0, 3, "");
+    QTest::newRow("carte, apostrophe collée") << Saisie{ParCarte, false, 0, "49'70", true, 0, 123, ""};
+    QTest::newRow("facture trouvée") << Saisie{ParFacture, false, 0, "123", false, 0, 123, "123"};
+    // "4" found sale 4
+    QTest::newRow("facture introuvable") << Saisie{ParFacture, false, 0, "42", false, 0, 4, "42"};
+    // "NoVente =" fails
+    QTest::newRow("facture, boîte vidée") << Saisie{ParFacture, false, 0, "5", false, 1, 5, ""};
+    // pasted text is not filtered
+    QTest::newRow("facture, texte collé") << Saisie{ParFacture, false, 0, "12/ab", true, 0, 3, ""};
+    QTest::newRow("facture, apostrophe collée") << Saisie{ParFacture, false, 0, "5'", true, 0, 3, ""};
+    QTest::newRow("facture, critère collé") << Saisie{ParFacture, false, 0, "5 or 1=1", true, 0, 3, ""};
     // After a date, only the beginning of a time waits for more.
-    autre("heure impossible", ParDate, "10/02/26 24", false, 0, 3, "");
-    autre("deux-points doublé", ParDate, "10/02/26 10::", false, 0, 3, "");
-    autre("second blanc", ParDate, "10/02/26 1 2", true, 0, 3, "");
+    QTest::newRow("heure impossible") << Saisie{ParDate, false, 0, "10/02/26 24", false, 0, 3, ""};
+    QTest::newRow("deux-points doublé") << Saisie{ParDate, false, 0, "10/02/26 10::", false, 0, 3, ""};
+    QTest::newRow("second blanc") << Saisie{ParDate, false, 0, "10/02/26 1 2", true, 0, 3, ""};
 
     // Uploads newest first: 2 (11/02/26 02:00), 1 (06/01/26 02:00), 3 (01/12/25 02:00), searched from the first.
-    const auto liste = [](const char *nom, int depart, const char *texte, bool colle, int attendu) {
-        QTest::newRow(nom) << int(Telecollectes) << false << depart << QString::fromUtf8(texte) << colle << 0 << attendu
-                           << QStringLiteral("=");
-    };
-    liste("télécollectes, le jour d'une", 2, "11/02/26", false, 2);
-    liste("télécollectes, vers une plus récente", 3, "15/02/26", false, 2);
-    liste("télécollectes, avant toutes", 2, "01/01/20", false, 2);
-    liste("télécollectes, avec l'heure", 2, "11/02/26 01:59", true, 1);
-    liste("télécollectes, sept caractères", 2, "01/02/2", false, 2);
-    liste("télécollectes, heure commencée", 2, "11/02/26 1", true, 2);
-    liste("télécollectes, dernier jour", 2, "31/12/9999", true, 2);
-    QTest::newRow("télécollectes, date impossible") << int(Telecollectes) << false << 1 << "99/99/99" << false << 0 << 1
-                                                    << "";
+    const int liste = Telecollectes;
+    QTest::newRow("télécollectes, le jour d'une") << Saisie{liste, false, 2, "11/02/26", false, 0, 2, tape};
+    QTest::newRow("télécollectes, vers une plus récente") << Saisie{liste, false, 3, "15/02/26", false, 0, 2, tape};
+    QTest::newRow("télécollectes, avant toutes") << Saisie{liste, false, 2, "01/01/20", false, 0, 2, tape};
+    QTest::newRow("télécollectes, avec l'heure") << Saisie{liste, false, 2, "11/02/26 01:59", true, 0, 1, tape};
+    QTest::newRow("télécollectes, sept caractères") << Saisie{liste, false, 2, "01/02/2", false, 0, 2, tape};
+    QTest::newRow("télécollectes, heure commencée") << Saisie{liste, false, 2, "11/02/26 1", true, 0, 2, tape};
+    QTest::newRow("télécollectes, dernier jour") << Saisie{liste, false, 2, "31/12/9999", true, 0, 2, tape};
+    QTest::newRow("télécollectes, date impossible") << Saisie{liste, false, 1, "99/99/99", false, 0, 1, ""};
 }
 
 void TestRecherche::recherche()
 {
-    QFETCH(int, mode);
-    QFETCH(bool, croissant);
-    QFETCH(int, depart);
-    QFETCH(QString, texte);
-    QFETCH(bool, colle);
-    QFETCH(int, effacer);
-    QFETCH(int, attendu);
-    QFETCH(QString, boite);
+    QFETCH(Saisie, saisie);
+    const auto &[mode, croissant, depart, texte, colle, effacer, attendu, boite] = saisie;
     FenetreRecherche r;
     QVERIFY(r.ouvrir());
     if (mode == Telecollectes) {
@@ -253,37 +253,24 @@ void TestRecherche::touchesDeControle()
 
 void TestRecherche::changementDeMode_data()
 {
-    QTest::addColumn<int>("depuis");
-    QTest::addColumn<QString>("texte");     // in the box before the change
-    QTest::addColumn<int>("vers");
-    QTest::addColumn<QString>("geste");     // a mouse click, or an accessibility action
-    QTest::addColumn<QString>("tri");
-    QTest::addColumn<int>("changements");   // changes of the box's text
-    QTest::addColumn<int>("attendu");
-
+    QTest::addColumn<Changement>("cas");
     const QString souris = QStringLiteral("souris");
     const QString bascule = QAccessibleActionInterface::toggleAction();
     const QString appui = QAccessibleActionInterface::pressAction();
     // An empty box: the sort only.
-    QTest::newRow("vide, vers facture") << int(ParDate) << "" << int(ParFacture) << souris << "NoVente" << 0 << 3;
+    QTest::newRow("vide, vers facture") << Changement{ParDate, "", ParFacture, souris, "NoVente", 0, 3};
     // A box that held text: emptied, which searches in the new mode.
-    QTest::newRow("pleine, vers carte") << int(ParDate) << "01/02/2" << int(ParCarte) << souris << "Client" << 1 << 123;
-    QTest::newRow("pleine, vers date") << int(ParFacture) << "6" << int(ParDate) << souris << "Date DESC" << 1 << 6;
+    QTest::newRow("pleine, vers carte") << Changement{ParDate, "01/02/2", ParCarte, souris, "Client", 1, 123};
+    QTest::newRow("pleine, vers date") << Changement{ParFacture, "6", ParDate, souris, "Date DESC", 1, 6};
     // A screen reader's actions run the mode's procedure as a click does.
-    QTest::newRow("Toggle, vers carte") << int(ParDate) << "01/02/2" << int(ParCarte) << bascule << "Client" << 1 << 123;
-    QTest::newRow("Press, vers facture") << int(ParDate) << "01/02/2" << int(ParFacture) << appui << "NoVente" << 1
-                                         << 3;
+    QTest::newRow("Toggle, vers carte") << Changement{ParDate, "01/02/2", ParCarte, bascule, "Client", 1, 123};
+    QTest::newRow("Press, vers facture") << Changement{ParDate, "01/02/2", ParFacture, appui, "NoVente", 1, 3};
 }
 
 void TestRecherche::changementDeMode()
 {
-    QFETCH(int, depuis);
-    QFETCH(QString, texte);
-    QFETCH(int, vers);
-    QFETCH(QString, geste);
-    QFETCH(QString, tri);
-    QFETCH(int, changements);
-    QFETCH(int, attendu);
+    QFETCH(Changement, cas);
+    const auto &[depuis, texte, vers, geste, tri, changements, attendu] = cas;
     FenetreRecherche r;
     QVERIFY(r.ouvrir());
     option(r.f, depuis)->click();
@@ -402,31 +389,26 @@ void TestRecherche::calendrierEnFrancais()
 
 void TestRecherche::anneeSurQuatreChiffres_data()
 {
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<int>("annee");            // from its first day to its last
-    QTest::addColumn<QStringList>("textes");   // Label2(0) and Label2(1)
-    QTest::addColumn<QStringList>("lignes");   // the daily report's period and day lines
-
+    QTest::addColumn<Periode>("periode");
     // Short dates with a two-digit year: d/MM/yy and M/d/yy.
     const QLocale be(QLocale::French, QLocale::Belgium), us(QLocale::English, QLocale::UnitedStates);
-    QTest::newRow("fr_BE 2030") << be << 2030 << QStringList{"1/01/2030", "31/12/2030"}
-                                << QStringList{"Du 01/01/30 au 31/12/30", "15/06/30\tCB:     \t| 1\t\t| 10,00 EUR"};
-    QTest::newRow("fr_BE 1930") << be << 1930 << QStringList{"1/01/1930", "31/12/1930"}
-                                << QStringList{"Du 01/01/30 au 31/12/30", "10/03/30\tCB:     \t| 1\t\t| 5,00 EUR"};
-    QTest::newRow("en_US 2030") << us << 2030 << QStringList{"1/1/2030", "12/31/2030"}
-                                << QStringList{"Du 01/01/30 au 31/12/30", "15/06/30\tCB:     \t| 1\t\t| 10.00 EUR"};
-    QTest::newRow("en_US 1930") << us << 1930 << QStringList{"1/1/1930", "12/31/1930"}
-                                << QStringList{"Du 01/01/30 au 31/12/30", "10/03/30\tCB:     \t| 1\t\t| 5.00 EUR"};
+    const QString du = QStringLiteral("Du 01/01/30 au 31/12/30");
+    QTest::newRow("fr_BE 2030") << Periode{be, 2030, {"1/01/2030", "31/12/2030"},
+                                           {du, "15/06/30\tCB:     \t| 1\t\t| 10,00 EUR"}};
+    QTest::newRow("fr_BE 1930") << Periode{be, 1930, {"1/01/1930", "31/12/1930"},
+                                           {du, "10/03/30\tCB:     \t| 1\t\t| 5,00 EUR"}};
+    QTest::newRow("en_US 2030") << Periode{us, 2030, {"1/1/2030", "12/31/2030"},
+                                           {du, "15/06/30\tCB:     \t| 1\t\t| 10.00 EUR"}};
+    QTest::newRow("en_US 1930") << Periode{us, 1930, {"1/1/1930", "12/31/1930"},
+                                           {du, "10/03/30\tCB:     \t| 1\t\t| 5.00 EUR"}};
 }
 
 void TestRecherche::anneeSurQuatreChiffres()
 {
     // Dates the program writes and reads back keep their century; the report
     // lines keep their own two-digit formats.
-    QFETCH(QLocale, locale);
-    QFETCH(int, annee);
-    QFETCH(QStringList, textes);
-    QFETCH(QStringList, lignes);
+    QFETCH(Periode, periode);
+    const auto &[locale, annee, textes, lignes] = periode;
     QLocale::setDefault(locale);
     Plateforme::definirLocaleSysteme(locale);
     const auto remettre = qScopeGuard(TestSupport::epinglerFrancais);
