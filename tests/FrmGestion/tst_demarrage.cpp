@@ -50,23 +50,12 @@ bool tientOuvert(qint64 pid, const QString &nom)
     return false;
 }
 
-struct NomDeBase
-{
-    QString fichier;
-    QByteArray ini;
-    QString attendu;
-    QDateTime modification;   // of the database file; invalid: left as made
-    QString suite;            // the caption after the name; "": not compared
-};
+// modification: of the database file, invalid: left as made; suite: the caption after the name,
+// "": not compared.
+struct NomDeBase { QString fichier; QByteArray ini; QString attendu; QDateTime modification; QString suite; };
 
-struct ErreurDemarrage
-{
-    QString fichier;
-    QString sql;
-    int numero;   // 0: any number
-    bool legendeFaite;
-    int erreursCompactage;   // trapped and logged by ReparerDatabase first
-};
+// numero: 0 for any number; erreursCompactage: trapped and logged by ReparerDatabase first.
+struct ErreurDemarrage { QString fichier, sql; int numero; bool legendeFaite; int erreursCompactage; };
 
 } // namespace
 

@@ -32,36 +32,17 @@ namespace {
 // Telecollectes: the card-batch list shown while the card-number option is selected.
 enum Mode { ParDate = 1, ParCarte = 2, ParFacture = 3, Telecollectes = 4 };
 
-struct Saisie
-{
-    int mode;
-    bool croissant;   // the journal sorted by a click on the "Date" header
-    int depart;       // the sale made current before typing; 0: the first
-    QString texte;
-    bool colle;
-    int effacer;      // Backspaces typed afterwards
-    int attendu;
-    QString boite;    // "=": the text typed
-};
+// croissant: the journal sorted by a click on the "Date" header; depart: the sale made current before
+// typing, 0: the first; effacer: Backspaces typed afterwards; boite: the box's text, "=": the text typed.
+struct Saisie { int mode, depart, effacer, attendu; bool croissant, colle; QString texte, boite; };
 
-struct Changement
-{
-    int depuis;
-    QString texte;     // in the box before the change
-    int vers;
-    QString geste;     // a mouse click, or an accessibility action
-    QString tri;
-    int changements;   // changes of the box's text
-    int attendu;
-};
+// texte: in the box before the change; geste: a mouse click, or an accessibility action;
+// changements: changes of the box's text.
+struct Changement { int depuis; QString texte; int vers; QString geste, tri; int changements, attendu; };
 
-struct Periode
-{
-    QLocale locale;
-    int annee;            // from its first day to its last
-    QStringList textes;   // Label2(0) and Label2(1)
-    QStringList lignes;   // the daily report's period and day lines
-};
+// annee: from its first day to its last; textes: Label2(0) and Label2(1); lignes: the daily
+// report's period and day lines.
+struct Periode { QLocale locale; int annee; QStringList textes, lignes; };
 
 QRadioButton *option(FrmGestion &f, int mode)
 {
@@ -77,12 +58,6 @@ void saisir(QLineEdit *boite, const QString &texte, bool colle)
     }
     QApplication::clipboard()->setText(texte);
     QTest::keyClick(boite, Qt::Key_V, Qt::ControlModifier);
-}
-
-
-void cliquerBouton(QPushButton *b)
-{
-    QTest::mouseClick(b, Qt::LeftButton);
 }
 
 // A mouse click on the day's cell, as the calendar reports it.
@@ -103,55 +78,55 @@ void TestRecherche::recherche_data()
     QTest::addColumn<Saisie>("saisie");
     const QString tape = QStringLiteral("=");
     // From the current sale on: newest first, the sales after sale 1 are all older.
-    QTest::newRow("décroissant, ne remonte pas") << Saisie{ParDate, false, 1, "01/02/26", false, 0, 1, tape};
-    QTest::newRow("sept caractères") << Saisie{ParDate, true, 7, "01/02/2", false, 0, 7, tape};
+    QTest::newRow("décroissant, ne remonte pas") << Saisie{ParDate, 1, 0, 1, false, false, "01/02/26", tape};
+    QTest::newRow("sept caractères") << Saisie{ParDate, 7, 0, 7, true, false, "01/02/2", tape};
     // 01/02/20 is a date of a leap year
-    QTest::newRow("chaque caractère cherche") << Saisie{ParDate, true, 7, "01/02/2026", false, 0, 2, tape};
-    QTest::newRow("aucune plus tard") << Saisie{ParDate, true, 7, "01/01/27", false, 0, 7, tape};
-    QTest::newRow("heure exacte") << Saisie{ParDate, true, 7, "10/02/26 14:00", true, 0, 2, tape};
+    QTest::newRow("chaque caractère cherche") << Saisie{ParDate, 7, 0, 2, true, false, "01/02/2026", tape};
+    QTest::newRow("aucune plus tard") << Saisie{ParDate, 7, 0, 7, true, false, "01/01/27", tape};
+    QTest::newRow("heure exacte") << Saisie{ParDate, 7, 0, 2, true, true, "10/02/26 14:00", tape};
     // A time being typed after the date is not yet a date: no find, no failure.
-    QTest::newRow("heure tapée") << Saisie{ParDate, true, 7, "10/02/26 14:00:01", false, 0, 5, tape};
+    QTest::newRow("heure tapée") << Saisie{ParDate, 7, 0, 5, true, false, "10/02/26 14:00:01", tape};
     // 99/99/99 is no date: the box is emptied and the current sale stays.
-    QTest::newRow("date impossible") << Saisie{ParDate, true, 6, "99/99/99", false, 0, 6, ""};
+    QTest::newRow("date impossible") << Saisie{ParDate, 6, 0, 6, true, false, "99/99/99", ""};
 
     // In card order: no card (2, 4, 7), then 3530 (123), 4012 (6), 4970123 (1), 4970999 (5), 5132 (3).
-    QTest::newRow("carte, préfixe 4970") << Saisie{ParCarte, false, 0, "4970", false, 0, 1, "4970"};
-    QTest::newRow("carte, préfixe 4") << Saisie{ParCarte, false, 0, "4", false, 0, 6, "4"};
-    QTest::newRow("carte, aucune") << Saisie{ParCarte, false, 0, "6", false, 0, 3, "6"};
-    QTest::newRow("carte, boîte vidée") << Saisie{ParCarte, false, 0, "4970", false, 4, 123, ""};
+    QTest::newRow("carte, préfixe 4970") << Saisie{ParCarte, 0, 0, 1, false, false, "4970", "4970"};
+    QTest::newRow("carte, préfixe 4") << Saisie{ParCarte, 0, 0, 6, false, false, "4", "4"};
+    QTest::newRow("carte, aucune") << Saisie{ParCarte, 0, 0, 3, false, false, "6", "6"};
+    QTest::newRow("carte, boîte vidée") << Saisie{ParCarte, 0, 4, 123, false, false, "4970", ""};
     // A quote is refused by the record set's own Find: an ordinary failure, whose
     // nested run on the emptied box goes to the first sale with a card number.
-    QTest::newRow("carte, apostrophe collée") << Saisie{ParCarte, false, 0, "49'70", true, 0, 123, ""};
-    QTest::newRow("facture trouvée") << Saisie{ParFacture, false, 0, "123", false, 0, 123, "123"};
+    QTest::newRow("carte, apostrophe collée") << Saisie{ParCarte, 0, 0, 123, false, true, "49'70", ""};
+    QTest::newRow("facture trouvée") << Saisie{ParFacture, 0, 0, 123, false, false, "123", "123"};
     // "4" found sale 4
-    QTest::newRow("facture introuvable") << Saisie{ParFacture, false, 0, "42", false, 0, 4, "42"};
+    QTest::newRow("facture introuvable") << Saisie{ParFacture, 0, 0, 4, false, false, "42", "42"};
     // "NoVente =" fails
-    QTest::newRow("facture, boîte vidée") << Saisie{ParFacture, false, 0, "5", false, 1, 5, ""};
+    QTest::newRow("facture, boîte vidée") << Saisie{ParFacture, 0, 1, 5, false, false, "5", ""};
     // pasted text is not filtered
-    QTest::newRow("facture, texte collé") << Saisie{ParFacture, false, 0, "12/ab", true, 0, 3, ""};
-    QTest::newRow("facture, apostrophe collée") << Saisie{ParFacture, false, 0, "5'", true, 0, 3, ""};
-    QTest::newRow("facture, critère collé") << Saisie{ParFacture, false, 0, "5 or 1=1", true, 0, 3, ""};
+    QTest::newRow("facture, texte collé") << Saisie{ParFacture, 0, 0, 3, false, true, "12/ab", ""};
+    QTest::newRow("facture, apostrophe collée") << Saisie{ParFacture, 0, 0, 3, false, true, "5'", ""};
+    QTest::newRow("facture, critère collé") << Saisie{ParFacture, 0, 0, 3, false, true, "5 or 1=1", ""};
     // After a date, only the beginning of a time waits for more.
-    QTest::newRow("heure impossible") << Saisie{ParDate, false, 0, "10/02/26 24", false, 0, 3, ""};
-    QTest::newRow("deux-points doublé") << Saisie{ParDate, false, 0, "10/02/26 10::", false, 0, 3, ""};
-    QTest::newRow("second blanc") << Saisie{ParDate, false, 0, "10/02/26 1 2", true, 0, 3, ""};
+    QTest::newRow("heure impossible") << Saisie{ParDate, 0, 0, 3, false, false, "10/02/26 24", ""};
+    QTest::newRow("deux-points doublé") << Saisie{ParDate, 0, 0, 3, false, false, "10/02/26 10::", ""};
+    QTest::newRow("second blanc") << Saisie{ParDate, 0, 0, 3, false, true, "10/02/26 1 2", ""};
 
     // Uploads newest first: 2 (11/02/26 02:00), 1 (06/01/26 02:00), 3 (01/12/25 02:00), searched from the first.
     const int liste = Telecollectes;
-    QTest::newRow("télécollectes, le jour d'une") << Saisie{liste, false, 2, "11/02/26", false, 0, 2, tape};
-    QTest::newRow("télécollectes, vers une plus récente") << Saisie{liste, false, 3, "15/02/26", false, 0, 2, tape};
-    QTest::newRow("télécollectes, avant toutes") << Saisie{liste, false, 2, "01/01/20", false, 0, 2, tape};
-    QTest::newRow("télécollectes, avec l'heure") << Saisie{liste, false, 2, "11/02/26 01:59", true, 0, 1, tape};
-    QTest::newRow("télécollectes, sept caractères") << Saisie{liste, false, 2, "01/02/2", false, 0, 2, tape};
-    QTest::newRow("télécollectes, heure commencée") << Saisie{liste, false, 2, "11/02/26 1", true, 0, 2, tape};
-    QTest::newRow("télécollectes, dernier jour") << Saisie{liste, false, 2, "31/12/9999", true, 0, 2, tape};
-    QTest::newRow("télécollectes, date impossible") << Saisie{liste, false, 1, "99/99/99", false, 0, 1, ""};
+    QTest::newRow("télécollectes, le jour d'une") << Saisie{liste, 2, 0, 2, false, false, "11/02/26", tape};
+    QTest::newRow("télécollectes, vers une plus récente") << Saisie{liste, 3, 0, 2, false, false, "15/02/26", tape};
+    QTest::newRow("télécollectes, avant toutes") << Saisie{liste, 2, 0, 2, false, false, "01/01/20", tape};
+    QTest::newRow("télécollectes, avec l'heure") << Saisie{liste, 2, 0, 1, false, true, "11/02/26 01:59", tape};
+    QTest::newRow("télécollectes, sept caractères") << Saisie{liste, 2, 0, 2, false, false, "01/02/2", tape};
+    QTest::newRow("télécollectes, heure commencée") << Saisie{liste, 2, 0, 2, false, true, "11/02/26 1", tape};
+    QTest::newRow("télécollectes, dernier jour") << Saisie{liste, 2, 0, 2, false, true, "31/12/9999", tape};
+    QTest::newRow("télécollectes, date impossible") << Saisie{liste, 1, 0, 1, false, false, "99/99/99", ""};
 }
 
 void TestRecherche::recherche()
 {
     QFETCH(Saisie, saisie);
-    const auto &[mode, croissant, depart, texte, colle, effacer, attendu, boite] = saisie;
+    const auto &[mode, depart, effacer, attendu, croissant, colle, texte, boite] = saisie;
     FenetreRecherche r;
     QVERIFY(r.ouvrir());
     if (mode == Telecollectes) {
@@ -345,7 +320,7 @@ void TestRecherche::choix()
             cliquerJour(r.f, QDate::fromString(geste, Qt::ISODate));
             continue;
         }
-        cliquerBouton(r.f.Command6[geste.toUInt()]);
+        QTest::mouseClick(r.f.Command6[geste.toUInt()], Qt::LeftButton);
         QVERIFY(r.f.Frame3->isVisible());
         QVERIFY(r.f.MonthView1->isVisible());
         // Raised: the frame hides the ticket box and the grids behind it.
@@ -418,13 +393,13 @@ void TestRecherche::anneeSurQuatreChiffres()
         " (9, '2030-06-15 10:00:00', 12, 1.2, 2, 1, '2', 12, 0, 'Vente 9');"));
     QVERIFY(r.ouvrir());
 
-    cliquerBouton(r.f.Command6[0]);
+    QTest::mouseClick(r.f.Command6[0], Qt::LeftButton);
     cliquerJour(r.f, QDate(annee, 1, 1));
-    cliquerBouton(r.f.Command6[1]);
+    QTest::mouseClick(r.f.Command6[1], Qt::LeftButton);
     cliquerJour(r.f, QDate(annee, 12, 31));
     QCOMPARE(QStringList({r.f.Label2[0]->text(), r.f.Label2[1]->text()}), textes);
 
-    cliquerBouton(r.f.Command5);
+    QTest::mouseClick(r.f.Command5, Qt::LeftButton);
     QCOMPARE(r.f.List1->count(), 8);
     QCOMPARE(QStringList({r.f.List1->item(2)->text(), r.f.List1->item(6)->text()}), lignes);
 
