@@ -38,10 +38,6 @@ Kiosque::~Kiosque()
     Plateforme::definirCheminApplication(QString());
 }
 
-void Kiosque::executerSql(const QString &sql) { TestSupport::executerSql(base, sql); }
-
-QString Kiosque::valeurSql(const QString &sql) const { return TestSupport::valeurSql(base, sql); }
-
 QTableView *tableJournal(FrmGestion &f)
 {
     return f.findChild<DataGrid *>(QStringLiteral("DataGrid1"))->table();

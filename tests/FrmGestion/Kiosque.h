@@ -18,9 +18,6 @@ struct Kiosque
     Kiosque(const QString &fichierBase, const QString &sqlDonnees);
     ~Kiosque();
 
-    void executerSql(const QString &sql);
-    QString valeurSql(const QString &sql) const;
-
     QTemporaryDir dossier;
     QString base;   // path of the sales database file ("" when none)
 };
