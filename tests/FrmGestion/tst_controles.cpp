@@ -58,14 +58,6 @@ QList<int> ordreJournal(FrmGestion &f)
     return numeros;
 }
 
-void cliquerEntete(QTableView *table, int colonne)
-{
-    QHeaderView *entete = table->horizontalHeader();
-    const QPoint centre(entete->sectionViewportPosition(colonne) + entete->sectionSize(colonne) / 2,
-                        entete->height() / 2);
-    QTest::mouseClick(entete->viewport(), Qt::LeftButton, {}, centre);
-}
-
 } // namespace
 
 void TestControles::controles()
@@ -324,7 +316,6 @@ void TestControles::triEntete_data()
     QTest::addColumn<int>("colonne");
     QTest::addColumn<QList<int>>("ordre");
     QTest::addColumn<QString>("tri");
-    QTest::newRow("No Facture") << 0 << QList<int>{1, 2, 3, 4} << "NoVente";
     QTest::newRow("Date") << 1 << QList<int>{4, 1, 2, 3} << "Date";
     QTest::newRow("Rendu") << 7 << QList<int>{3, 1, 4, 2} << "Rendu";
     // No such field: the failure is ignored, the order stays.
@@ -345,8 +336,11 @@ void TestControles::triEntete()
 
     // The same header twice: ascending both times, no toggle.
     for (int clic = 0; clic < 2; ++clic) {
+        QHeaderView *entete = table->horizontalHeader();
         if (colonne >= 0 && colonne < table->model()->columnCount())
-            cliquerEntete(table, colonne);
+            QTest::mouseClick(entete->viewport(), Qt::LeftButton, {},
+                              QPoint(entete->sectionViewportPosition(colonne) + entete->sectionSize(colonne) / 2,
+                                     entete->height() / 2));
         else
             f.DataGrid1_HeadClick(colonne);
         QCOMPARE(ordreJournal(f), ordre);

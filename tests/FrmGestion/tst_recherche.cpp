@@ -20,7 +20,6 @@ private slots:
     void journalVide();
     void choix_data();
     void choix();
-    void calendrierEnFrancais();
     void anneeSurQuatreChiffres_data();
     void anneeSurQuatreChiffres();
 };
@@ -47,17 +46,6 @@ QRadioButton *option(FrmGestion &f, int mode)
     return mode == ParDate ? f.Option1 : mode == ParCarte ? f.Option2 : f.Option3;
 }
 
-// Types the text, pastes it (clipboard and Ctrl+V) when `colle`.
-void saisir(QLineEdit *boite, const QString &texte, bool colle)
-{
-    if (!colle) {
-        QTest::keyClicks(boite, texte);
-        return;
-    }
-    QApplication::clipboard()->setText(texte);
-    QTest::keyClick(boite, Qt::Key_V, Qt::ControlModifier);
-}
-
 // A mouse click on the day's cell, as the calendar reports it.
 void cliquerJour(FrmGestion &f, QDate jour)
 {
@@ -80,7 +68,6 @@ void TestRecherche::recherche_data()
     QTest::newRow("sept caractères") << Saisie{ParDate, 7, 0, 7, true, false, "01/02/2", tape};
     // 01/02/20 is a date of a leap year
     QTest::newRow("chaque caractère cherche") << Saisie{ParDate, 7, 0, 2, true, false, "01/02/2026", tape};
-    QTest::newRow("aucune plus tard") << Saisie{ParDate, 7, 0, 7, true, false, "01/01/27", tape};
     QTest::newRow("heure exacte") << Saisie{ParDate, 7, 0, 2, true, true, "10/02/26 14:00", tape};
     // A time being typed after the date is not yet a date: no find, no failure.
     QTest::newRow("heure tapée") << Saisie{ParDate, 7, 0, 5, true, false, "10/02/26 14:00:01", tape};
@@ -89,29 +76,24 @@ void TestRecherche::recherche_data()
 
     // In card order: no card (2, 4, 7), then 3530 (123), 4012 (6), 4970123 (1), 4970999 (5), 5132 (3).
     QTest::newRow("carte, préfixe 4970") << Saisie{ParCarte, 0, 0, 1, false, false, "4970", "4970"};
-    QTest::newRow("carte, préfixe 4") << Saisie{ParCarte, 0, 0, 6, false, false, "4", "4"};
     QTest::newRow("carte, aucune") << Saisie{ParCarte, 0, 0, 3, false, false, "6", "6"};
     QTest::newRow("carte, boîte vidée") << Saisie{ParCarte, 0, 4, 123, false, false, "4970", ""};
     // A quote is refused by the record set's own Find: an ordinary failure, whose
     // nested run on the emptied box goes to the first sale with a card number.
     QTest::newRow("carte, apostrophe collée") << Saisie{ParCarte, 0, 0, 123, false, true, "49'70", ""};
-    QTest::newRow("facture trouvée") << Saisie{ParFacture, 0, 0, 123, false, false, "123", "123"};
-    // "4" found sale 4
+    // "4" found sale 4, "42" none
     QTest::newRow("facture introuvable") << Saisie{ParFacture, 0, 0, 4, false, false, "42", "42"};
     // "NoVente =" fails
     QTest::newRow("facture, boîte vidée") << Saisie{ParFacture, 0, 1, 5, false, false, "5", ""};
-    // pasted text is not filtered
-    QTest::newRow("facture, texte collé") << Saisie{ParFacture, 0, 0, 3, false, true, "12/ab", ""};
+    // Pasted text is not filtered.
     QTest::newRow("facture, apostrophe collée") << Saisie{ParFacture, 0, 0, 3, false, true, "5'", ""};
     QTest::newRow("facture, critère collé") << Saisie{ParFacture, 0, 0, 3, false, true, "5 or 1=1", ""};
     // After a date, only the beginning of a time waits for more.
     QTest::newRow("heure impossible") << Saisie{ParDate, 0, 0, 3, false, false, "10/02/26 24", ""};
-    QTest::newRow("deux-points doublé") << Saisie{ParDate, 0, 0, 3, false, false, "10/02/26 10::", ""};
     QTest::newRow("second blanc") << Saisie{ParDate, 0, 0, 3, false, true, "10/02/26 1 2", ""};
 
     // Uploads newest first: 2 (11/02/26 02:00), 1 (06/01/26 02:00), 3 (01/12/25 02:00), searched from the first.
     const int liste = Telecollectes;
-    QTest::newRow("télécollectes, le jour d'une") << Saisie{liste, 2, 0, 2, false, false, "11/02/26", tape};
     QTest::newRow("télécollectes, vers une plus récente") << Saisie{liste, 3, 0, 2, false, false, "15/02/26", tape};
     QTest::newRow("télécollectes, avant toutes") << Saisie{liste, 2, 0, 2, false, false, "01/01/20", tape};
     QTest::newRow("télécollectes, avec l'heure") << Saisie{liste, 2, 0, 1, false, true, "11/02/26 01:59", tape};
@@ -141,7 +123,13 @@ void TestRecherche::recherche()
             QVERIFY(r.allerAVente(depart));
     }
 
-    saisir(r.f.Text2, texte, colle);
+    // Typed, or pasted (clipboard and Ctrl+V).
+    if (colle) {
+        QApplication::clipboard()->setText(texte);
+        QTest::keyClick(r.f.Text2, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QTest::keyClicks(r.f.Text2, texte);
+    }
     for (int i = 0; i < effacer; ++i)
         QTest::keyClick(r.f.Text2, Qt::Key_Backspace);
     QCOMPARE(mode == Telecollectes ? r.telecollecteCourante() : r.venteCourante(), attendu);
@@ -285,8 +273,6 @@ void TestRecherche::choix_data()
     QTest::addColumn<QString>("debut");
     QTest::addColumn<QString>("fin");
 
-    QTest::newRow("début puis fin") << QStringList{"0", "2024-03-05", "1", "2024-03-31"} << "05/03/2024"
-                                    << "31/03/2024";
     // While the calendar is open, the last button clicked decides.
     QTest::newRow("début puis fin, ouvert") << QStringList{"0", "1", "2024-03-05"} << "" << "05/03/2024";
     QTest::newRow("bornes") << QStringList{"0", "1753-01-01", "1", "9999-12-31"} << "01/01/1753" << "31/12/9999";
@@ -325,33 +311,16 @@ void TestRecherche::choix()
     QCOMPARE(r.f.DateDebut, debut.isEmpty() ? std::nullopt : std::optional(DateTime::fromDate(jour)));
 }
 
-void TestRecherche::calendrierEnFrancais()
-{
-    // French month names even when the system's regional settings are English.
-    const QLocale anglais(QLocale::English, QLocale::UnitedStates);
-    Plateforme::definirLocaleSysteme(anglais);
-    QLocale::setDefault(anglais);
-    FrmGestion f;
-    TestSupport::epinglerFrancais();
-    QCOMPARE(f.MonthView1->findChild<QToolButton *>(QStringLiteral("qt_calendar_monthbutton"))->text(),
-             QStringLiteral("janvier"));
-    QCOMPARE(f.MonthView1->firstDayOfWeek(), Qt::Monday);
-}
-
 void TestRecherche::anneeSurQuatreChiffres_data()
 {
     QTest::addColumn<Periode>("periode");
     // Short dates with a two-digit year: d/MM/yy and M/d/yy.
     const QLocale be(QLocale::French, QLocale::Belgium), us(QLocale::English, QLocale::UnitedStates);
     const QString du = QStringLiteral("Du 01/01/30 au 31/12/30");
-    QTest::newRow("fr_BE 2030") << Periode{be, 2030, {"1/01/2030", "31/12/2030"},
-                                           {du, "15/06/30\tCB:     \t| 1\t\t| 10,00 EUR"}};
     QTest::newRow("fr_BE 1930") << Periode{be, 1930, {"1/01/1930", "31/12/1930"},
                                            {du, "10/03/30\tCB:     \t| 1\t\t| 5,00 EUR"}};
     QTest::newRow("en_US 2030") << Periode{us, 2030, {"1/1/2030", "12/31/2030"},
                                            {du, "15/06/30\tCB:     \t| 1\t\t| 10.00 EUR"}};
-    QTest::newRow("en_US 1930") << Periode{us, 1930, {"1/1/1930", "12/31/1930"},
-                                           {du, "10/03/30\tCB:     \t| 1\t\t| 5.00 EUR"}};
 }
 
 void TestRecherche::anneeSurQuatreChiffres()
@@ -368,6 +337,10 @@ void TestRecherche::anneeSurQuatreChiffres()
         " (8, '1930-03-10 10:00:00', 6, 1.2, 2, 1, '1', 6, 0, 'Vente 8'),"
         " (9, '2030-06-15 10:00:00', 12, 1.2, 2, 1, '2', 12, 0, 'Vente 9');"));
     QVERIFY(r.ouvrir());
+    // French month names and weeks from Monday, whatever the system's regional settings.
+    QCOMPARE(r.f.MonthView1->findChild<QToolButton *>(QStringLiteral("qt_calendar_monthbutton"))->text(),
+             QStringLiteral("janvier"));
+    QCOMPARE(r.f.MonthView1->firstDayOfWeek(), Qt::Monday);
 
     QTest::mouseClick(r.f.Command6[0], Qt::LeftButton);
     cliquerJour(r.f, QDate(annee, 1, 1));
