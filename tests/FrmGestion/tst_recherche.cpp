@@ -191,7 +191,8 @@ void TestRecherche::saisieDansLaBoite()
             option(r.f, mode)->click();
         for (const QChar c : QStringLiteral("5/: a'é€\u4e00")) {
             boite->clear();
-            taper(boite, QString(c));
+            // Its own key press, whatever the character (not only Latin-1).
+            QTest::sendKeyEvent(QTest::Click, boite, Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
             const bool date = mode == ParDate || mode == Telecollectes;
             const bool accepte = c.isDigit() || (date && QStringLiteral("/: ").contains(c));
             QCOMPARE(boite->text(), accepte ? QString(c) : QString());
@@ -208,7 +209,6 @@ void TestRecherche::changementDeMode_data()
     // An empty box: the sort only.
     QTest::newRow("vide, vers facture") << Changement{ParDate, "", ParFacture, souris, "NoVente", 0, 3};
     // A box that held text: emptied, which searches in the new mode.
-    QTest::newRow("pleine, vers carte") << Changement{ParDate, "01/02/2", ParCarte, souris, "Client", 1, 123};
     QTest::newRow("pleine, vers date") << Changement{ParFacture, "6", ParDate, souris, "Date DESC", 1, 6};
     // A screen reader's actions run the mode's procedure as a click does.
     QTest::newRow("Toggle, vers carte") << Changement{ParDate, "01/02/2", ParCarte, bascule, "Client", 1, 123};
