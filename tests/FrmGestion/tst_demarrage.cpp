@@ -26,7 +26,6 @@ private slots:
     void messageErreurExecution();
     void programmeSignal_data();
     void programmeSignal();
-    void dossierQuelconque();
     void finSansEcriture();
     void ligneDeCommande();
 };
@@ -54,7 +53,8 @@ bool tientOuvert(qint64 pid, const QString &nom)
 
 // modification: of the database file, invalid: left as made; suite: the caption after the name,
 // "": not compared.
-struct NomDeBase { QString fichier; QByteArray ini; QString attendu; QDateTime modification; QString suite; };
+// sousDossier: a sub-folder of that name becomes the application folder, "": none.
+struct NomDeBase { QString fichier; QByteArray ini; QString attendu; QDateTime modification; QString suite, sousDossier; };
 
 // erreursCompactage: trapped and logged by ReparerDatabase first.
 struct ErreurDemarrage { QString fichier, sql; int numero; bool legendeFaite; int erreursCompactage; };
@@ -101,17 +101,19 @@ void TestDemarrage::nomDeLaBase_data()
     const QString majuscules = QStringLiteral("DACORVANE.mdb");
     // The name trimmed, and found whatever its case on disk.
     QTest::newRow("nom entouré de blancs, fichier en capitales")
-        << NomDeBase{"KIOSQUE.MDB", "[base de donn\xe9""e]\r\nnom=  Kiosque  \r\n", "KIOSQUE.mdb", {}, ""};
+        << NomDeBase{"KIOSQUE.MDB", "[base de donn\xe9""e]\r\nnom=  Kiosque  \r\n", "KIOSQUE.mdb", {}, "", ""};
     // The file's modification time, read in the local zone: a date alone at midnight.
-    QTest::newRow("à minuit") << NomDeBase{dacorvane, {}, majuscules, {{2026, 12, 5}, {0, 0}}, "05/12/2026"};
-    QTest::newRow("dans la journée")
-        << NomDeBase{dacorvane, {}, majuscules, {{2026, 12, 5}, {11, 38, 56}}, "05/12/2026 11:38:56"};
+    QTest::newRow("à minuit") << NomDeBase{dacorvane, {}, majuscules, {{2026, 12, 5}, {0, 0}}, "05/12/2026", ""};
+    // In a folder whose path holds a ';' and '=', and a quote first.
+    QTest::newRow("dans la journée, dossier quelconque")
+        << NomDeBase{dacorvane, {}, majuscules, {{2026, 12, 5}, {11, 38, 56}}, "05/12/2026 11:38:56",
+                     "\"a\" l'b;Data Source=x;k=v "};
 }
 
 void TestDemarrage::nomDeLaBase()
 {
     QFETCH(NomDeBase, cas);
-    const auto &[fichier, ini, attendu, modification, suite] = cas;
+    const auto &[fichier, ini, attendu, modification, suite, sousDossier] = cas;
     // In a zone away from UTC, so that a time read in UTC would show.
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "Europe/Paris");
@@ -130,14 +132,24 @@ void TestDemarrage::nomDeLaBase()
         QVERIFY(base.open(QIODevice::ReadWrite));
         QVERIFY(base.setFileTime(modification, QFileDevice::FileModificationTime));
     }
+    QString dossier = k.dossier.path();
+    if (!sousDossier.isEmpty()) {
+        dossier = k.dossier.filePath(sousDossier);
+        QVERIFY(QDir().mkdir(dossier));
+        for (const QString &nom : {fichier, QStringLiteral("MAINTEN.MDB")})
+            QVERIFY(QFile::rename(k.dossier.filePath(nom), dossier + QLatin1Char('/') + nom));
+        Plateforme::definirCheminApplication(dossier);
+    }
     FrmGestion f;
     f.Form_Load();
-    QCOMPARE(f.CheminBase, k.dossier.path() + QLatin1Char('/') + attendu);
+    QCOMPARE(f.CheminBase, dossier + QLatin1Char('/') + attendu);
     const QString debut = QStringLiteral("Gestion - ") + attendu + QStringLiteral("  ");
     QVERIFY(suite.isEmpty() ? f.windowTitle().startsWith(debut) : f.windowTitle() == debut + suite);
+    // The file keeps its own name on disk, and is the one opened.
+    QCOMPARE(f.Connexion.path(), dossier + QLatin1Char('/') + fichier);
     QCOMPARE(f.RsVentes.recordCount(), 4);
-    // The file keeps its own name on disk.
-    QVERIFY(QFileInfo::exists(k.dossier.filePath(fichier)));
+    // The compaction found it too: the previous file is the backup.
+    QVERIFY(QFile::exists(dossier + QStringLiteral("/OLDK7.BAK")));
 }
 
 void TestDemarrage::erreurDemarrage_data()
@@ -241,25 +253,6 @@ void TestDemarrage::programmeSignal()
         QVERIFY(!QFileInfo::exists(k.dossier.filePath(QStringLiteral("OLDK7.BAK"))));
     if (!k.base.isEmpty())
         QCOMPARE(valeurSql(k.base, QStringLiteral("SELECT count(*) FROM Ventes")), QStringLiteral("4"));
-}
-
-void TestDemarrage::dossierQuelconque()
-{
-    // A ';' and '=' in the path, and a quote first.
-    const QString nom = QStringLiteral("\"a\" l'b;Data Source=x;k=v ");
-    Kiosque k;
-    const QDir racine(k.dossier.path());
-    QVERIFY(racine.mkdir(nom));
-    const QString dossier = racine.filePath(nom);
-    for (const QString &fichier : {QStringLiteral("dacorvane.mdb"), QStringLiteral("MAINTEN.MDB")})
-        QVERIFY(QFile::rename(racine.filePath(fichier), dossier + QLatin1Char('/') + fichier));
-    Plateforme::definirCheminApplication(dossier);
-    FrmGestion f;
-    f.Form_Load();
-    QCOMPARE(f.Connexion.path(), dossier + QStringLiteral("/dacorvane.mdb"));
-    QCOMPARE(f.RsVentes.recordCount(), 4);
-    // The compaction found it too: the previous file is the backup.
-    QVERIFY(QFile::exists(dossier + QStringLiteral("/OLDK7.BAK")));
 }
 
 void TestDemarrage::finSansEcriture()
