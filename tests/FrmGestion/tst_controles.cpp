@@ -58,7 +58,12 @@ QList<int> ordreJournal(FrmGestion &f)
     return numeros;
 }
 
+// A click on the journal's header `colonne`: the sales' order, and the record set's sort.
+struct Tri { int colonne; QList<int> ordre; QString tri; };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Tri)
 
 void TestControles::controles()
 {
@@ -313,21 +318,18 @@ void TestControles::grillesEtEnregistrements()
 
 void TestControles::triEntete_data()
 {
-    QTest::addColumn<int>("colonne");
-    QTest::addColumn<QList<int>>("ordre");
-    QTest::addColumn<QString>("tri");
-    QTest::newRow("Date") << 1 << QList<int>{4, 1, 2, 3} << "Date";
-    QTest::newRow("Rendu") << 7 << QList<int>{3, 1, 4, 2} << "Rendu";
+    QTest::addColumn<Tri>("cas");
+    QTest::newRow("Date") << Tri{1, {4, 1, 2, 3}, "Date"};
+    QTest::newRow("Rendu") << Tri{7, {3, 1, 4, 2}, "Rendu"};
     // No such field: the failure is ignored, the order stays.
-    QTest::newRow("au-delà des champs") << 9 << QList<int>{3, 2, 1, 4} << "";
-    QTest::newRow("négative") << -1 << QList<int>{3, 2, 1, 4} << "";
+    QTest::newRow("au-delà des champs") << Tri{9, {3, 2, 1, 4}, ""};
+    QTest::newRow("négative") << Tri{-1, {3, 2, 1, 4}, ""};
 }
 
 void TestControles::triEntete()
 {
-    QFETCH(int, colonne);
-    QFETCH(QList<int>, ordre);
-    QFETCH(QString, tri);
+    QFETCH(Tri, cas);
+    const auto &[colonne, ordre, tri] = cas;
     Kiosque k;
     FrmGestion f;
     f.show();

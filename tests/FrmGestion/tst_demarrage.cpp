@@ -51,18 +51,23 @@ bool tientOuvert(qint64 pid, const QString &nom)
     return false;
 }
 
-// modification: of the database file, invalid: left as made; suite: the caption after the name,
+// modifiee: the database file's modification time, invalid: left as made; suite: the caption after the name,
 // "": not compared.
-// sousDossier: a sub-folder of that name becomes the application folder, "": none.
-struct NomDeBase { QString fichier; QByteArray ini; QString attendu; QDateTime modification; QString suite, sousDossier; };
+// sous: a sub-folder of that name becomes the application folder, "": none.
+struct NomDeBase { QString fichier; QByteArray ini; QString attendu; QDateTime modifiee; QString suite, sous; };
 
 // erreursCompactage: trapped and logged by ReparerDatabase first.
 struct ErreurDemarrage { QString fichier, sql; int numero; bool legendeFaite; int erreursCompactage; };
+
+// cas: the kiosk folder; attente: before the signal, "copie" (the compaction's copy begun),
+// "ouverte" (the window holds its database), else a text on standard error.
+struct Signal { QString cas, attente; int signal; };
 
 } // namespace
 
 Q_DECLARE_METATYPE(NomDeBase)
 Q_DECLARE_METATYPE(ErreurDemarrage)
+Q_DECLARE_METATYPE(Signal)
 
 void TestDemarrage::ouvreEtFerme()
 {
@@ -113,7 +118,7 @@ void TestDemarrage::nomDeLaBase_data()
 void TestDemarrage::nomDeLaBase()
 {
     QFETCH(NomDeBase, cas);
-    const auto &[fichier, ini, attendu, modification, suite, sousDossier] = cas;
+    const auto &[fichier, ini, attendu, modifiee, suite, sousDossier] = cas;
     // In a zone away from UTC, so that a time read in UTC would show.
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "Europe/Paris");
@@ -127,10 +132,10 @@ void TestDemarrage::nomDeLaBase()
     QFile fichierIni(k.dossier.filePath(QStringLiteral("velmara.ini")));
     QVERIFY(ini.isNull()
             || (fichierIni.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && fichierIni.write(ini) == ini.size()));
-    if (modification.isValid()) {
+    if (modifiee.isValid()) {
         QFile base(k.base);
         QVERIFY(base.open(QIODevice::ReadWrite));
-        QVERIFY(base.setFileTime(modification, QFileDevice::FileModificationTime));
+        QVERIFY(base.setFileTime(modifiee, QFileDevice::FileModificationTime));
     }
     QString dossier = k.dossier.path();
     if (!sousDossier.isEmpty()) {
@@ -198,23 +203,18 @@ void TestDemarrage::messageErreurExecution()
 
 void TestDemarrage::programmeSignal_data()
 {
-    QTest::addColumn<QString>("cas");       // the kiosk folder
-    QTest::addColumn<QString>("attente");   // before the signal: "copie" (the compaction's copy begun),
-                                            // "ouverte" (the window holds its database), else a text on
-                                            // standard error
-    QTest::addColumn<int>("signal");
-    QTest::newRow("boîte de l'erreur non traitée") << "sans base" << "Erreur d'exécution '53':\n\nFichier introuvable"
-                                                   << SIGINT;
+    QTest::addColumn<Signal>("ligne");
+    QTest::newRow("boîte de l'erreur non traitée")
+        << Signal{"sans base", "Erreur d'exécution '53':\n\nFichier introuvable", SIGINT};
     // The window closes as "Fin" does, then the program ends with the signal's status.
-    QTest::newRow("fenêtre") << "normale" << "ouverte" << SIGTERM;
-    QTest::newRow("pendant le compactage") << "grosse base" << "copie" << SIGTERM;
+    QTest::newRow("fenêtre") << Signal{"normale", "ouverte", SIGTERM};
+    QTest::newRow("pendant le compactage") << Signal{"grosse base", "copie", SIGTERM};
 }
 
 void TestDemarrage::programmeSignal()
 {
-    QFETCH(QString, cas);
-    QFETCH(QString, attente);
-    QFETCH(int, signal);
+    QFETCH(Signal, ligne);
+    const auto &[cas, attente, signal] = ligne;
     // 150 MB to copy: the signal comes while the compaction writes.
     const QString lest = QStringLiteral(
         "CREATE TABLE Lest (x BLOB); WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r "

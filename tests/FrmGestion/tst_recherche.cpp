@@ -39,6 +39,9 @@ struct Changement { int depuis; QString texte; int vers; QString geste, tri; int
 
 // annee: from its first day to its last; textes: Label2(0) and Label2(1); lignes: the daily
 // report's period and day lines.
+// gestes: "0", "1": that Command6 button; else the day clicked.
+struct Choix { QStringList gestes; QString debut, fin; };
+
 struct Periode { QLocale locale; int annee; QStringList textes, lignes; };
 
 QRadioButton *option(FrmGestion &f, int mode)
@@ -58,6 +61,7 @@ void cliquerJour(FrmGestion &f, QDate jour)
 Q_DECLARE_METATYPE(Saisie)
 Q_DECLARE_METATYPE(Changement)
 Q_DECLARE_METATYPE(Periode)
+Q_DECLARE_METATYPE(Choix)
 
 void TestRecherche::recherche_data()
 {
@@ -269,20 +273,16 @@ void TestRecherche::journalVide()
 
 void TestRecherche::choix_data()
 {
-    QTest::addColumn<QStringList>("gestes");   // "0", "1": that Command6 button; else the day clicked
-    QTest::addColumn<QString>("debut");
-    QTest::addColumn<QString>("fin");
-
+    QTest::addColumn<Choix>("cas");
     // While the calendar is open, the last button clicked decides.
-    QTest::newRow("début puis fin, ouvert") << QStringList{"0", "1", "2024-03-05"} << "" << "05/03/2024";
-    QTest::newRow("bornes") << QStringList{"0", "1753-01-01", "1", "9999-12-31"} << "01/01/1753" << "31/12/9999";
+    QTest::newRow("début puis fin, ouvert") << Choix{{"0", "1", "2024-03-05"}, "", "05/03/2024"};
+    QTest::newRow("bornes") << Choix{{"0", "1753-01-01", "1", "9999-12-31"}, "01/01/1753", "31/12/9999"};
 }
 
 void TestRecherche::choix()
 {
-    QFETCH(QStringList, gestes);
-    QFETCH(QString, debut);
-    QFETCH(QString, fin);
+    QFETCH(Choix, cas);
+    const auto &[gestes, debut, fin] = cas;
     FenetreRecherche r;
     QVERIFY(r.ouvrir());
 
