@@ -151,6 +151,7 @@ void TestDemarrage::nomDeLaBase()
     const QString debut = QStringLiteral("Gestion - ") + attendu + QStringLiteral("  ");
     QVERIFY(suite.isEmpty() ? f.windowTitle().startsWith(debut) : f.windowTitle() == debut + suite);
     // The file keeps its own name on disk, and is the one opened.
+    QVERIFY(QFileInfo::exists(dossier + QLatin1Char('/') + fichier));
     QCOMPARE(f.Connexion.path(), dossier + QLatin1Char('/') + fichier);
     QCOMPARE(f.RsVentes.recordCount(), 4);
     // The compaction found it too: the previous file is the backup.

@@ -37,11 +37,11 @@ struct Saisie { int mode, depart, effacer, attendu; bool croissant, colle; QStri
 // changements: changes of the box's text.
 struct Changement { int depuis; QString texte; int vers; QString geste, tri; int changements, attendu; };
 
-// annee: from its first day to its last; textes: Label2(0) and Label2(1); lignes: the daily
-// report's period and day lines.
 // gestes: "0", "1": that Command6 button; else the day clicked.
 struct Choix { QStringList gestes; QString debut, fin; };
 
+// annee: from its first day to its last; textes: Label2(0) and Label2(1); lignes: the daily
+// report's period and day lines.
 struct Periode { QLocale locale; int annee; QStringList textes, lignes; };
 
 QRadioButton *option(FrmGestion &f, int mode)
