@@ -1,13 +1,12 @@
 #include "Kiosque.h"
 
 #include "FrmGestion/DataGrid.h"
-#include "FrmGestion/FrmGestion.h"
 #include "TestSupport.h"
 
 #include <QTableView>
 #include <QtTest>
 
-namespace Fixture {
+namespace {
 // Newest first: sale 3 (at midnight), 2, 1, 4. By amount: 3, 4, 1, 2.
 const char *const sqlDonnees = R"(
 INSERT INTO Ventes (NoVente, LaDate, Total, TauxTVA, TypePaiement, NbJeton, Client, Paye, Rendu, Ticket) VALUES
@@ -22,13 +21,11 @@ INSERT INTO Parametres VALUES (1, 1.5, 2, 2.5, 3, 3.5, 1, 2, 3, 4, 5, 100, 200, 
 )";
 }
 
-Kiosque::Kiosque(const QString &fichierBase) : Kiosque(fichierBase, QString::fromUtf8(Fixture::sqlDonnees)) {}
-
-Kiosque::Kiosque(const QString &fichierBase, const QString &sqlDonnees)
+Kiosque::Kiosque(const QString &fichierBase, const QString &sqlSupplementaire)
 {
     if (!fichierBase.isEmpty()) {
         base = dossier.filePath(fichierBase);
-        TestSupport::creerBase(base, TestSupport::schemaVentes(), sqlDonnees);
+        TestSupport::creerBase(base, TestSupport::schemaVentes(), QString::fromUtf8(sqlDonnees) + sqlSupplementaire);
     }
     TestSupport::creerBase(dossier.filePath(QStringLiteral("MAINTEN.MDB")), TestSupport::schemaMaintenance());
     Plateforme::definirCheminApplication(dossier.path());
@@ -38,10 +35,6 @@ Kiosque::~Kiosque()
 {
     Plateforme::definirCheminApplication(QString());
 }
-
-void Kiosque::executerSql(const QString &sql) { TestSupport::executerSql(base, sql); }
-
-QString Kiosque::valeurSql(const QString &sql) const { return TestSupport::valeurSql(base, sql); }
 
 QTableView *tableJournal(FrmGestion &f)
 {
@@ -88,8 +81,7 @@ bool cliquerLigne(QTableView *table, const Recordset &rs, const char *champ, int
 } // namespace
 
 FenetreRecherche::FenetreRecherche(const QString &sqlSupplementaire)
-    : k(QStringLiteral("dacorvane.mdb"),
-        QString::fromUtf8(Fixture::sqlDonnees) + QString::fromUtf8(sqlPlus) + sqlSupplementaire)
+    : k(QStringLiteral("dacorvane.mdb"), QString::fromUtf8(sqlPlus) + sqlSupplementaire)
 {
 }
 
@@ -113,8 +105,3 @@ bool FenetreRecherche::allerATelecollecte(int noTelecollecte)
     return cliquerLigne(tableTelecollectes(f), f.RsTelecollectes, "NoTelecollecte", noTelecollecte);
 }
 
-void taper(QWidget *boite, const QString &texte)
-{
-    for (const QChar c : texte)
-        QTest::sendKeyEvent(QTest::Click, boite, Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
-}

@@ -12,23 +12,14 @@ class QTableView;
 // row) and an empty MAINTEN.MDB.
 struct Kiosque
 {
-    // `fichierBase` empty: no database file at all.
-    explicit Kiosque(const QString &fichierBase = QStringLiteral("dacorvane.mdb"));
-    // The same with other rows: `sqlDonnees` fills the new database instead of the four sales.
-    Kiosque(const QString &fichierBase, const QString &sqlDonnees);
+    // `fichierBase` empty: no database file at all; `sqlSupplementaire` runs after the fixture's rows.
+    explicit Kiosque(const QString &fichierBase = QStringLiteral("dacorvane.mdb"),
+                     const QString &sqlSupplementaire = {});
     ~Kiosque();
-
-    void executerSql(const QString &sql);
-    QString valeurSql(const QString &sql) const;
 
     QTemporaryDir dossier;
     QString base;   // path of the sales database file ("" when none)
 };
-
-// Tickets of the fixture's rows.
-namespace Fixture {
-extern const char *const sqlDonnees;
-}
 
 // The journal grid's table view and the card-batch grid's.
 QTableView *tableJournal(FrmGestion &f);
@@ -55,6 +46,3 @@ struct FenetreRecherche
     Kiosque k;
     FrmGestion f;
 };
-
-// Types each character as its own key press (any character, not only Latin-1).
-void taper(QWidget *boite, const QString &texte);

@@ -5,18 +5,13 @@
 
 #include "FrmGestion/Application.h"
 #include "FrmGestion/DataGrid.h"
-#include "FrmGestion/FrmGestion.h"
 #include "FrmGestion/LiaisonChamp.h"
 #include "shared/LigneDeCommande.h"
 #include "shared/Plateforme.h"
 #include "shared/RuntimeError.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QPushButton>
-#include <QTableView>
 #include <QtTest>
+#include <QtWidgets>
 #include <csignal>
 
 class TestDemarrage : public QObject
@@ -31,12 +26,13 @@ private slots:
     void messageErreurExecution();
     void programmeSignal_data();
     void programmeSignal();
-    void dossierQuelconque();
     void finSansEcriture();
     void ligneDeCommande();
 };
 
 namespace {
+
+using TestSupport::valeurSql;
 
 QString cheminProgramme()
 {
@@ -55,7 +51,23 @@ bool tientOuvert(qint64 pid, const QString &nom)
     return false;
 }
 
+// modifiee: the database file's modification time, invalid: left as made; suite: the caption after the name,
+// "": not compared.
+// sous: a sub-folder of that name becomes the application folder, "": none.
+struct NomDeBase { QString fichier; QByteArray ini; QString attendu; QDateTime modifiee; QString suite, sous; };
+
+// erreursCompactage: trapped and logged by ReparerDatabase first.
+struct ErreurDemarrage { QString fichier, sql; int numero; bool legendeFaite; int erreursCompactage; };
+
+// cas: the kiosk folder; attente: before the signal, "copie" (the compaction's copy begun),
+// "ouverte" (the window holds its database), else a text on standard error.
+struct Signal { QString cas, attente; int signal; };
+
 } // namespace
+
+Q_DECLARE_METATYPE(NomDeBase)
+Q_DECLARE_METATYPE(ErreurDemarrage)
+Q_DECLARE_METATYPE(Signal)
 
 void TestDemarrage::ouvreEtFerme()
 {
@@ -74,7 +86,6 @@ void TestDemarrage::ouvreEtFerme()
     QCOMPARE(f.CheminIni, dossier + QStringLiteral("/velmara.ini"));
     QCOMPARE(f.ChaineConnexion, QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + dossier
                                     + QStringLiteral("/DACORVANE.mdb;Jet OLEDB:Database Password="));
-    QCOMPARE(f.RsParametres.recordCount(), 1);
     QCOMPARE(f.RsTelecollectes.recordCount(), 2);
     // The receipts stay on disk: each is read when its record becomes current.
     QVERIFY(f.RsVentes.isDeferred(f.RsVentes.fieldOrdinal(QStringLiteral("Ticket"))));
@@ -85,34 +96,29 @@ void TestDemarrage::ouvreEtFerme()
     f.findChild<QPushButton *>(QStringLiteral("Command3"))->click();
     QVERIFY(!f.isVisible());
     QVERIFY(!f.Connexion.isOpen());
-    QCOMPARE(k.valeurSql(QStringLiteral("SELECT Caisse FROM Parametres")), QStringLiteral("99.9"));
+    QCOMPARE(valeurSql(k.base, QStringLiteral("SELECT Caisse FROM Parametres")), QStringLiteral("99.9"));
 }
 
 void TestDemarrage::nomDeLaBase_data()
 {
-    QTest::addColumn<QString>("fichier");
-    QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<QString>("attendu");
-    QTest::addColumn<QDateTime>("modification");   // of the database file; invalid: left as made
-    QTest::addColumn<QString>("suite");            // the caption after the name; "": not compared
+    QTest::addColumn<NomDeBase>("cas");
+    const QString dacorvane = QStringLiteral("dacorvane.mdb");
+    const QString majuscules = QStringLiteral("DACORVANE.mdb");
     // The name trimmed, and found whatever its case on disk.
     QTest::newRow("nom entouré de blancs, fichier en capitales")
-        << "KIOSQUE.MDB" << QByteArray("[base de donn\xe9""e]\r\nnom=  Kiosque  \r\n") << "KIOSQUE.mdb"
-        << QDateTime() << "";
+        << NomDeBase{"KIOSQUE.MDB", "[base de donn\xe9""e]\r\nnom=  Kiosque  \r\n", "KIOSQUE.mdb", {}, "", ""};
     // The file's modification time, read in the local zone: a date alone at midnight.
-    QTest::newRow("à minuit") << "dacorvane.mdb" << QByteArray() << "DACORVANE.mdb"
-                              << QDateTime(QDate(2026, 12, 5), QTime(0, 0)) << "05/12/2026";
-    QTest::newRow("dans la journée") << "dacorvane.mdb" << QByteArray() << "DACORVANE.mdb"
-                                     << QDateTime(QDate(2026, 12, 5), QTime(11, 38, 56)) << "05/12/2026 11:38:56";
+    QTest::newRow("à minuit") << NomDeBase{dacorvane, {}, majuscules, {{2026, 12, 5}, {0, 0}}, "05/12/2026", ""};
+    // In a folder whose path holds a ';' and '=', and a quote first.
+    QTest::newRow("dans la journée, dossier quelconque")
+        << NomDeBase{dacorvane, {}, majuscules, {{2026, 12, 5}, {11, 38, 56}}, "05/12/2026 11:38:56",
+                     "\"a\" l'b;Data Source=x;k=v "};
 }
 
 void TestDemarrage::nomDeLaBase()
 {
-    QFETCH(QString, fichier);
-    QFETCH(QByteArray, ini);
-    QFETCH(QString, attendu);
-    QFETCH(QDateTime, modification);
-    QFETCH(QString, suite);
+    QFETCH(NomDeBase, cas);
+    const auto &[fichier, ini, attendu, modifiee, suite, sousDossier] = cas;
     // In a zone away from UTC, so that a time read in UTC would show.
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "Europe/Paris");
@@ -126,46 +132,46 @@ void TestDemarrage::nomDeLaBase()
     QFile fichierIni(k.dossier.filePath(QStringLiteral("velmara.ini")));
     QVERIFY(ini.isNull()
             || (fichierIni.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && fichierIni.write(ini) == ini.size()));
-    if (modification.isValid()) {
+    if (modifiee.isValid()) {
         QFile base(k.base);
         QVERIFY(base.open(QIODevice::ReadWrite));
-        QVERIFY(base.setFileTime(modification, QFileDevice::FileModificationTime));
+        QVERIFY(base.setFileTime(modifiee, QFileDevice::FileModificationTime));
+    }
+    QString dossier = k.dossier.path();
+    if (!sousDossier.isEmpty()) {
+        dossier = k.dossier.filePath(sousDossier);
+        QVERIFY(QDir().mkdir(dossier));
+        for (const QString &nom : {fichier, QStringLiteral("MAINTEN.MDB")})
+            QVERIFY(QFile::rename(k.dossier.filePath(nom), dossier + QLatin1Char('/') + nom));
+        Plateforme::definirCheminApplication(dossier);
     }
     FrmGestion f;
     f.Form_Load();
-    QCOMPARE(f.CheminBase, k.dossier.path() + QLatin1Char('/') + attendu);
+    QCOMPARE(f.CheminBase, dossier + QLatin1Char('/') + attendu);
     const QString debut = QStringLiteral("Gestion - ") + attendu + QStringLiteral("  ");
     QVERIFY(suite.isEmpty() ? f.windowTitle().startsWith(debut) : f.windowTitle() == debut + suite);
+    // The file keeps its own name on disk, and is the one opened.
+    QVERIFY(QFileInfo::exists(dossier + QLatin1Char('/') + fichier));
+    QCOMPARE(f.Connexion.path(), dossier + QLatin1Char('/') + fichier);
     QCOMPARE(f.RsVentes.recordCount(), 4);
-    // The file keeps its own name on disk.
-    QVERIFY(QFileInfo::exists(k.dossier.filePath(fichier)));
+    // The compaction found it too: the previous file is the backup.
+    QVERIFY(QFile::exists(dossier + QStringLiteral("/OLDK7.BAK")));
 }
 
 void TestDemarrage::erreurDemarrage_data()
 {
-    QTest::addColumn<QString>("fichier");
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<int>("numero");   // 0: any number
-    QTest::addColumn<bool>("legendeFaite");
-    QTest::addColumn<int>("erreursCompactage");   // trapped and logged by ReparerDatabase first
-
-    QTest::newRow("base introuvable") << QString() << QString() << int(Erreurs::FichierIntrouvable) << false << 0;
-    QTest::newRow("pas une base") << QStringLiteral("pas une base") << QString() << int(Erreurs::FormatNonReconnu)
-                                  << true << 1;
-    QTest::newRow("Parametres absente") << QStringLiteral("dacorvane.mdb") << QStringLiteral("DROP TABLE Parametres")
-                                        << 0 << true << 0;
-    QTest::newRow("Telecollectes absente") << QStringLiteral("dacorvane.mdb")
-                                           << QStringLiteral("DROP TABLE Telecollectes") << 0 << true << 0;
+    QTest::addColumn<ErreurDemarrage>("cas");
+    const QString dacorvane = QStringLiteral("dacorvane.mdb");
+    QTest::newRow("base introuvable") << ErreurDemarrage{{}, {}, Erreurs::FichierIntrouvable, false, 0};
+    QTest::newRow("pas une base") << ErreurDemarrage{"pas une base", {}, Erreurs::FormatNonReconnu, true, 1};
+    QTest::newRow("Telecollectes absente")
+        << ErreurDemarrage{dacorvane, "DROP TABLE Telecollectes", Erreurs::NumeroBaseDeDonnees, true, 0};
 }
 
 void TestDemarrage::erreurDemarrage()
 {
-    QFETCH(QString, fichier);
-    QFETCH(QString, sql);
-    QFETCH(int, numero);
-    QFETCH(bool, legendeFaite);
-    QFETCH(int, erreursCompactage);
-
+    QFETCH(ErreurDemarrage, cas);
+    const auto &[fichier, sql, numero, legendeFaite, erreursCompactage] = cas;
     Kiosque k(fichier == QStringLiteral("dacorvane.mdb") ? fichier : QString());
     if (fichier == QStringLiteral("pas une base")) {
         QFile f(k.dossier.filePath(QStringLiteral("dacorvane.mdb")));
@@ -173,14 +179,12 @@ void TestDemarrage::erreurDemarrage()
         f.write(QByteArray(4096, 'x'));
     }
     if (!sql.isEmpty())
-        k.executerSql(sql);
+        TestSupport::executerSql(k.base, sql);
 
     TestSupport::BoiteMessageTest boite;
     FrmGestion f;
     const QString erreur = TestSupport::erreur([&] { f.Form_Load(); });
-    QVERIFY(!erreur.isEmpty());
-    if (numero != 0)
-        QVERIFY(erreur.startsWith(QString::number(numero) + QLatin1Char(' ')));
+    QVERIFY(erreur.startsWith(QString::number(numero) + QLatin1Char(' ')));
     // The unhandled path logs nothing and shows no trapped-error message.
     const QString journal = k.dossier.filePath(QStringLiteral("MAINTEN.MDB"));
     QCOMPARE(TestSupport::valeurSql(journal, QStringLiteral("SELECT count(*) FROM Erreurs")).toInt(),
@@ -200,34 +204,26 @@ void TestDemarrage::messageErreurExecution()
 
 void TestDemarrage::programmeSignal_data()
 {
-    QTest::addColumn<QString>("cas");       // the kiosk folder
-    QTest::addColumn<QString>("attente");   // before the signal: "copie" (the compaction's copy begun),
-                                            // "ouverte" (the window holds its database), else a text on
-                                            // standard error
-    QTest::addColumn<int>("signal");
-    QTest::newRow("boîte de l'erreur non traitée") << "sans base" << "Erreur d'exécution '53':\n\nFichier introuvable"
-                                                   << SIGINT;
+    QTest::addColumn<Signal>("ligne");
+    QTest::newRow("boîte de l'erreur non traitée")
+        << Signal{"sans base", "Erreur d'exécution '53':\n\nFichier introuvable", SIGINT};
     // The window closes as "Fin" does, then the program ends with the signal's status.
-    QTest::newRow("fenêtre") << "normale" << "ouverte" << SIGTERM;
-    QTest::newRow("pendant le compactage") << "grosse base" << "copie" << SIGTERM;
+    QTest::newRow("fenêtre") << Signal{"normale", "ouverte", SIGTERM};
+    QTest::newRow("pendant le compactage") << Signal{"grosse base", "copie", SIGTERM};
 }
 
 void TestDemarrage::programmeSignal()
 {
-    QFETCH(QString, cas);
-    QFETCH(QString, attente);
-    QFETCH(int, signal);
+    QFETCH(Signal, ligne);
+    const auto &[cas, attente, signal] = ligne;
     // 150 MB to copy: the signal comes while the compaction writes.
     const QString lest = QStringLiteral(
         "CREATE TABLE Lest (x BLOB); WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r "
         "WHERE n < 150000) INSERT INTO Lest SELECT randomblob(1000) FROM r;");
     Kiosque k(cas == QLatin1String("sans base") ? QString() : QStringLiteral("dacorvane.mdb"),
-              QString::fromUtf8(Fixture::sqlDonnees) + (cas == QLatin1String("grosse base") ? lest : QString()));
+              cas == QLatin1String("grosse base") ? lest : QString());
     const QString copie = k.dossier.filePath(QStringLiteral("NEWK7.MDB"));
     QProcess programme;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    programme.setProcessEnvironment(env);
     programme.start(cheminProgramme(), {QStringLiteral("--dossier"), k.dossier.path()});
     QVERIFY2(programme.waitForStarted(), qPrintable(programme.errorString()));
 
@@ -257,26 +253,7 @@ void TestDemarrage::programmeSignal()
     if (attente == QLatin1String("copie"))
         QVERIFY(!QFileInfo::exists(k.dossier.filePath(QStringLiteral("OLDK7.BAK"))));
     if (!k.base.isEmpty())
-        QCOMPARE(k.valeurSql(QStringLiteral("SELECT count(*) FROM Ventes")), QStringLiteral("4"));
-}
-
-void TestDemarrage::dossierQuelconque()
-{
-    // A ';' and '=' in the path, and a quote first.
-    const QString nom = QStringLiteral("\"a\" l'b;Data Source=x;k=v ");
-    Kiosque k;
-    const QDir racine(k.dossier.path());
-    QVERIFY(racine.mkdir(nom));
-    const QString dossier = racine.filePath(nom);
-    for (const QString &fichier : {QStringLiteral("dacorvane.mdb"), QStringLiteral("MAINTEN.MDB")})
-        QVERIFY(QFile::rename(racine.filePath(fichier), dossier + QLatin1Char('/') + fichier));
-    Plateforme::definirCheminApplication(dossier);
-    FrmGestion f;
-    f.Form_Load();
-    QCOMPARE(f.Connexion.path(), dossier + QStringLiteral("/dacorvane.mdb"));
-    QCOMPARE(f.RsVentes.recordCount(), 4);
-    // The compaction found it too: the previous file is the backup.
-    QVERIFY(QFile::exists(dossier + QStringLiteral("/OLDK7.BAK")));
+        QCOMPARE(valeurSql(k.base, QStringLiteral("SELECT count(*) FROM Ventes")), QStringLiteral("4"));
 }
 
 void TestDemarrage::finSansEcriture()
@@ -286,23 +263,20 @@ void TestDemarrage::finSansEcriture()
     FrmGestion f;
     f.Form_Load();
     f.RsParametres.setField(QStringLiteral("Caisse"), Value(Currency{10000}));
-    k.executerSql(QStringLiteral("DROP TABLE Parametres"));
+    TestSupport::executerSql(k.base, QStringLiteral("DROP TABLE Parametres"));
     f.close();
     QVERIFY(!f.Connexion.isOpen());
 }
 
 void TestDemarrage::ligneDeCommande()
 {
-    QTemporaryDir tmp;
     QStringList messages;
-    const QList<QStringList> lignes = {{"--dossier", tmp.path()}, {"--dossier", "/nulle/part"}, {"--rien"}, {"-x"},
-                                       {"fichier.mdb"}};
+    const QList<QStringList> lignes = {{"--dossier", QDir::tempPath()}, {"--dossier", "/nulle/part"}, {"--rien"},
+                                       {"-x"}, {"fichier.mdb"}};
     for (const QStringList &arguments : lignes)
         messages << AnalyserLigneDeCommande(QStringList{QStringLiteral("corvane")} + arguments).erreur;
     QCOMPARE(messages, (QStringList{"", "Dossier introuvable : /nulle/part", "Option inconnue : --rien",
                                     "Option inconnue : -x", "Argument inattendu : fichier.mdb"}));
-    QCOMPARE(AnalyserLigneDeCommande({QStringLiteral("corvane"), QStringLiteral("--dossier"), tmp.path()}).dossier,
-             tmp.path());
 }
 
 CORVANE_TEST(TestDemarrage)

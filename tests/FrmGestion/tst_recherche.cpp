@@ -5,21 +5,8 @@
 
 #include "shared/Plateforme.h"
 
-#include <QAccessible>
-#include <QApplication>
-#include <QCalendarWidget>
-#include <QClipboard>
-#include <QGroupBox>
-#include <QInputMethodEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QPlainTextEdit>
-#include <QRadioButton>
-#include <QTableView>
-#include <QToolButton>
 #include <QtTest>
+#include <QtWidgets>
 
 class TestRecherche : public QObject
 {
@@ -27,15 +14,12 @@ class TestRecherche : public QObject
 private slots:
     void recherche_data();
     void recherche();
-    void echecRelanceUneFois();
-    void filtreTouches();
-    void touchesDeControle();
+    void saisieDansLaBoite();
     void changementDeMode_data();
     void changementDeMode();
     void journalVide();
     void choix_data();
     void choix();
-    void calendrierEnFrancais();
     void anneeSurQuatreChiffres_data();
     void anneeSurQuatreChiffres();
 };
@@ -45,26 +29,24 @@ namespace {
 // Telecollectes: the card-batch list shown while the card-number option is selected.
 enum Mode { ParDate = 1, ParCarte = 2, ParFacture = 3, Telecollectes = 4 };
 
+// croissant: the journal sorted by a click on the "Date" header; depart: the sale made current before
+// typing, 0: the first; effacer: Backspaces typed afterwards; boite: the box's text, "=": the text typed.
+struct Saisie { int mode, depart, effacer, attendu; bool croissant, colle; QString texte, boite; };
+
+// texte: in the box before the change; geste: a mouse click, or an accessibility action;
+// changements: changes of the box's text.
+struct Changement { int depuis; QString texte; int vers; QString geste, tri; int changements, attendu; };
+
+// gestes: "0", "1": that Command6 button; else the day clicked.
+struct Choix { QStringList gestes; QString debut, fin; };
+
+// annee: from its first day to its last; textes: Label2(0) and Label2(1); lignes: the daily
+// report's period and day lines.
+struct Periode { QLocale locale; int annee; QStringList textes, lignes; };
+
 QRadioButton *option(FrmGestion &f, int mode)
 {
     return mode == ParDate ? f.Option1 : mode == ParCarte ? f.Option2 : f.Option3;
-}
-
-// Types the text, pastes it (clipboard and Ctrl+V) when `colle`.
-void saisir(QLineEdit *boite, const QString &texte, bool colle)
-{
-    if (!colle) {
-        QTest::keyClicks(boite, texte);
-        return;
-    }
-    QApplication::clipboard()->setText(texte);
-    QTest::keyClick(boite, Qt::Key_V, Qt::ControlModifier);
-}
-
-
-void cliquerBouton(QPushButton *b)
-{
-    QTest::mouseClick(b, Qt::LeftButton);
 }
 
 // A mouse click on the day's cell, as the calendar reports it.
@@ -76,82 +58,59 @@ void cliquerJour(FrmGestion &f, QDate jour)
 
 } // namespace
 
+Q_DECLARE_METATYPE(Saisie)
+Q_DECLARE_METATYPE(Changement)
+Q_DECLARE_METATYPE(Periode)
+Q_DECLARE_METATYPE(Choix)
+
 void TestRecherche::recherche_data()
 {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("croissant");   // the journal sorted by a click on the "Date" header
-    QTest::addColumn<int>("depart");       // the sale made current before typing; 0: the first
-    QTest::addColumn<QString>("texte");
-    QTest::addColumn<bool>("colle");
-    QTest::addColumn<int>("effacer");      // Backspaces typed afterwards
-    QTest::addColumn<int>("attendu");
-    QTest::addColumn<QString>("boite");    // "=": the text typed
-
-    const auto date = [](const char *nom, bool croissant, int depart, const char *texte, bool colle, int attendu) {
-        QTest::newRow(nom) << int(ParDate) << croissant << depart << QString::fromUtf8(texte) << colle << 0 << attendu
-                           << QStringLiteral("=");
-    };
+    QTest::addColumn<Saisie>("saisie");
+    const QString tape = QStringLiteral("=");
     // From the current sale on: newest first, the sales after sale 1 are all older.
-    date("décroissant, ne remonte pas", false, 1, "01/02/26", false, 1);
-    date("sept caractères", true, 7, "01/02/2", false, 7);
-    date("chaque caractère cherche", true, 7, "01/02/2026", false, 2);   // 01/02/20 is a date of a leap year
-    date("aucune plus tard", true, 7, "01/01/27", false, 7);
-    date("heure exacte", true, 7, "10/02/26 14:00", true, 2);
+    QTest::newRow("décroissant, ne remonte pas") << Saisie{ParDate, 1, 0, 1, false, false, "01/02/26", tape};
+    QTest::newRow("sept caractères") << Saisie{ParDate, 7, 0, 7, true, false, "01/02/2", tape};
+    // 01/02/20 is a date of a leap year
+    QTest::newRow("chaque caractère cherche") << Saisie{ParDate, 7, 0, 2, true, false, "01/02/2026", tape};
+    QTest::newRow("heure exacte") << Saisie{ParDate, 7, 0, 2, true, true, "10/02/26 14:00", tape};
     // A time being typed after the date is not yet a date: no find, no failure.
-    date("heure tapée", true, 7, "10/02/26 14:00:01", false, 5);
+    QTest::newRow("heure tapée") << Saisie{ParDate, 7, 0, 5, true, false, "10/02/26 14:00:01", tape};
     // 99/99/99 is no date: the box is emptied and the current sale stays.
-    QTest::newRow("date impossible") << int(ParDate) << true << 6 << "99/99/99" << false << 0 << 6 << "";
+    QTest::newRow("date impossible") << Saisie{ParDate, 6, 0, 6, true, false, "99/99/99", ""};
 
     // In card order: no card (2, 4, 7), then 3530 (123), 4012 (6), 4970123 (1), 4970999 (5), 5132 (3).
-    const auto autre = [](const char *nom, int mode, const char *texte, bool colle, int effacer, int attendu,
-                          const char *boite) {
-        QTest::newRow(nom) << mode << false << 0 << QString::fromUtf8(texte) << colle << effacer << attendu
-                           << QString::fromUtf8(boite);
-    };
-    autre("carte, préfixe 4970", ParCarte, "4970", false, 0, 1, "4970");
-    autre("carte, préfixe 4", ParCarte, "4", false, 0, 6, "4");
-    autre("carte, aucune", ParCarte, "6", false, 0, 3, "6");
-    autre("carte, boîte vidée", ParCarte, "4970", false, 4, 123, "");
+    QTest::newRow("carte, préfixe 4970") << Saisie{ParCarte, 0, 0, 1, false, false, "4970", "4970"};
+    QTest::newRow("carte, aucune") << Saisie{ParCarte, 0, 0, 3, false, false, "6", "6"};
+    QTest::newRow("carte, boîte vidée") << Saisie{ParCarte, 0, 4, 123, false, false, "4970", ""};
     // A quote is refused by the record set's own Find: an ordinary failure, whose
     // nested run on the emptied box goes to the first sale with a card number.
-    autre("carte, apostrophe collée", ParCarte, "49'70", true, 0, 123, "");
-    autre("facture trouvée", ParFacture, "123", false, 0, 123, "123");
-    autre("facture introuvable", ParFacture, "42", false, 0, 4, "42");   // "4" found sale 4
-    autre("facture, boîte vidée", ParFacture, "5", false, 1, 5, "");      // "NoVente =" fails
-    autre("facture, texte collé", ParFacture, "12/ab", true, 0, 3, "");   // pasted text is not filtered
-    autre("facture, apostrophe collée", ParFacture, "5'", true, 0, 3, "");
-    autre("facture, critère collé", ParFacture, "5 or 1=1", true, 0, 3, "");
+    QTest::newRow("carte, apostrophe collée") << Saisie{ParCarte, 0, 0, 123, false, true, "49'70", ""};
+    // "4" found sale 4, "42" none
+    QTest::newRow("facture introuvable") << Saisie{ParFacture, 0, 0, 4, false, false, "42", "42"};
+    // "NoVente =" fails
+    QTest::newRow("facture, boîte vidée") << Saisie{ParFacture, 0, 1, 5, false, false, "5", ""};
+    // Pasted text is not filtered.
+    QTest::newRow("facture, apostrophe collée") << Saisie{ParFacture, 0, 0, 3, false, true, "5'", ""};
+    QTest::newRow("facture, critère collé") << Saisie{ParFacture, 0, 0, 3, false, true, "5 or 1=1", ""};
     // After a date, only the beginning of a time waits for more.
-    autre("heure impossible", ParDate, "10/02/26 24", false, 0, 3, "");
-    autre("deux-points doublé", ParDate, "10/02/26 10::", false, 0, 3, "");
-    autre("second blanc", ParDate, "10/02/26 1 2", true, 0, 3, "");
+    QTest::newRow("heure impossible") << Saisie{ParDate, 0, 0, 3, false, false, "10/02/26 24", ""};
+    QTest::newRow("second blanc") << Saisie{ParDate, 0, 0, 3, false, true, "10/02/26 1 2", ""};
 
     // Uploads newest first: 2 (11/02/26 02:00), 1 (06/01/26 02:00), 3 (01/12/25 02:00), searched from the first.
-    const auto liste = [](const char *nom, int depart, const char *texte, bool colle, int attendu) {
-        QTest::newRow(nom) << int(Telecollectes) << false << depart << QString::fromUtf8(texte) << colle << 0 << attendu
-                           << QStringLiteral("=");
-    };
-    liste("télécollectes, le jour d'une", 2, "11/02/26", false, 2);
-    liste("télécollectes, vers une plus récente", 3, "15/02/26", false, 2);
-    liste("télécollectes, avant toutes", 2, "01/01/20", false, 2);
-    liste("télécollectes, avec l'heure", 2, "11/02/26 01:59", true, 1);
-    liste("télécollectes, sept caractères", 2, "01/02/2", false, 2);
-    liste("télécollectes, heure commencée", 2, "11/02/26 1", true, 2);
-    liste("télécollectes, dernier jour", 2, "31/12/9999", true, 2);
-    QTest::newRow("télécollectes, date impossible") << int(Telecollectes) << false << 1 << "99/99/99" << false << 0 << 1
-                                                    << "";
+    const int liste = Telecollectes;
+    QTest::newRow("télécollectes, vers une plus récente") << Saisie{liste, 3, 0, 2, false, false, "15/02/26", tape};
+    QTest::newRow("télécollectes, avant toutes") << Saisie{liste, 2, 0, 2, false, false, "01/01/20", tape};
+    QTest::newRow("télécollectes, avec l'heure") << Saisie{liste, 2, 0, 1, false, true, "11/02/26 01:59", tape};
+    QTest::newRow("télécollectes, sept caractères") << Saisie{liste, 2, 0, 2, false, false, "01/02/2", tape};
+    QTest::newRow("télécollectes, heure commencée") << Saisie{liste, 2, 0, 2, false, true, "11/02/26 1", tape};
+    QTest::newRow("télécollectes, dernier jour") << Saisie{liste, 2, 0, 2, false, true, "31/12/9999", tape};
+    QTest::newRow("télécollectes, date impossible") << Saisie{liste, 1, 0, 1, false, false, "99/99/99", ""};
 }
 
 void TestRecherche::recherche()
 {
-    QFETCH(int, mode);
-    QFETCH(bool, croissant);
-    QFETCH(int, depart);
-    QFETCH(QString, texte);
-    QFETCH(bool, colle);
-    QFETCH(int, effacer);
-    QFETCH(int, attendu);
-    QFETCH(QString, boite);
+    QFETCH(Saisie, saisie);
+    const auto &[mode, depart, effacer, attendu, croissant, colle, texte, boite] = saisie;
     FenetreRecherche r;
     QVERIFY(r.ouvrir());
     if (mode == Telecollectes) {
@@ -168,7 +127,13 @@ void TestRecherche::recherche()
             QVERIFY(r.allerAVente(depart));
     }
 
-    saisir(r.f.Text2, texte, colle);
+    // Typed, or pasted (clipboard and Ctrl+V).
+    if (colle) {
+        QApplication::clipboard()->setText(texte);
+        QTest::keyClick(r.f.Text2, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QTest::keyClicks(r.f.Text2, texte);
+    }
     for (int i = 0; i < effacer; ++i)
         QTest::keyClick(r.f.Text2, Qt::Key_Backspace);
     QCOMPARE(mode == Telecollectes ? r.telecollecteCourante() : r.venteCourante(), attendu);
@@ -178,54 +143,25 @@ void TestRecherche::recherche()
         QCOMPARE(r.venteCourante(), 6);
 }
 
-void TestRecherche::echecRelanceUneFois()
+void TestRecherche::saisieDansLaBoite()
 {
-    // The failing change empties the box: one more change, so one nested search
-    // and no more (emptying an empty box is no change).
     FenetreRecherche r;
     QVERIFY(r.ouvrir());
-    QTest::keyClicks(r.f.Text2, QStringLiteral("99/99/9"));
-    QSignalSpy changements(r.f.Text2, &QLineEdit::textChanged);
-    QTest::keyClicks(r.f.Text2, QStringLiteral("9"));
+    QLineEdit *boite = r.f.Text2;
+    // The failing change empties the box: one more change, so one nested search
+    // and no more (emptying an empty box is no change).
+    QTest::keyClicks(boite, QStringLiteral("99/99/9"));
+    QSignalSpy changements(boite, &QLineEdit::textChanged);
+    QTest::keyClicks(boite, QStringLiteral("9"));
     // The nested change is seen first by a slot connected after the window's.
     QCOMPARE(changements.count(), 2);
     QCOMPARE(changements.at(0).at(0).toString(), QString());
     QCOMPARE(changements.at(1).at(0).toString(), QStringLiteral("99/99/99"));
-    QCOMPARE(r.f.Text2->text(), QString());
+    QCOMPARE(boite->text(), QString());
     QCOMPARE(r.venteCourante(), 3);
-    // The box still works as before.
-    QTest::keyClicks(r.f.Text2, QStringLiteral("1"));
-    QCOMPARE(r.f.Text2->text(), QStringLiteral("1"));
-}
 
-void TestRecherche::filtreTouches()
-{
-    // Digits in every mode; the date's separators in date mode, and in the card-batch list
-    // whatever option is selected.
-    FenetreRecherche r;
-    QVERIFY(r.ouvrir());
-    for (int mode : {ParDate, ParCarte, ParFacture, Telecollectes}) {
-        if (mode == Telecollectes)
-            r.f.Command2->click();
-        else
-            option(r.f, mode)->click();
-        for (const QChar c : QStringLiteral("5/: a'é€\u4e00")) {
-            r.f.Text2->clear();
-            taper(r.f.Text2, QString(c));
-            const bool date = mode == ParDate || mode == Telecollectes;
-            const bool accepte = c.isDigit() || (date && QStringLiteral("/: ").contains(c));
-            QCOMPARE(r.f.Text2->text(), accepte ? QString(c) : QString());
-        }
-    }
-}
-
-void TestRecherche::touchesDeControle()
-{
     // Editing keys work even in the strictest mode, Ctrl+V too when its text is the control code 22.
-    FenetreRecherche r;
-    QVERIFY(r.ouvrir());
     r.f.Option3->click();
-    QLineEdit *boite = r.f.Text2;
     QTest::keyClicks(boite, QStringLiteral("12"));
     QTest::keyClick(boite, Qt::Key_Backspace);
     QCOMPARE(boite->text(), QStringLiteral("1"));
@@ -243,47 +179,50 @@ void TestRecherche::touchesDeControle()
     r.f.Option2->click();
     QInputMethodEvent compose;
     compose.setCommitString(QStringLiteral("4é9/"));
-    QApplication::sendEvent(r.f.Text2, &compose);
-    QCOMPARE(r.f.Text2->text(), QStringLiteral("49"));
+    QApplication::sendEvent(boite, &compose);
+    QCOMPARE(boite->text(), QStringLiteral("49"));
     QApplication::clipboard()->setText(QStringLiteral("70"));
-    QTest::sendKeyEvent(QTest::Click, r.f.Text2, Qt::Key_V, QString(QChar(0x16)), Qt::ControlModifier);
-    QCOMPARE(r.f.Text2->text(), QStringLiteral("4970"));
+    QTest::sendKeyEvent(QTest::Click, boite, Qt::Key_V, QString(QChar(0x16)), Qt::ControlModifier);
+    QCOMPARE(boite->text(), QStringLiteral("4970"));
     QCOMPARE(r.venteCourante(), 1);
+
+    // Digits in every mode; the date's separators in date mode, and in the card-batch list
+    // whatever option is selected.
+    for (int mode : {ParDate, ParCarte, ParFacture, Telecollectes}) {
+        if (mode == Telecollectes)
+            r.f.Command2->click();
+        else
+            option(r.f, mode)->click();
+        for (const QChar c : QStringLiteral("5/: a'é€\u4e00")) {
+            boite->clear();
+            // Its own key press, whatever the character (not only Latin-1).
+            QTest::sendKeyEvent(QTest::Click, boite, Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
+            const bool date = mode == ParDate || mode == Telecollectes;
+            const bool accepte = c.isDigit() || (date && QStringLiteral("/: ").contains(c));
+            QCOMPARE(boite->text(), accepte ? QString(c) : QString());
+        }
+    }
 }
 
 void TestRecherche::changementDeMode_data()
 {
-    QTest::addColumn<int>("depuis");
-    QTest::addColumn<QString>("texte");     // in the box before the change
-    QTest::addColumn<int>("vers");
-    QTest::addColumn<QString>("geste");     // a mouse click, or an accessibility action
-    QTest::addColumn<QString>("tri");
-    QTest::addColumn<int>("changements");   // changes of the box's text
-    QTest::addColumn<int>("attendu");
-
+    QTest::addColumn<Changement>("cas");
     const QString souris = QStringLiteral("souris");
     const QString bascule = QAccessibleActionInterface::toggleAction();
     const QString appui = QAccessibleActionInterface::pressAction();
     // An empty box: the sort only.
-    QTest::newRow("vide, vers facture") << int(ParDate) << "" << int(ParFacture) << souris << "NoVente" << 0 << 3;
+    QTest::newRow("vide, vers facture") << Changement{ParDate, "", ParFacture, souris, "NoVente", 0, 3};
     // A box that held text: emptied, which searches in the new mode.
-    QTest::newRow("pleine, vers carte") << int(ParDate) << "01/02/2" << int(ParCarte) << souris << "Client" << 1 << 123;
-    QTest::newRow("pleine, vers date") << int(ParFacture) << "6" << int(ParDate) << souris << "Date DESC" << 1 << 6;
+    QTest::newRow("pleine, vers date") << Changement{ParFacture, "6", ParDate, souris, "Date DESC", 1, 6};
     // A screen reader's actions run the mode's procedure as a click does.
-    QTest::newRow("Toggle, vers carte") << int(ParDate) << "01/02/2" << int(ParCarte) << bascule << "Client" << 1 << 123;
-    QTest::newRow("Press, vers facture") << int(ParDate) << "01/02/2" << int(ParFacture) << appui << "NoVente" << 1
-                                         << 3;
+    QTest::newRow("Toggle, vers carte") << Changement{ParDate, "01/02/2", ParCarte, bascule, "Client", 1, 123};
+    QTest::newRow("Press, vers facture") << Changement{ParDate, "01/02/2", ParFacture, appui, "NoVente", 1, 3};
 }
 
 void TestRecherche::changementDeMode()
 {
-    QFETCH(int, depuis);
-    QFETCH(QString, texte);
-    QFETCH(int, vers);
-    QFETCH(QString, geste);
-    QFETCH(QString, tri);
-    QFETCH(int, changements);
-    QFETCH(int, attendu);
+    QFETCH(Changement, cas);
+    const auto &[depuis, texte, vers, geste, tri, changements, attendu] = cas;
     FenetreRecherche r;
     QVERIFY(r.ouvrir());
     option(r.f, depuis)->click();
@@ -334,22 +273,16 @@ void TestRecherche::journalVide()
 
 void TestRecherche::choix_data()
 {
-    QTest::addColumn<QStringList>("gestes");   // "0", "1": that Command6 button; else the day clicked
-    QTest::addColumn<QString>("debut");
-    QTest::addColumn<QString>("fin");
-
-    QTest::newRow("début puis fin") << QStringList{"0", "2024-03-05", "1", "2024-03-31"} << "05/03/2024"
-                                    << "31/03/2024";
+    QTest::addColumn<Choix>("cas");
     // While the calendar is open, the last button clicked decides.
-    QTest::newRow("début puis fin, ouvert") << QStringList{"0", "1", "2024-03-05"} << "" << "05/03/2024";
-    QTest::newRow("bornes") << QStringList{"0", "1753-01-01", "1", "9999-12-31"} << "01/01/1753" << "31/12/9999";
+    QTest::newRow("début puis fin, ouvert") << Choix{{"0", "1", "2024-03-05"}, "", "05/03/2024"};
+    QTest::newRow("bornes") << Choix{{"0", "1753-01-01", "1", "9999-12-31"}, "01/01/1753", "31/12/9999"};
 }
 
 void TestRecherche::choix()
 {
-    QFETCH(QStringList, gestes);
-    QFETCH(QString, debut);
-    QFETCH(QString, fin);
+    QFETCH(Choix, cas);
+    const auto &[gestes, debut, fin] = cas;
     FenetreRecherche r;
     QVERIFY(r.ouvrir());
 
@@ -358,8 +291,8 @@ void TestRecherche::choix()
             cliquerJour(r.f, QDate::fromString(geste, Qt::ISODate));
             continue;
         }
-        cliquerBouton(r.f.Command6[geste.toUInt()]);
-        QVERIFY(r.f.Frame3->isVisible());
+        QTest::mouseClick(r.f.Command6[geste.toUInt()], Qt::LeftButton);
+        // Shown with its frame.
         QVERIFY(r.f.MonthView1->isVisible());
         // Raised: the frame hides the ticket box and the grids behind it.
         QCOMPARE(r.f.children().constLast(), r.f.Frame3);
@@ -371,62 +304,31 @@ void TestRecherche::choix()
     QCOMPARE(r.f.Label2[0]->text(), debut);
     QCOMPARE(r.f.Label2[1]->text(), fin);
     QCOMPARE(r.f.DateFin, fin);
-    // Assistive technology reads which date each box is, and the date it shows.
-    for (const auto &[boite, nom, date] : {std::tuple(r.f.Label2[0], "Date début", debut),
-                                           std::tuple(r.f.Label2[1], "Date fin", fin)}) {
-        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(boite);
-        QCOMPARE(a->text(QAccessible::Name), QString::fromUtf8(nom));
-        QCOMPARE(a->text(QAccessible::Description), date);
-    }
-    if (debut.isEmpty()) {
-        QVERIFY(!r.f.DateDebut.has_value());
-    } else {
-        QVERIFY(r.f.DateDebut.has_value());
-        QCOMPARE(r.f.DateDebut->date(), QDate::fromString(debut, QStringLiteral("dd/MM/yyyy")));
-        QCOMPARE(r.f.DateDebut->secondsOfDay(), 0);
-    }
-}
-
-void TestRecherche::calendrierEnFrancais()
-{
-    // French month names even when the system's regional settings are English.
-    const QLocale anglais(QLocale::English, QLocale::UnitedStates);
-    Plateforme::definirLocaleSysteme(anglais);
-    QLocale::setDefault(anglais);
-    FrmGestion f;
-    TestSupport::epinglerFrancais();
-    QCOMPARE(f.MonthView1->findChild<QToolButton *>(QStringLiteral("qt_calendar_monthbutton"))->text(),
-             QStringLiteral("janvier"));
-    QCOMPARE(f.MonthView1->firstDayOfWeek(), Qt::Monday);
+    // Assistive technology reads the date each box shows.
+    QCOMPARE(r.f.Label2[0]->accessibleDescription(), debut);
+    QCOMPARE(r.f.Label2[1]->accessibleDescription(), fin);
+    const QDate jour = QDate::fromString(debut, QStringLiteral("dd/MM/yyyy"));
+    QCOMPARE(r.f.DateDebut, debut.isEmpty() ? std::nullopt : std::optional(DateTime::fromDate(jour)));
 }
 
 void TestRecherche::anneeSurQuatreChiffres_data()
 {
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<int>("annee");            // from its first day to its last
-    QTest::addColumn<QStringList>("textes");   // Label2(0) and Label2(1)
-    QTest::addColumn<QStringList>("lignes");   // the daily report's period and day lines
-
+    QTest::addColumn<Periode>("periode");
     // Short dates with a two-digit year: d/MM/yy and M/d/yy.
     const QLocale be(QLocale::French, QLocale::Belgium), us(QLocale::English, QLocale::UnitedStates);
-    QTest::newRow("fr_BE 2030") << be << 2030 << QStringList{"1/01/2030", "31/12/2030"}
-                                << QStringList{"Du 01/01/30 au 31/12/30", "15/06/30\tCB:     \t| 1\t\t| 10,00 EUR"};
-    QTest::newRow("fr_BE 1930") << be << 1930 << QStringList{"1/01/1930", "31/12/1930"}
-                                << QStringList{"Du 01/01/30 au 31/12/30", "10/03/30\tCB:     \t| 1\t\t| 5,00 EUR"};
-    QTest::newRow("en_US 2030") << us << 2030 << QStringList{"1/1/2030", "12/31/2030"}
-                                << QStringList{"Du 01/01/30 au 31/12/30", "15/06/30\tCB:     \t| 1\t\t| 10.00 EUR"};
-    QTest::newRow("en_US 1930") << us << 1930 << QStringList{"1/1/1930", "12/31/1930"}
-                                << QStringList{"Du 01/01/30 au 31/12/30", "10/03/30\tCB:     \t| 1\t\t| 5.00 EUR"};
+    const QString du = QStringLiteral("Du 01/01/30 au 31/12/30");
+    QTest::newRow("fr_BE 1930") << Periode{be, 1930, {"1/01/1930", "31/12/1930"},
+                                           {du, "10/03/30\tCB:     \t| 1\t\t| 5,00 EUR"}};
+    QTest::newRow("en_US 2030") << Periode{us, 2030, {"1/1/2030", "12/31/2030"},
+                                           {du, "15/06/30\tCB:     \t| 1\t\t| 10.00 EUR"}};
 }
 
 void TestRecherche::anneeSurQuatreChiffres()
 {
     // Dates the program writes and reads back keep their century; the report
     // lines keep their own two-digit formats.
-    QFETCH(QLocale, locale);
-    QFETCH(int, annee);
-    QFETCH(QStringList, textes);
-    QFETCH(QStringList, lignes);
+    QFETCH(Periode, periode);
+    const auto &[locale, annee, textes, lignes] = periode;
     QLocale::setDefault(locale);
     Plateforme::definirLocaleSysteme(locale);
     const auto remettre = qScopeGuard(TestSupport::epinglerFrancais);
@@ -435,14 +337,18 @@ void TestRecherche::anneeSurQuatreChiffres()
         " (8, '1930-03-10 10:00:00', 6, 1.2, 2, 1, '1', 6, 0, 'Vente 8'),"
         " (9, '2030-06-15 10:00:00', 12, 1.2, 2, 1, '2', 12, 0, 'Vente 9');"));
     QVERIFY(r.ouvrir());
+    // French month names and weeks from Monday, whatever the system's regional settings.
+    QCOMPARE(r.f.MonthView1->findChild<QToolButton *>(QStringLiteral("qt_calendar_monthbutton"))->text(),
+             QStringLiteral("janvier"));
+    QCOMPARE(r.f.MonthView1->firstDayOfWeek(), Qt::Monday);
 
-    cliquerBouton(r.f.Command6[0]);
+    QTest::mouseClick(r.f.Command6[0], Qt::LeftButton);
     cliquerJour(r.f, QDate(annee, 1, 1));
-    cliquerBouton(r.f.Command6[1]);
+    QTest::mouseClick(r.f.Command6[1], Qt::LeftButton);
     cliquerJour(r.f, QDate(annee, 12, 31));
     QCOMPARE(QStringList({r.f.Label2[0]->text(), r.f.Label2[1]->text()}), textes);
 
-    cliquerBouton(r.f.Command5);
+    QTest::mouseClick(r.f.Command5, Qt::LeftButton);
     QCOMPARE(r.f.List1->count(), 8);
     QCOMPARE(QStringList({r.f.List1->item(2)->text(), r.f.List1->item(6)->text()}), lignes);
 
