@@ -7,7 +7,6 @@
 #include "database/Surveillance.h"
 #include "shared/RuntimeError.h"
 
-#include <QFile>
 #include <QtTest>
 #include <sqlite3.h>
 #include <thread>
@@ -33,7 +32,12 @@ QString premiereValeur(Connection &c, const QString &sql)
     return st.isNull(0) ? QStringLiteral("NULL") : st.text(0);
 }
 
+// contenu: of the file, "absent" or "dossier" for none; extrait: part of the description.
+struct CasOuverture { QString nom, contenu; int numero; QString extrait; };
+
 } // namespace
+
+Q_DECLARE_METATYPE(CasOuverture)
 
 class TestConnexion : public QObject
 {
@@ -161,23 +165,19 @@ private slots:
 
     void ouvertureRefusee_data()
     {
-        QTest::addColumn<QString>("nom");
-        QTest::addColumn<QString>("contenu"); // of the file; "absent" or "dossier": no file
-        QTest::addColumn<int>("numero");
-        QTest::addColumn<QString>("extrait"); // part of the description
-        QTest::newRow("fichier absent") << "absente.mdb" << "absent" << Erreurs::FichierBaseIntrouvable
-                                        << "absente.mdb' introuvable";
-        QTest::newRow("fichier texte") << "texte.mdb" << QString("[Base de donnée]\r\nNom=DACORVANE\r\n").repeated(100)
-                                       << Erreurs::FormatNonReconnu << "n'est pas une base de données reconnue";
-        QTest::newRow("dossier") << "dossier.mdb" << "dossier" << Erreurs::FormatNonReconnu << "dossier.mdb";
+        QTest::addColumn<CasOuverture>("cas");
+        QTest::newRow("fichier absent")
+            << CasOuverture{"absente.mdb", "absent", Erreurs::FichierBaseIntrouvable, "absente.mdb' introuvable"};
+        QTest::newRow("fichier texte")
+            << CasOuverture{"texte.mdb", QString("[Base de donnée]\r\nNom=DACORVANE\r\n").repeated(100),
+                            Erreurs::FormatNonReconnu, "n'est pas une base de données reconnue"};
+        QTest::newRow("dossier") << CasOuverture{"dossier.mdb", "dossier", Erreurs::FormatNonReconnu, "dossier.mdb"};
     }
 
     void ouvertureRefusee()
     {
-        QFETCH(QString, nom);
-        QFETCH(QString, contenu);
-        QFETCH(int, numero);
-        QFETCH(QString, extrait);
+        QFETCH(CasOuverture, cas);
+        const auto &[nom, contenu, numero, extrait] = cas;
         const QString chemin = m_dossier.filePath(nom);
         QFile f(chemin);
         if (contenu == QLatin1String("dossier"))

@@ -7,9 +7,7 @@
 #include "database/Recordset.h"
 #include "shared/RuntimeError.h"
 
-#include <QSignalSpy>
 #include <QtTest>
-#include <functional>
 
 namespace {
 
@@ -97,7 +95,17 @@ QString courant(Recordset &rs)
 using TestSupport::numeroErreur;
 using TestSupport::valeurSql;
 
+// source: "" for the sales by number; depart: the NoVente the find starts from, 0 for the first;
+// attendu: the first field where it lands, "EOF", or "#n" for run-time error n.
+struct Cas { QString source, tri; int depart; QString critere, attendu; };
+// avant: run on a fresh copy before opening; report: source, key, checked field; apres: run by another
+// connection after opening ("verrou": held locked); ticket: of sale 4, "Null" when none.
+struct Differe { QString avant, texte; QStringList report; QString apres; bool differe; QString ticket; };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Cas)
+Q_DECLARE_METATYPE(Differe)
 
 class TestRecordset : public QObject
 {
@@ -216,60 +224,34 @@ private slots:
         QVERIFY(b.rs.isEof());
     }
 
-    void rechercheTextesSansCasse()
-    {
-        Base b(m_base, QStringLiteral("Noms"));
-        const std::pair<const char *, const char *> cas[] = {{"Nom = 'ETE'", "Ete"}, {"Nom = 'ÉTÉ'", "été"},
-                                                             {"Nom like 'é*'", "Éa"}, {"Nom like 'E*'", "Ete"},
-                                                             {"Nom like '*BR*'", "zèbre"}};
-        b.rs.setSort(QStringLiteral("Nom"));
-        for (const auto &[critere, nom] : cas) {
-            b.rs.find(QString::fromUtf8(critere), 0, Recordset::adSearchForward, Recordset::FromFirst);
-            QCOMPARE(courant(b.rs), QString::fromUtf8(nom));
-        }
-        b.rs.setSort(QStringLiteral("Nom DESC"));
-        b.rs.find(QStringLiteral("Nom like 'e*'"), 0, Recordset::adSearchForward, Recordset::FromFirst);
-        QCOMPARE(courant(b.rs), QStringLiteral("ezz"));
-    }
-
     void champDiffere_data()
     {
-        QTest::addColumn<QString>("avant"); // run on a fresh copy before opening
-        QTest::addColumn<QString>("texte");
-        QTest::addColumn<QStringList>("report"); // source, key, checked field
-        QTest::addColumn<QString>("apres"); // run by another connection after opening ("verrou": held locked)
-        QTest::addColumn<bool>("differe");
-        QTest::addColumn<QString>("ticket"); // of sale 4; "Null" when none
+        QTest::addColumn<Differe>("cas");
         const QStringList vue{"ReqVentes", "NoVente", "Date"};
-        QTest::newRow("reçu réécrit depuis") << "" << journal << vue
-                                             << "UPDATE Ventes SET Ticket = 'Bis' WHERE NoVente = 4" << true << "Bis";
-        QTest::newRow("date changée depuis") << "" << journal << vue
-                                             << "UPDATE Ventes SET LaDate = '2020-01-01' WHERE NoVente = 4" << true
-                                             << "Null";
-        QTest::newRow("vente supprimée depuis") << "" << journal << vue << "DELETE FROM Ventes WHERE NoVente = 4"
-                                                << true << "Null";
-        QTest::newRow("base verrouillée") << "" << journal << vue << "verrou" << true << "Null";
-        QTest::newRow("table, par sa clé primaire")
-            << "" << "SELECT * from Ventes order by LaDate Desc" << QStringList{"Ventes", "", "LaDate"} << "" << true
-            << "Ticket 4";
+        QTest::newRow("reçu réécrit depuis")
+            << Differe{"", journal, vue, "UPDATE Ventes SET Ticket = 'Bis' WHERE NoVente = 4", true, "Bis"};
+        QTest::newRow("date changée depuis")
+            << Differe{"", journal, vue, "UPDATE Ventes SET LaDate = '2020-01-01' WHERE NoVente = 4", true, "Null"};
+        QTest::newRow("vente supprimée depuis")
+            << Differe{"", journal, vue, "DELETE FROM Ventes WHERE NoVente = 4", true, "Null"};
+        QTest::newRow("base verrouillée") << Differe{"", journal, vue, "verrou", true, "Null"};
+        QTest::newRow("table, par sa clé primaire") << Differe{"", "SELECT * from Ventes order by LaDate Desc",
+                                                               {"Ventes", "", "LaDate"}, "", true, "Ticket 4"};
         QTest::newRow("NoVente Null")
-            << "CREATE TABLE V (NoVente INTEGER UNIQUE, LaDate DATETIME, Ticket LONGTEXT);"
-               "INSERT INTO V SELECT NoVente, LaDate, Ticket FROM Ventes; INSERT INTO V VALUES (NULL, NULL, 'x')"
-            << "select * from V" << QStringList{"V", "NoVente", "LaDate"} << "" << false << "Ticket 4";
+            << Differe{"CREATE TABLE V (NoVente INTEGER UNIQUE, LaDate DATETIME, Ticket LONGTEXT);"
+                       "INSERT INTO V SELECT NoVente, LaDate, Ticket FROM Ventes;"
+                       "INSERT INTO V VALUES (NULL, NULL, 'x')",
+                       "select * from V", {"V", "NoVente", "LaDate"}, "", false, "Ticket 4"};
         QTest::newRow("aucun index pour NoVente")
-            << "CREATE TABLE V (NoVente INTEGER, LaDate DATETIME, Ticket LONGTEXT);"
-               "INSERT INTO V SELECT NoVente, LaDate, Ticket FROM Ventes"
-            << "select * from V" << QStringList{"V", "NoVente", "LaDate"} << "" << false << "Ticket 4";
+            << Differe{"CREATE TABLE V (NoVente INTEGER, LaDate DATETIME, Ticket LONGTEXT);"
+                       "INSERT INTO V SELECT NoVente, LaDate, Ticket FROM Ventes",
+                       "select * from V", {"V", "NoVente", "LaDate"}, "", false, "Ticket 4"};
     }
 
     void champDiffere()
     {
-        QFETCH(QString, avant);
-        QFETCH(QString, texte);
-        QFETCH(QStringList, report);
-        QFETCH(QString, apres);
-        QFETCH(bool, differe);
-        QFETCH(QString, ticket);
+        QFETCH(Differe, cas);
+        const auto &[avant, texte, report, apres, differe, ticket] = cas;
         const QString chemin = copie(QStringLiteral("differe.mdb"));
         if (!avant.isEmpty())
             TestSupport::executerSql(chemin, avant);
@@ -303,59 +285,58 @@ private slots:
 
     void recherche_data()
     {
-        QTest::addColumn<QString>("tri");
-        QTest::addColumn<int>("depart"); // NoVente the find starts from; 0: the first
-        QTest::addColumn<QString>("critere");
-        QTest::addColumn<QString>("attendu"); // NoVente, "EOF", or "#n" for run-time error n
-
-        QTest::newRow("carte, tri Client") << "Client" << 0 << "[Client] like '4970*'" << "7";
-        QTest::newRow("carte, tri Client DESC") << "Client DESC" << 0 << "[Client] like '4970*'" << "4";
-        QTest::newRow("carte, ordre lu") << "" << 0 << "[Client] like '4970*'" << "1";
-        QTest::newRow("carte, boîte vidée: Null jamais") << "Client" << 0 << "[Client] like '*'" << "7";
-        QTest::newRow("carte, sans casse") << "Client" << 0 << "[Client] like 'ABC*'" << "6";
-        QTest::newRow("carte absente") << "Client" << 0 << "[Client] like '9*'" << "EOF";
-        QTest::newRow("carte, du courant") << "Client" << 4 << "[Client] like '4970*'" << "4";
-        QTest::newRow("carte, apostrophe collée") << "Client" << 0 << "[Client] like 'AB'C*'" << "#3001";
-        QTest::newRow("facture") << "NoVente" << 0 << "NoVente =3" << "3";
-        QTest::newRow("facture absente") << "NoVente" << 0 << "NoVente =999" << "EOF";
-        QTest::newRow("facture vide") << "NoVente" << 0 << "NoVente =" << "#3001";
-        QTest::newRow("facture illisible") << "NoVente" << 0 << "NoVente =3x" << "#3001";
-        QTest::newRow("date, du courant") << "Date DESC" << 2 << "Date >=01/02/2025" << "2";
-        QTest::newRow("date et heure") << "Date" << 0 << "Date >=01/02/2025 09:30:00" << "3";
-        QTest::newRow("date entre dièses") << "Date" << 0 << "Date >= #2025-02-01#" << "2";
-        QTest::newRow("date inférieure DESC") << "Date DESC" << 0 << "Date < 01/01/2025" << "6";
-        QTest::newRow("date illisible") << "" << 0 << "Date >= 99/99/99" << "#3001";
-        QTest::newRow("nom avec blanc") << "" << 0 << "Type paiement = 3" << "4";
-        QTest::newRow("nom avec blanc entre crochets") << "" << 0 << "[Type paiement]=1" << "2";
-        QTest::newRow("monnaie supérieure") << "" << 0 << "Montant > 10" << "1";
-        QTest::newRow("monnaie supérieure, triée") << "Montant" << 0 << "Montant > 10" << "1";
-        QTest::newRow("monnaie au plus, DESC") << "Montant DESC" << 0 << "Montant <= 3" << "2";
-        QTest::newRow("monnaie virgule") << "" << 0 << "Montant = 7,25" << "3";
-        QTest::newRow("monnaie point") << "" << 0 << "Montant = 7.25" << "3";
-        QTest::newRow("accent") << "" << 0 << "Payé = 20" << "6";
-        QTest::newRow("texte égal") << "" << 0 << "Client = '4970123412341234'" << "1";
-        QTest::newRow("texte différent: Null jamais") << "" << 0 << "Client <> '4970123412341234'" << "3";
-        QTest::newRow("champ inconnu") << "" << 0 << "Inconnu = 3" << "#3265";
-        QTest::newRow("champ inconnu entre crochets") << "" << 0 << "[Inconnu] = 3" << "#3265";
-        QTest::newRow("sans opérateur") << "" << 0 << "NoVente" << "#3001";
-        QTest::newRow("vide") << "" << 0 << "" << "#3001";
-        QTest::newRow("guillemets doubles") << "" << 0 << "Client = \"x\"" << "#3001";
+        QTest::addColumn<Cas>("cas");
+        QTest::newRow("carte, tri Client") << Cas{"", "Client", 0, "[Client] like '4970*'", "7"};
+        QTest::newRow("carte, tri Client DESC") << Cas{"", "Client DESC", 0, "[Client] like '4970*'", "4"};
+        QTest::newRow("carte, ordre lu") << Cas{"", "", 0, "[Client] like '4970*'", "1"};
+        QTest::newRow("carte, boîte vidée: Null jamais") << Cas{"", "Client", 0, "[Client] like '*'", "7"};
+        QTest::newRow("carte, sans casse") << Cas{"", "Client", 0, "[Client] like 'ABC*'", "6"};
+        QTest::newRow("carte absente") << Cas{"", "Client", 0, "[Client] like '9*'", "EOF"};
+        QTest::newRow("carte, du courant") << Cas{"", "Client", 4, "[Client] like '4970*'", "4"};
+        QTest::newRow("carte, apostrophe collée") << Cas{"", "Client", 0, "[Client] like 'AB'C*'", "#3001"};
+        QTest::newRow("facture") << Cas{"", "NoVente", 0, "NoVente =3", "3"};
+        QTest::newRow("facture absente") << Cas{"", "NoVente", 0, "NoVente =999", "EOF"};
+        QTest::newRow("facture vide") << Cas{"", "NoVente", 0, "NoVente =", "#3001"};
+        QTest::newRow("facture illisible") << Cas{"", "NoVente", 0, "NoVente =3x", "#3001"};
+        QTest::newRow("date, du courant") << Cas{"", "Date DESC", 2, "Date >=01/02/2025", "2"};
+        QTest::newRow("date et heure") << Cas{"", "Date", 0, "Date >=01/02/2025 09:30:00", "3"};
+        QTest::newRow("date entre dièses") << Cas{"", "Date", 0, "Date >= #2025-02-01#", "2"};
+        QTest::newRow("date inférieure DESC") << Cas{"", "Date DESC", 0, "Date < 01/01/2025", "6"};
+        QTest::newRow("date illisible") << Cas{"", "", 0, "Date >= 99/99/99", "#3001"};
+        QTest::newRow("nom avec blanc") << Cas{"", "", 0, "Type paiement = 3", "4"};
+        QTest::newRow("nom avec blanc entre crochets") << Cas{"", "", 0, "[Type paiement]=1", "2"};
+        QTest::newRow("monnaie supérieure") << Cas{"", "", 0, "Montant > 10", "1"};
+        QTest::newRow("monnaie supérieure, triée") << Cas{"", "Montant", 0, "Montant > 10", "1"};
+        QTest::newRow("monnaie au plus, DESC") << Cas{"", "Montant DESC", 0, "Montant <= 3", "2"};
+        QTest::newRow("monnaie virgule") << Cas{"", "", 0, "Montant = 7,25", "3"};
+        QTest::newRow("monnaie point") << Cas{"", "", 0, "Montant = 7.25", "3"};
+        QTest::newRow("accent") << Cas{"", "", 0, "Payé = 20", "6"};
+        QTest::newRow("texte égal") << Cas{"", "", 0, "Client = '4970123412341234'", "1"};
+        QTest::newRow("texte différent: Null jamais") << Cas{"", "", 0, "Client <> '4970123412341234'", "3"};
+        QTest::newRow("champ inconnu") << Cas{"", "", 0, "Inconnu = 3", "#3265"};
+        QTest::newRow("champ inconnu entre crochets") << Cas{"", "", 0, "[Inconnu] = 3", "#3265"};
+        QTest::newRow("sans opérateur") << Cas{"", "", 0, "NoVente", "#3001"};
+        QTest::newRow("vide") << Cas{"", "", 0, "", "#3001"};
+        QTest::newRow("guillemets doubles") << Cas{"", "", 0, "Client = \"x\"", "#3001"};
+        // Names are found whatever their case.
+        QTest::newRow("texte sans casse") << Cas{"Noms", "Nom", 0, "Nom = 'ETE'", "Ete"};
+        QTest::newRow("texte sans casse, accents") << Cas{"Noms", "Nom", 0, "Nom = 'ÉTÉ'", "été"};
+        QTest::newRow("début accentué") << Cas{"Noms", "Nom", 0, "Nom like 'é*'", "Éa"};
+        QTest::newRow("début sans accent") << Cas{"Noms", "Nom", 0, "Nom like 'E*'", "Ete"};
+        QTest::newRow("milieu") << Cas{"Noms", "Nom", 0, "Nom like '*BR*'", "zèbre"};
+        QTest::newRow("début, DESC") << Cas{"Noms", "Nom DESC", 0, "Nom like 'e*'", "ezz"};
     }
 
     void recherche()
     {
-        QFETCH(QString, tri);
-        QFETCH(int, depart);
-        QFETCH(QString, critere);
-        QFETCH(QString, attendu);
-        Base b(m_base, parNumero);
-        b.rs.setSort(tri);
-        if (depart)
-            allerSurVente(b.rs, depart);
-        const int numero = numeroErreur([&] {
-            b.rs.find(critere, 0, Recordset::adSearchForward, depart ? Recordset::FromCurrent : Recordset::FromFirst);
-        });
-        QCOMPARE(numero ? QLatin1Char('#') + QString::number(numero) : courant(b.rs), attendu);
+        QFETCH(Cas, cas);
+        Base b(m_base, cas.source.isEmpty() ? parNumero : cas.source);
+        b.rs.setSort(cas.tri);
+        if (cas.depart)
+            allerSurVente(b.rs, cas.depart);
+        const auto depuis = cas.depart ? Recordset::FromCurrent : Recordset::FromFirst;
+        const int numero = numeroErreur([&] { b.rs.find(cas.critere, 0, Recordset::adSearchForward, depuis); });
+        QCOMPARE(numero ? QLatin1Char('#') + QString::number(numero) : courant(b.rs), cas.attendu);
     }
 
     void rechercheSautEtArriere()

@@ -3,15 +3,13 @@
 #include "journal/JournalErreurs.h"
 #include "shared/RuntimeError.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 #include <sqlite3.h>
 
 namespace {
+
+struct Cas { QString contexte; int numero; QString description, texte; };
 
 const QString Journal = QStringLiteral("MAINTEN.MDB");
 
@@ -42,6 +40,8 @@ QString maintenant() { return QDateTime::currentDateTime().toString(QStringLiter
 
 } // namespace
 
+Q_DECLARE_METATYPE(Cas)
+
 class TestJournalErreurs : public QObject
 {
     Q_OBJECT
@@ -50,7 +50,6 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
         m_base = m_dir->filePath(Journal);
         TestSupport::creerBase(m_base, TestSupport::schemaMaintenance());
         Plateforme::definirCheminApplication(m_dir->path());
@@ -66,33 +65,27 @@ private slots:
 
     void traiterErreur_data()
     {
-        QTest::addColumn<QString>("contexte");
-        QTest::addColumn<int>("numero");
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<QString>("texte");
-        QTest::newRow("rapport") << "TotalVentes" << 94 << "Utilisation incorrecte de Null"
-                                 << "N°: 94 Utilisation incorrecte de Null";
+        QTest::addColumn<Cas>("cas");
+        QTest::newRow("rapport") << Cas{"TotalVentes", 94, "Utilisation incorrecte de Null",
+                                        "N°: 94 Utilisation incorrecte de Null"};
         QTest::newRow("contexte vide, nombre négatif")
-            << "" << Erreurs::NumeroBaseDeDonnees << "Base verrouillée" << "N°: -2147467259 Base verrouillée";
+            << Cas{"", Erreurs::NumeroBaseDeDonnees, "Base verrouillée", "N°: -2147467259 Base verrouillée"};
     }
 
     void traiterErreur()
     {
-        QFETCH(QString, contexte);
-        QFETCH(int, numero);
-        QFETCH(QString, description);
-        QFETCH(QString, texte);
+        QFETCH(Cas, cas);
         BoiteQuiCompte boite(m_base);
         const QString avant = maintenant();
 
-        TraiterErreur(contexte, RuntimeError(numero, description));
+        TraiterErreur(cas.contexte, RuntimeError(cas.numero, cas.description));
 
         const QString apres = maintenant();
-        QCOMPARE(boite.textes, QStringList{texte});
+        QCOMPARE(boite.textes, QStringList{cas.texte});
         QCOMPARE(boite.titres, QStringList{QStringLiteral("Corvane")});
         QCOMPARE(boite.lignesAuMessage, QList<int>{1});    // written before the message
         QCOMPARE(TestSupport::valeurSql(m_base, "SELECT Contexte || '|' || Erreur FROM Erreurs"),
-                 contexte + '|' + texte);
+                 cas.contexte + '|' + cas.texte);
         const QString date = TestSupport::valeurSql(m_base, QStringLiteral("SELECT DateErreur FROM Erreurs"));
         QVERIFY2(avant <= date && date <= apres, qPrintable(date));
         QCOMPARE(RepMaintenance(), RepertoireApplication());
