@@ -63,7 +63,6 @@ private slots:
     {
         QTest::addColumn<QString>("chaine");
         QTest::addColumn<QString>("attendu");
-        QTest::newRow("type de moteur") << prefixe + "/k/a.mdb ;Jet OLEDB:Engine Type=5" << "/k/a.mdb";
         QTest::newRow("casse et blancs") << "provider=x; data source = /k/a b.mdb ;" << "/k/a b.mdb";
         QTest::newRow("cité, guillemet doublé") << "Data Source=\"/k/a\"\"b.mdb\";x=y" << "/k/a\"b.mdb";
         QTest::newRow("apostrophes") << "Data Source = '/k/l''a;b.mdb';x=y" << "/k/l'a;b.mdb";

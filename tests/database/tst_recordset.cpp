@@ -467,28 +467,25 @@ private slots:
     {
         const QString chemin = copie(QStringLiteral("ajout.mdb"));
         const QString ajoutee = QStringLiteral("select LaDate || ' ' || Total from Ventes where NoVente = %1");
-        {
-            // Opened for an append, the set reads none of the rows already there.
-            Base b(chemin);
-            Recordset &rs = b.rs;
-            b.commande.setCommandText(QStringLiteral("Ventes"));
-            rs.openForAppend(b.commande);
-            QCOMPARE(rs.recordCount(), 0);
-            QCOMPARE(rs.fieldCount(), 10);
-            QSignalSpy ajouts(&rs, &Recordset::rowsAppended);
-            rs.addNew();
-            rs.setField(QStringLiteral("LaDate"), Value(*DateTime::fromIso(QStringLiteral("2025-04-02 12:00:00"))));
-            rs.setField(QStringLiteral("Total"), Value(4.5));
-            rs.update();
-            QCOMPARE(ajouts.count(), 1);
-            QCOMPARE(ajouts.at(0).at(0).toInt(), 0);
-            QCOMPARE(rs.recordCount(), 1);
-            QCOMPARE(rs.field(QStringLiteral("NoVente")).toInteger(), 8);
-            QCOMPARE(rs.field(QStringLiteral("LaDate")).toString(), QStringLiteral("02/04/2025 12:00:00"));
-            rs.close();
-            b.connexion.close();
-            QCOMPARE(valeurSql(chemin, ajoutee.arg(8)), QStringLiteral("2025-04-02 12:00:00 4.5"));
-        }
+        // Opened for an append, the set reads none of the rows already there.
+        Base ajout(chemin);
+        Recordset &rs = ajout.rs;
+        ajout.commande.setCommandText(QStringLiteral("Ventes"));
+        rs.openForAppend(ajout.commande);
+        QCOMPARE(rs.recordCount(), 0);
+        QCOMPARE(rs.fieldCount(), 10);
+        QSignalSpy ajouts(&rs, &Recordset::rowsAppended);
+        rs.addNew();
+        rs.setField(QStringLiteral("LaDate"), Value(*DateTime::fromIso(QStringLiteral("2025-04-02 12:00:00"))));
+        rs.setField(QStringLiteral("Total"), Value(4.5));
+        rs.update();
+        QCOMPARE(ajouts.count(), 1);
+        QCOMPARE(ajouts.at(0).at(0).toInt(), 0);
+        QCOMPARE(rs.recordCount(), 1);
+        QCOMPARE(rs.field(QStringLiteral("NoVente")).toInteger(), 8);
+        QCOMPARE(rs.field(QStringLiteral("LaDate")).toString(), QStringLiteral("02/04/2025 12:00:00"));
+        QCOMPARE(valeurSql(chemin, ajoutee.arg(8)), QStringLiteral("2025-04-02 12:00:00 4.5"));
+
         Base b(chemin, QStringLiteral("Ventes"));
         b.rs.setSort(QStringLiteral("LaDate DESC"));
         allerSurVente(b.rs, 3);
