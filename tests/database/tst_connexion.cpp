@@ -51,7 +51,6 @@ private slots:
         TestSupport::epinglerFrancais();
         // Read once by the program: a statement may run 2 s here.
         qputenv("CORVANE_DELAI_REQUETE", "2");
-        QVERIFY(m_dossier.isValid());
         m_base = m_dossier.filePath(QStringLiteral("dacorvane.mdb"));
         TestSupport::creerBase(m_base, TestSupport::schemaVentes(),
                                QString::fromUtf8(ventes)
@@ -179,27 +178,26 @@ private slots:
     void ouvertureRefusee()
     {
         QFETCH(CasOuverture, cas);
-        const auto &[nom, contenu, numero, extrait] = cas;
-        const QString chemin = m_dossier.filePath(nom);
+        const QString chemin = m_dossier.filePath(cas.nom);
         QFile f(chemin);
-        if (contenu == QLatin1String("dossier"))
-            QVERIFY(QDir(m_dossier.path()).mkpath(nom));
-        else if (contenu != QLatin1String("absent"))
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(contenu.toUtf8()) == contenu.toUtf8().size());
+        if (cas.contenu == QLatin1String("dossier"))
+            QVERIFY(QDir(m_dossier.path()).mkpath(cas.nom));
+        else if (cas.contenu != QLatin1String("absent"))
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(cas.contenu.toUtf8()) == cas.contenu.toUtf8().size());
         f.close();
         Connection c;
         const QString e = erreur([&] { c.open(prefixe + chemin + QStringLiteral(";Jet OLEDB:Database Password=")); });
-        QVERIFY2(e.startsWith(QString::number(numero) + QLatin1Char(' ')) && e.contains(extrait), qPrintable(e));
+        QVERIFY(e.startsWith(QString::number(cas.numero) + QLatin1Char(' ')) && e.contains(cas.extrait));
         QVERIFY(!c.isOpen());
         // Nothing created, nothing written.
-        QCOMPARE(QFile::exists(chemin), contenu != QLatin1String("absent"));
+        QCOMPARE(QFile::exists(chemin), cas.contenu != QLatin1String("absent"));
         if (QFileInfo(chemin).isFile()) {
             QVERIFY(f.open(QIODevice::ReadOnly));
-            QCOMPARE(f.readAll(), contenu.toUtf8());
+            QCOMPARE(f.readAll(), cas.contenu.toUtf8());
         }
     }
 
-    void nomSansCasseEtFermeture()
+    void nomSansCasseTransactionsEtFermeture()
     {
         Connection c;
         c.open(prefixe + m_dossier.filePath(QStringLiteral("DACORVANE.mdb")) + QStringLiteral(" ;Jet OLEDB:Engine Type=5"));
@@ -212,18 +210,7 @@ private slots:
         const QString e = erreur([&] { Statement st(c, QStringLiteral("select * from TableAbsente")); });
         QVERIFY(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QStringLiteral(" Table ou requête introuvable")));
         QVERIFY(e.contains(QLatin1String("TableAbsente")));
-        c.close();
-        c.close();
-        QVERIFY(!c.isOpen());
-        QCOMPARE(numeroErreur([&] { c.execute(QStringLiteral("select 1")); }), Erreurs::OperationObjetFerme);
-    }
 
-    void transactionsEtVerrou()
-    {
-        const QString copie = m_dossier.filePath(QStringLiteral("transactions.mdb"));
-        TestSupport::creerBase(copie, TestSupport::schemaVentes());
-        Connection c;
-        c.open(prefixe + copie);
         {
             Transaction t(c);
             c.execute(QStringLiteral("insert into Telecollectes (LaDate) values ('2026-01-01 10:00:00')"));
@@ -238,16 +225,21 @@ private slots:
             } // only the inner one rolled back
             t.commit();
         }
-        QCOMPARE(TestSupport::valeurSql(copie, QStringLiteral("select count(*) from Telecollectes")), QStringLiteral("1"));
+        QCOMPARE(TestSupport::valeurSql(m_base, QStringLiteral("select count(*) from Telecollectes")), QStringLiteral("1"));
 
         // Another program holds the file locked: the open waits a moment, then
         // fails with a French description.
         c.execute(QStringLiteral("BEGIN EXCLUSIVE"));
         Connection autre;
-        const QString e = erreur([&] { autre.open(prefixe + copie); });
-        QVERIFY(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QLatin1Char(' ')));
-        QVERIFY(e.contains(QStringLiteral("verrouillée")));
+        const QString verrou = erreur([&] { autre.open(prefixe + m_base); });
+        QVERIFY(verrou.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QLatin1Char(' ')));
+        QVERIFY(verrou.contains(QStringLiteral("verrouillée")));
         QVERIFY(!autre.isOpen());
+
+        c.close();
+        c.close();
+        QVERIFY(!c.isOpen());
+        QCOMPARE(numeroErreur([&] { c.execute(QStringLiteral("select 1")); }), Erreurs::OperationObjetFerme);
     }
 };
 
