@@ -146,9 +146,9 @@ private slots:
         QFETCH(QString, extrait);
         Connection c;
         c.open(prefixe + m_base);
-        std::thread veilleur;
+        std::jthread veilleur;
         if (signal)
-            veilleur = std::thread([] {
+            veilleur = std::jthread([] {
                 std::this_thread::sleep_for(std::chrono::milliseconds(200));
                 Surveillance::interrompreTout();
             });
@@ -157,8 +157,6 @@ private slots:
                                              "SELECT count(*) FROM r"));
         });
         QVERIFY2(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QLatin1Char(' ') + extrait), qPrintable(e));
-        if (veilleur.joinable())
-            veilleur.join();
         // The connection works again (once the interruption is lifted).
         Surveillance::reprendre();
         QCOMPARE(premiereValeur(c, QStringLiteral("SELECT count(*) FROM Ventes")), QStringLiteral("2"));

@@ -145,7 +145,6 @@ private slots:
         QCOMPARE(b.rs.field(3).type(), Value::Type::Integer);
         QCOMPARE(b.rs.field(QStringLiteral("payé")).toString(), QStringLiteral("1234,5"));
         allerSurVente(b.rs, 2);
-        QVERIFY(b.rs.field(QStringLiteral("Client")).isNull());
         QCOMPARE(numeroErreur([&] { b.rs.field(QStringLiteral("Client")).toCurrency(); }), Erreurs::UtilisationNull);
         QCOMPARE(numeroErreur([&] { b.rs.field(QStringLiteral("Inconnu")); }), Erreurs::ElementIntrouvable);
         QCOMPARE(numeroErreur([&] { b.rs.field(9); }), Erreurs::ElementIntrouvable);
@@ -390,7 +389,6 @@ private slots:
         QCOMPARE(courant(tous.rs), QStringLiteral("3"));
         tous.rs.find(QStringLiteral("Type paiement = 3"), 0, Recordset::adSearchBackward);
         QCOMPARE(courant(tous.rs), QStringLiteral("BOF"));
-        QVERIFY(!tous.rs.isEof());
         QCOMPARE(numeroErreur([&] { tous.rs.field(0); }), Erreurs::FinDeFichier);
         tous.rs.moveNext();
         QCOMPARE(courant(tous.rs), QStringLiteral("1"));
@@ -466,8 +464,7 @@ private slots:
         ajout.rs.setField(QStringLiteral("LaDate"), Value(*DateTime::fromIso(QStringLiteral("2025-04-02 12:00:00"))));
         ajout.rs.setField(QStringLiteral("Total"), Value(4.5));
         ajout.rs.update();
-        QCOMPARE(ajouts.count(), 1);
-        QCOMPARE(ajouts.at(0).at(0).toInt(), 0);
+        QCOMPARE(QList<QVariantList>(ajouts), (QList<QVariantList>{{0, 0}}));
         QCOMPARE(ajout.rs.recordCount(), 1);
         QCOMPARE(ajout.rs.field(QStringLiteral("NoVente")).toInteger(), 8);
         QCOMPARE(ajout.rs.field(QStringLiteral("LaDate")).toString(), QStringLiteral("02/04/2025 12:00:00"));

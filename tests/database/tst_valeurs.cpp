@@ -93,7 +93,6 @@ private slots:
         QTest::addColumn<QString>("vers");     // entier, double, monnaie, date, texte
         QTest::addColumn<QString>("attendu");  // the result written plainly, or "#n" for error n
 
-        const QString nbsp = QString(QChar(0x00A0)), nnbsp = QString(QChar(0x202F));
         QTest::newRow("Null en entier") << Value() << "entier" << "#94";
         QTest::newRow("Null en date") << Value() << "date" << "#94";
         QTest::newRow("2,5 en entier: pair") << Value(2.5) << "entier" << "2";
@@ -101,8 +100,8 @@ private slots:
         QTest::newRow("monnaie 2,5 en entier") << Value(Currency{25000}) << "entier" << "2";
         QTest::newRow("monnaie 3,5 en entier") << Value(Currency{35000}) << "entier" << "4";
         QTest::newRow("1e30 en entier") << Value(1e30) << "entier" << "#6";
-        QTest::newRow("texte groupé espace fine") << Value(QString("1" + nnbsp + "234")) << "entier" << "1234";
-        QTest::newRow("texte groupé insécable") << Value(QString("1" + nbsp + "234,5")) << "double" << "1234.5";
+        QTest::newRow("texte groupé espace fine") << Value(QStringLiteral("1\u202F234")) << "entier" << "1234";
+        QTest::newRow("texte groupé insécable") << Value(QStringLiteral("1\u00A0234,5")) << "double" << "1234.5";
         QTest::newRow("texte exposant") << Value("-1,5E3") << "double" << "-1500";
         QTest::newRow("point décimal refusé en français") << Value("2.5") << "double" << "#13";
         QTest::newRow("texte lettres") << Value("abc") << "entier" << "#13";

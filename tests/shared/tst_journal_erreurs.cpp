@@ -11,8 +11,6 @@ namespace {
 
 struct Cas { QString contexte; int numero; QString description, texte; };
 
-const QString Journal = QStringLiteral("MAINTEN.MDB");
-
 int nombreErreurs(const QString &base)
 {
     return TestSupport::valeurSql(base, QStringLiteral("SELECT count(*) FROM Erreurs")).toInt();
@@ -50,7 +48,7 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        m_base = m_dir->filePath(Journal);
+        m_base = m_dir->filePath(QStringLiteral("MAINTEN.MDB"));
         TestSupport::creerBase(m_base, TestSupport::schemaMaintenance());
         Plateforme::definirCheminApplication(m_dir->path());
         reinitialiserRepMaintenance();
