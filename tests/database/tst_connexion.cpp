@@ -7,7 +7,6 @@
 #include "database/Surveillance.h"
 #include "shared/RuntimeError.h"
 
-#include <QFile>
 #include <QtTest>
 #include <sqlite3.h>
 #include <thread>
@@ -33,7 +32,12 @@ QString premiereValeur(Connection &c, const QString &sql)
     return st.isNull(0) ? QStringLiteral("NULL") : st.text(0);
 }
 
+// contenu: of the file, "absent" or "dossier" for none; extrait: part of the description.
+struct CasOuverture { QString nom, contenu; int numero; QString extrait; };
+
 } // namespace
+
+Q_DECLARE_METATYPE(CasOuverture)
 
 class TestConnexion : public QObject
 {
@@ -47,7 +51,6 @@ private slots:
         TestSupport::epinglerFrancais();
         // Read once by the program: a statement may run 2 s here.
         qputenv("CORVANE_DELAI_REQUETE", "2");
-        QVERIFY(m_dossier.isValid());
         m_base = m_dossier.filePath(QStringLiteral("dacorvane.mdb"));
         TestSupport::creerBase(m_base, TestSupport::schemaVentes(),
                                QString::fromUtf8(ventes)
@@ -59,11 +62,15 @@ private slots:
     {
         QTest::addColumn<QString>("chaine");
         QTest::addColumn<QString>("attendu");
-        QTest::newRow("type de moteur") << prefixe + "/k/a.mdb ;Jet OLEDB:Engine Type=5" << "/k/a.mdb";
         QTest::newRow("casse et blancs") << "provider=x; data source = /k/a b.mdb ;" << "/k/a b.mdb";
         QTest::newRow("cité, guillemet doublé") << "Data Source=\"/k/a\"\"b.mdb\";x=y" << "/k/a\"b.mdb";
         QTest::newRow("apostrophes") << "Data Source = '/k/l''a;b.mdb';x=y" << "/k/l'a;b.mdb";
         QTest::newRow("absente") << "Provider=Microsoft.Jet.OLEDB.4.0" << "";
+        // Whatever a path holds, it reads back whole from the texts the program builds.
+        for (const QString chemin :
+             {"/k/semi;Data Source=/x;y=z/a.mdb", "/k/\"a\" l'b/\"c\"", "'k/a.mdb", " /k/a b.mdb "})
+            QTest::addRow("cité: %s", qPrintable(chemin))
+                << prefixe + Connection::quoteValue(chemin) + " ;Jet OLEDB:Engine Type=5" << chemin;
     }
 
     void sourceDeDonnees()
@@ -71,45 +78,39 @@ private slots:
         QFETCH(QString, chaine);
         QFETCH(QString, attendu);
         QCOMPARE(Connection::dataSource(chaine), attendu);
+        if (chaine.endsWith(QLatin1String("Type=5")))
+            QCOMPARE(Connection::parts(chaine).value(QStringLiteral("jet oledb:engine type")), QStringLiteral("5"));
     }
 
-    void cheminCite_data()
+    void requetes_data()
     {
-        QTest::addColumn<QString>("chemin");
-        QTest::newRow("point-virgule et égal") << "/k/semi;Data Source=/x;y=z/a.mdb";
-        QTest::newRow("guillemets") << "/k/\"a\" l'b/\"c\"";
-        QTest::newRow("apostrophe en tête") << "'k/a.mdb";
-        QTest::newRow("blancs aux bouts") << " /k/a b.mdb ";
-    }
-
-    void cheminCite()
-    {
-        // Whatever a path holds, it reads back whole from the texts the program builds.
-        QFETCH(QString, chemin);
-        const QString cite = Connection::quoteValue(chemin);
-        QCOMPARE(Connection::dataSource(prefixe + cite + QStringLiteral(";Jet OLEDB:Database Password=")), chemin);
-        QCOMPARE(Connection::dataSource(prefixe + cite + QStringLiteral(" ;Jet OLEDB:Engine Type=5")), chemin);
-        QCOMPARE(Connection::parts(prefixe + cite + QStringLiteral(";Jet OLEDB:Engine Type=5"))
-                     .value(QStringLiteral("jet oledb:engine type")),
-                 QStringLiteral("5"));
-    }
-
-    void reglages_data()
-    {
-        QTest::addColumn<QString>("avant");     // run first on the connection
+        QTest::addColumn<QString>("avant"); // run first on the connection
         QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("attendu");   // first value, or "#" for an error
+        QTest::addColumn<QString>("attendu"); // first value as text, "NULL", or "#n" for run-time error n
         QTest::newRow("schéma non fiable") << "" << "PRAGMA trusted_schema" << "0";
         QTest::newRow("cellules vérifiées") << "" << "PRAGMA cell_size_check" << "1";
         QTest::newRow("fichier non projeté") << "" << "PRAGMA mmap_size" << "0";
         QTest::newRow("vue aux fonctions Jet") << "" << "SELECT HT || ' ' || Jour FROM VueHT" << "10.0 2026-12-01 00:00:00";
         QTest::newRow("littéral entre guillemets") << "" << "SELECT \"texte\"" << "texte";
-        QTest::newRow("défensif: schéma intouchable") << "PRAGMA writable_schema=ON"
-                                                      << "DELETE FROM sqlite_master WHERE name = 'VueHT'" << "#";
+        QTest::newRow("défensif: schéma intouchable")
+            << "PRAGMA writable_schema=ON" << "DELETE FROM sqlite_master WHERE name = 'VueHT'" << "#-2147467259";
         QTest::newRow("défensif: journal gardé") << "PRAGMA journal_mode=OFF" << "PRAGMA journal_mode" << "delete";
+        QTest::newRow("ccur entier") << "" << "select ccur(7)" << "7.0";
+        QTest::newRow("ccur Null") << "" << "select ccur(NULL)" << "NULL";
+        QTest::newRow("ccur texte SQL") << "" << "select ccur('12.5')" << "12.5";
+        QTest::newRow("ccur texte français") << "" << "select ccur('12,5')" << "12.5";
+        QTest::newRow("ccur texte illisible") << "" << "select ccur('douze')" << "#13";
+        QTest::newRow("ccur dépassement") << "" << "select ccur(1e300)" << "#6";
+        QTest::newRow("CDate date et heure") << "" << "select CDate(\"01/12/2026 00:00:00\")" << "2026-12-01 00:00:00";
+        QTest::newRow("CDate date de fin vide") << "" << "select CDate(\"  23:59:59\")" << "1899-12-30 23:59:59";
+        QTest::newRow("CDate valeur date")
+            << "" << "select CDate(LaDate) from Ventes where NoVente = 3" << "2026-12-01 00:00:01";
+        QTest::newRow("CDate Null") << "" << "select CDate(NULL)" << "NULL";
+        QTest::newRow("CDate 99/99/99") << "" << "select CDate('99/99/99')" << "#13";
+        QTest::newRow("CDate nombre") << "" << "select CDate(2.5)" << "1900-01-01 12:00:00";
     }
 
-    void reglages()
+    void requetes()
     {
         QFETCH(QString, avant);
         QFETCH(QString, sql);
@@ -119,9 +120,13 @@ private slots:
         if (!avant.isEmpty())
             c.execute(avant);
         QString obtenu;
-        QCOMPARE(numeroErreur([&] { obtenu = premiereValeur(c, sql); }) != 0, attendu == QLatin1String("#"));
-        if (!obtenu.isEmpty())
-            QCOMPARE(obtenu, attendu);
+        const QString e = erreur([&] { obtenu = premiereValeur(c, sql); });
+        if (e.startsWith(QString::number(Erreurs::TypeIncompatible) + QLatin1Char(' ')))
+            QCOMPARE(e, QStringLiteral("13 Type incompatible"));
+        QCOMPARE(e.isEmpty() ? obtenu : QLatin1Char('#') + e.section(QLatin1Char(' '), 0, 0), attendu);
+        // A function's error does not stick to the connection.
+        QCOMPARE(numeroErreur([&] { Statement st(c, QStringLiteral("select * from TableAbsente")); }),
+                 Erreurs::NumeroBaseDeDonnees);
         int defensif = 0;
         QCOMPARE(sqlite3_db_config(c.handle(), SQLITE_DBCONFIG_DEFENSIVE, -1, &defensif), SQLITE_OK);
         QCOMPARE(defensif, 1);
@@ -141,9 +146,9 @@ private slots:
         QFETCH(QString, extrait);
         Connection c;
         c.open(prefixe + m_base);
-        std::thread veilleur;
+        std::jthread veilleur;
         if (signal)
-            veilleur = std::thread([] {
+            veilleur = std::jthread([] {
                 std::this_thread::sleep_for(std::chrono::milliseconds(200));
                 Surveillance::interrompreTout();
             });
@@ -152,8 +157,6 @@ private slots:
                                              "SELECT count(*) FROM r"));
         });
         QVERIFY2(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QLatin1Char(' ') + extrait), qPrintable(e));
-        if (veilleur.joinable())
-            veilleur.join();
         // The connection works again (once the interruption is lifted).
         Surveillance::reprendre();
         QCOMPARE(premiereValeur(c, QStringLiteral("SELECT count(*) FROM Ventes")), QStringLiteral("2"));
@@ -161,43 +164,38 @@ private slots:
 
     void ouvertureRefusee_data()
     {
-        QTest::addColumn<QString>("nom");
-        QTest::addColumn<QString>("contenu"); // of the file; "absent" or "dossier": no file
-        QTest::addColumn<int>("numero");
-        QTest::addColumn<QString>("extrait"); // part of the description
-        QTest::newRow("fichier absent") << "absente.mdb" << "absent" << Erreurs::FichierBaseIntrouvable
-                                        << "absente.mdb' introuvable";
-        QTest::newRow("fichier texte") << "texte.mdb" << QString("[Base de donnée]\r\nNom=DACORVANE\r\n").repeated(100)
-                                       << Erreurs::FormatNonReconnu << "n'est pas une base de données reconnue";
-        QTest::newRow("dossier") << "dossier.mdb" << "dossier" << Erreurs::FormatNonReconnu << "dossier.mdb";
+        QTest::addColumn<CasOuverture>("cas");
+        QTest::newRow("fichier absent")
+            << CasOuverture{"absente.mdb", "absent", Erreurs::FichierBaseIntrouvable, "absente.mdb' introuvable"};
+        QTest::newRow("fichier texte")
+            << CasOuverture{"texte.mdb", QString("[Base de donnée]\r\nNom=DACORVANE\r\n").repeated(100),
+                            Erreurs::FormatNonReconnu, "n'est pas une base de données reconnue"};
+        QTest::newRow("dossier") << CasOuverture{"dossier.mdb", "dossier", Erreurs::FormatNonReconnu, "dossier.mdb"};
     }
 
     void ouvertureRefusee()
     {
-        QFETCH(QString, nom);
-        QFETCH(QString, contenu);
-        QFETCH(int, numero);
-        QFETCH(QString, extrait);
-        const QString chemin = m_dossier.filePath(nom);
+        QFETCH(CasOuverture, cas);
+        const QString chemin = m_dossier.filePath(cas.nom);
         QFile f(chemin);
-        if (contenu == QLatin1String("dossier"))
-            QVERIFY(QDir(m_dossier.path()).mkpath(nom));
-        else if (contenu != QLatin1String("absent"))
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(contenu.toUtf8()) == contenu.toUtf8().size());
+        if (cas.contenu == QLatin1String("dossier"))
+            QVERIFY(QDir(m_dossier.path()).mkpath(cas.nom));
+        else if (cas.contenu != QLatin1String("absent"))
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(cas.contenu.toUtf8()) == cas.contenu.toUtf8().size());
         f.close();
         Connection c;
         const QString e = erreur([&] { c.open(prefixe + chemin + QStringLiteral(";Jet OLEDB:Database Password=")); });
-        QVERIFY2(e.startsWith(QString::number(numero) + QLatin1Char(' ')) && e.contains(extrait), qPrintable(e));
+        QVERIFY(e.startsWith(QString::number(cas.numero) + QLatin1Char(' ')) && e.contains(cas.extrait));
         QVERIFY(!c.isOpen());
         // Nothing created, nothing written.
-        QCOMPARE(QFile::exists(chemin), contenu != QLatin1String("absent"));
+        QCOMPARE(QFile::exists(chemin), cas.contenu != QLatin1String("absent"));
         if (QFileInfo(chemin).isFile()) {
             QVERIFY(f.open(QIODevice::ReadOnly));
-            QCOMPARE(f.readAll(), contenu.toUtf8());
+            QCOMPARE(f.readAll(), cas.contenu.toUtf8());
         }
     }
 
-    void nomSansCasseEtFermeture()
+    void nomSansCasseTransactionsEtFermeture()
     {
         Connection c;
         c.open(prefixe + m_dossier.filePath(QStringLiteral("DACORVANE.mdb")) + QStringLiteral(" ;Jet OLEDB:Engine Type=5"));
@@ -210,53 +208,7 @@ private slots:
         const QString e = erreur([&] { Statement st(c, QStringLiteral("select * from TableAbsente")); });
         QVERIFY(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QStringLiteral(" Table ou requête introuvable")));
         QVERIFY(e.contains(QLatin1String("TableAbsente")));
-        c.close();
-        c.close();
-        QVERIFY(!c.isOpen());
-        QCOMPARE(numeroErreur([&] { c.execute(QStringLiteral("select 1")); }), Erreurs::OperationObjetFerme);
-    }
 
-    void fonctionsJet_data()
-    {
-        QTest::addColumn<QString>("expression");
-        QTest::addColumn<QString>("attendu"); // the value as text, "NULL", or "#n" for run-time error n
-        QTest::newRow("ccur 10/1,2: 4 décimales") << "ccur(10/1.2)" << "8.3333";
-        QTest::newRow("ccur entier") << "ccur(7)" << "7.0";
-        QTest::newRow("ccur Null") << "ccur(NULL)" << "NULL";
-        QTest::newRow("ccur texte SQL") << "ccur('12.5')" << "12.5";
-        QTest::newRow("ccur texte français") << "ccur('12,5')" << "12.5";
-        QTest::newRow("ccur texte illisible") << "ccur('douze')" << "#13";
-        QTest::newRow("ccur dépassement") << "ccur(1e300)" << "#6";
-        QTest::newRow("CDate date et heure") << "CDate(\"01/12/2026 00:00:00\")" << "2026-12-01 00:00:00";
-        QTest::newRow("CDate date de fin vide") << "CDate(\"  23:59:59\")" << "1899-12-30 23:59:59";
-        QTest::newRow("CDate valeur date") << "CDate(LaDate) from Ventes where NoVente = 3" << "2026-12-01 00:00:01";
-        QTest::newRow("CDate Null") << "CDate(NULL)" << "NULL";
-        QTest::newRow("CDate 99/99/99") << "CDate('99/99/99')" << "#13";
-        QTest::newRow("CDate nombre") << "CDate(2.5)" << "1900-01-01 12:00:00";
-    }
-
-    void fonctionsJet()
-    {
-        QFETCH(QString, expression);
-        QFETCH(QString, attendu);
-        Connection c;
-        c.open(prefixe + m_base);
-        QString obtenu;
-        const QString e = erreur([&] { obtenu = premiereValeur(c, QStringLiteral("select ") + expression); });
-        if (e.startsWith(QString::number(Erreurs::TypeIncompatible) + QLatin1Char(' ')))
-            QCOMPARE(e, QStringLiteral("13 Type incompatible"));
-        QCOMPARE(e.isEmpty() ? obtenu : QLatin1Char('#') + e.section(QLatin1Char(' '), 0, 0), attendu);
-        // A function's error does not stick to the connection.
-        QCOMPARE(numeroErreur([&] { Statement st(c, QStringLiteral("select * from TableAbsente")); }),
-                 Erreurs::NumeroBaseDeDonnees);
-    }
-
-    void transactionsEtVerrou()
-    {
-        const QString copie = m_dossier.filePath(QStringLiteral("transactions.mdb"));
-        TestSupport::creerBase(copie, TestSupport::schemaVentes());
-        Connection c;
-        c.open(prefixe + copie);
         {
             Transaction t(c);
             c.execute(QStringLiteral("insert into Telecollectes (LaDate) values ('2026-01-01 10:00:00')"));
@@ -271,17 +223,21 @@ private slots:
             } // only the inner one rolled back
             t.commit();
         }
-        QCOMPARE(TestSupport::valeurSql(copie, QStringLiteral("select count(*) from Telecollectes")), QStringLiteral("1"));
+        QCOMPARE(TestSupport::valeurSql(m_base, QStringLiteral("select count(*) from Telecollectes")), QStringLiteral("1"));
 
         // Another program holds the file locked: the open waits a moment, then
         // fails with a French description.
         c.execute(QStringLiteral("BEGIN EXCLUSIVE"));
         Connection autre;
-        const QString e = erreur([&] { autre.open(prefixe + copie); });
-        QVERIFY(e.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QLatin1Char(' ')));
-        QVERIFY(e.contains(QStringLiteral("verrouillée")));
+        const QString verrou = erreur([&] { autre.open(prefixe + m_base); });
+        QVERIFY(verrou.startsWith(QString::number(Erreurs::NumeroBaseDeDonnees) + QLatin1Char(' ')));
+        QVERIFY(verrou.contains(QStringLiteral("verrouillée")));
         QVERIFY(!autre.isOpen());
-        c.execute(QStringLiteral("ROLLBACK"));
+
+        c.close();
+        c.close();
+        QVERIFY(!c.isOpen());
+        QCOMPARE(numeroErreur([&] { c.execute(QStringLiteral("select 1")); }), Erreurs::OperationObjetFerme);
     }
 };
 

@@ -3,9 +3,6 @@
 #include "shared/Configuration.h"
 #include "shared/RuntimeError.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -21,8 +18,9 @@ void ecrire(const QString &chemin, const QByteArray &octets)
 // An ini text whose é is one byte (Windows-1252).
 QByteArray ansi(const QString &texte) { return texte.toLatin1(); }
 
-QString lire(const QString &fichier, const QString &defaut)
+QString lire(const QString &fichier)
 {
+    const QString defaut = QStringLiteral(" dacorvane ");
     return LireIniString(fichier, QStringLiteral("Base de donnée"), QStringLiteral("Nom"), defaut);
 }
 
@@ -33,11 +31,17 @@ class TestConfiguration : public QObject
     Q_OBJECT
 
 private slots:
-    // Each test works in a temporary folder of its own, also the current folder.
+    // Each test works in a temporary folder of its own, also the current folder, that holds
+    // the kiosk folder the path helpers look into.
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir::setCurrent(m_dir->path()));
+        QVERIFY(QDir().mkpath(QStringLiteral("Kiosque/Sous")));
+        QVERIFY(QDir().mkpath(QStringLiteral("Kiosque/dossier.mdb")));
+        for (const char *nom : {"Mainten.mdb", ".cache.mdb", "Sous/f.mdb", "Dacorvane.mdb", "exact.txt", "Exact.txt",
+                                "EXACT.txt", "Straße.ini", ".Cache"})
+            ecrire(QStringLiteral("Kiosque/") + QString::fromUtf8(nom), "x");
     }
     void cleanup()
     {
@@ -47,77 +51,64 @@ private slots:
 
     void lireIniString_data()
     {
-        QTest::addColumn<QByteArray>("contenu");    // null: no file
-        QTest::addColumn<QString>("defaut");
+        QTest::addColumn<QByteArray>("contenu"); // null: no file
         QTest::addColumn<QString>("attendu");
 
-        const QString d = QStringLiteral(" dacorvane ");
-        const QString longue = QString(260, QLatin1Char('a'));
-        QTest::newRow("blancs et tabulations")
-            << ansi("  [ Base de donnée ]  \r\n\tNom =  \tabc \t\r\n") << d << "ABC";
-        QTest::newRow("fichier absent") << QByteArray() << d << "DACORVANE";
-        QTest::newRow("valeur vide") << ansi("[Base de donnée]\r\nNom=   \r\n") << d << "";
-        QTest::newRow("section et clé sans casse") << ansi("[BASE DE DONNÉE]\r\nnOM=x\r\n") << d << "X";
+        const QString t = QStringLiteral("[Base de donnée]\r\nNom=café\r\n");
+        QTest::newRow("blancs et tabulations") << ansi("  [ Base de donnée ]  \r\n\tNom =  \tabc \t\r\n") << "ABC";
+        QTest::newRow("fichier absent") << QByteArray() << "DACORVANE";
+        QTest::newRow("valeur vide") << ansi("[Base de donnée]\r\nNom=   \r\n") << "";
         QTest::newRow("coupée à 254 avant les blancs")
-            << ansi("[Base de donnée]\r\nNom=\"  " + longue + "\"\r\n") << d << QString(252, QLatin1Char('A'));
+            << ansi("[Base de donnée]\r\nNom=\"  " + QString(260, QLatin1Char('a')) + "\"\r\n")
+            << QString(252, QLatin1Char('A'));
         QTest::newRow("UTF-8 avec BOM")
-            << QByteArray("\xEF\xBB\xBF") + QStringLiteral("[Base de donnée]\nNom=café\n").toUtf8() << d
-            << "CAFÉ";
-        {
-            const QString t = QStringLiteral("[Base de donnée]\r\nNom=café\r\n");
-            QTest::newRow("UTF-16 avec BOM")
-                << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(t.utf16()), t.size() * 2)
-                << d << "CAFÉ";
-        }
-        QTest::newRow("€ Windows-1252") << QByteArray("[Base de donn\xE9" "e]\nNom=\x80" "5\n") << d << "€5";
+            << QByteArray("\xEF\xBB\xBF") + QStringLiteral("[Base de donnée]\nNom=café\n").toUtf8() << "CAFÉ";
+        QTest::newRow("UTF-16 avec BOM")
+            << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(t.utf16()), t.size() * 2) << "CAFÉ";
+        QTest::newRow("€ Windows-1252") << QByteArray("[Base de donn\xE9" "e]\nNom=\x80" "5\n") << "€5";
         QTest::newRow("seule la première section compte")
-            << ansi("[Base de donnée]\r\nAutre=a\r\n[base de donnée]\r\nNom=b\r\n") << d << "DACORVANE";
-        QTest::newRow("fins de ligne LF et CR")
-            << ansi("Nom=x\n[Autre]\rNom=x\r[Base de donnée]\nNom=y") << d << "Y";
+            << ansi("[Base de donnée]\r\nAutre=a\r\n[base de donnée]\r\nNom=b\r\n") << "DACORVANE";
+        QTest::newRow("fins de ligne LF et CR") << ansi("Nom=x\n[Autre]\rNom=x\r[Base de donnée]\nNom=y") << "Y";
         // Only the first megabytes are read, in whole lines: one endless line gives the default.
         QTest::newRow("ligne sans fin")
-            << ansi("[Base de donnée]\r\nNom=") + QByteArray(12 * 1024 * 1024, 'y') << d << "DACORVANE";
+            << ansi("[Base de donnée]\r\nNom=") + QByteArray(12 * 1024 * 1024, 'y') << "DACORVANE";
     }
 
     void lireIniString()
     {
         QFETCH(QByteArray, contenu);
-        QFETCH(QString, defaut);
         QFETCH(QString, attendu);
         if (!contenu.isNull())
             ecrire(QStringLiteral("velmara.ini"), contenu);
         TestSupport::BoiteMessageTest boite;
 
         // Read through the upper-cased name, as the program builds it.
-        QCOMPARE(lire(QStringLiteral("VELMARA.INI"), defaut), attendu);
+        QCOMPARE(lire(QStringLiteral("VELMARA.INI")), attendu);
         QCOMPARE(boite.textes, QStringList());
     }
 
     void lireIniString_illisible_data()
     {
         QTest::addColumn<QString>("fichier");
-        QTest::addColumn<int>("numero");
-        QTest::addColumn<QString>("description");
-        QTest::newRow("dossier") << "VELMARA.ini" << int(Erreurs::AccesChemin)
-                                 << "Erreur d'accès au chemin/fichier";
+        QTest::addColumn<QString>("erreur"); // number and description, on two lines
+        QTest::newRow("dossier")
+            << "VELMARA.ini" << QString::number(Erreurs::AccesChemin) + "\rErreur d'accès au chemin/fichier";
         // Its first page is never mapped: the read fails.
         QTest::newRow("lecture impossible")
-            << "/proc/self/mem" << int(Erreurs::EntreeSortie) << "Erreur d'entrée/sortie";
+            << "/proc/self/mem" << QString::number(Erreurs::EntreeSortie) + "\rErreur d'entrée/sortie";
     }
 
     void lireIniString_illisible()
     {
         QFETCH(QString, fichier);
-        QFETCH(int, numero);
-        QFETCH(QString, description);
+        QFETCH(QString, erreur);
         QVERIFY(QDir().mkdir(QStringLiteral("velmara.ini")));
         TestSupport::BoiteMessageTest boite;
 
-        QCOMPARE(lire(fichier, QStringLiteral("dacorvane")), QString());
+        QCOMPARE(lire(fichier), QString());
         QCOMPARE(boite.titres, QStringList{QStringLiteral("LireIniString")});
-        QCOMPARE(boite.textes, QStringList{QStringLiteral("Erreur N°:\r%1\r%2\rAppuyez sur (A) pour continuer")
-                                               .arg(numero)
-                                               .arg(description)});
+        QCOMPARE(boite.textes,
+                 QStringList{QStringLiteral("Erreur N°:\r%1\rAppuyez sur (A) pour continuer").arg(erreur)});
     }
 
     void fichierExiste_data()
@@ -127,7 +118,6 @@ private slots:
         QTest::addColumn<bool>("attendu");
         QTest::newRow("autre casse") << "KIOSQUE/" << "MAINTEN.MDB" << true;
         QTest::newRow("joker *") << "Kiosque" << "*.mdb" << false;
-        QTest::newRow("sous-dossier") << "Kiosque" << "Sous/f.mdb" << false;
         QTest::newRow("fichier caché") << "Kiosque" << ".cache.mdb" << false;
         QTest::newRow("dossier du même nom") << "Kiosque" << "Dossier.mdb" << false;
     }
@@ -137,11 +127,6 @@ private slots:
         QFETCH(QString, dossier);
         QFETCH(QString, fichier);
         QFETCH(bool, attendu);
-        QVERIFY(QDir().mkpath(QStringLiteral("Kiosque/Sous")));
-        QVERIFY(QDir().mkpath(QStringLiteral("Kiosque/dossier.mdb")));
-        for (const char *nom : {"Mainten.mdb", ".cache.mdb", "Sous/f.mdb"})
-            ecrire(QStringLiteral("Kiosque/") + QLatin1String(nom), "x");
-
         QCOMPARE(FichierExiste(dossier, fichier), attendu);
     }
 
@@ -149,11 +134,11 @@ private slots:
     // with a blank: kept when only that names an existing folder.
     void repertoireApplication()
     {
-        QVERIFY(QDir().mkpath(QStringLiteral("Kiosque ")));
+        QVERIFY(QDir().mkpath(QStringLiteral("Borne ")));
         Plateforme::definirCheminApplication(QStringLiteral("  /srv/Kiosque  "));
         QCOMPARE(RepertoireApplication(), QStringLiteral("/srv/Kiosque/"));
-        Plateforme::definirCheminApplication(QStringLiteral("Kiosque "));
-        QCOMPARE(RepertoireApplication(), QStringLiteral("Kiosque /"));
+        Plateforme::definirCheminApplication(QStringLiteral("Borne "));
+        QCOMPARE(RepertoireApplication(), QStringLiteral("Borne /"));
     }
 
     void resoudreChemin_data()
@@ -174,10 +159,6 @@ private slots:
     {
         QFETCH(QString, chemin);
         QFETCH(QString, attendu);
-        QVERIFY(QDir().mkpath(QStringLiteral("Kiosque")));
-        for (const char *nom : {"Dacorvane.mdb", "exact.txt", "Exact.txt", "EXACT.txt", "Straße.ini", ".Cache"})
-            ecrire(QStringLiteral("Kiosque/") + QString::fromUtf8(nom), "x");
-
         QCOMPARE(::resoudreChemin(chemin), attendu);
         QCOMPARE(::resoudreChemin(QString()), QString());
     }

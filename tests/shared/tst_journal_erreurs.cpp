@@ -3,17 +3,13 @@
 #include "journal/JournalErreurs.h"
 #include "shared/RuntimeError.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 #include <sqlite3.h>
 
 namespace {
 
-const QString Journal = QStringLiteral("MAINTEN.MDB");
+struct Cas { QString contexte; int numero; QString description, texte; };
 
 int nombreErreurs(const QString &base)
 {
@@ -42,6 +38,8 @@ QString maintenant() { return QDateTime::currentDateTime().toString(QStringLiter
 
 } // namespace
 
+Q_DECLARE_METATYPE(Cas)
+
 class TestJournalErreurs : public QObject
 {
     Q_OBJECT
@@ -50,8 +48,7 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_base = m_dir->filePath(Journal);
+        m_base = m_dir->filePath(QStringLiteral("MAINTEN.MDB"));
         TestSupport::creerBase(m_base, TestSupport::schemaMaintenance());
         Plateforme::definirCheminApplication(m_dir->path());
         reinitialiserRepMaintenance();
@@ -66,33 +63,27 @@ private slots:
 
     void traiterErreur_data()
     {
-        QTest::addColumn<QString>("contexte");
-        QTest::addColumn<int>("numero");
-        QTest::addColumn<QString>("description");
-        QTest::addColumn<QString>("texte");
-        QTest::newRow("rapport") << "TotalVentes" << 94 << "Utilisation incorrecte de Null"
-                                 << "N°: 94 Utilisation incorrecte de Null";
+        QTest::addColumn<Cas>("cas");
+        QTest::newRow("rapport") << Cas{"TotalVentes", 94, "Utilisation incorrecte de Null",
+                                        "N°: 94 Utilisation incorrecte de Null"};
         QTest::newRow("contexte vide, nombre négatif")
-            << "" << Erreurs::NumeroBaseDeDonnees << "Base verrouillée" << "N°: -2147467259 Base verrouillée";
+            << Cas{"", Erreurs::NumeroBaseDeDonnees, "Base verrouillée", "N°: -2147467259 Base verrouillée"};
     }
 
     void traiterErreur()
     {
-        QFETCH(QString, contexte);
-        QFETCH(int, numero);
-        QFETCH(QString, description);
-        QFETCH(QString, texte);
+        QFETCH(Cas, cas);
         BoiteQuiCompte boite(m_base);
         const QString avant = maintenant();
 
-        TraiterErreur(contexte, RuntimeError(numero, description));
+        TraiterErreur(cas.contexte, RuntimeError(cas.numero, cas.description));
 
         const QString apres = maintenant();
-        QCOMPARE(boite.textes, QStringList{texte});
+        QCOMPARE(boite.textes, QStringList{cas.texte});
         QCOMPARE(boite.titres, QStringList{QStringLiteral("Corvane")});
         QCOMPARE(boite.lignesAuMessage, QList<int>{1});    // written before the message
         QCOMPARE(TestSupport::valeurSql(m_base, "SELECT Contexte || '|' || Erreur FROM Erreurs"),
-                 contexte + '|' + texte);
+                 cas.contexte + '|' + cas.texte);
         const QString date = TestSupport::valeurSql(m_base, QStringLiteral("SELECT DateErreur FROM Erreurs"));
         QVERIFY2(avant <= date && date <= apres, qPrintable(date));
         QCOMPARE(RepMaintenance(), RepertoireApplication());
@@ -122,27 +113,21 @@ private slots:
     // The record cannot be written: the error is still shown, and no half record is left.
     void journalInutilisable_data()
     {
-        QTest::addColumn<QString>("sql");      // run on the log first
-        QTest::addColumn<QString>("verrou");   // held by another connection during the write
+        QTest::addColumn<QString>("sql"); // run by another connection, open during the write
         QTest::newRow("champ absent")
-            << "DROP TABLE Erreurs; CREATE TABLE Erreurs (DateErreur DATETIME, Erreur LONGTEXT)" << "";
+            << "DROP TABLE Erreurs; CREATE TABLE Erreurs (DateErreur DATETIME, Erreur LONGTEXT)";
         QTest::newRow("contexte vide refusé") << "DROP TABLE Erreurs; CREATE TABLE Erreurs (DateErreur DATETIME, "
-                                                 "Contexte VARCHAR(50) CHECK (Contexte <> ''), Erreur LONGTEXT)"
-                                              << "";
+                                                 "Contexte VARCHAR(50) CHECK (Contexte <> ''), Erreur LONGTEXT)";
         // Gives up once the connection's busy timeout has run out.
-        QTest::newRow("verrou d'écriture") << "" << "BEGIN IMMEDIATE";
+        QTest::newRow("verrou d'écriture") << "BEGIN IMMEDIATE";
     }
 
     void journalInutilisable()
     {
         QFETCH(QString, sql);
-        QFETCH(QString, verrou);
-        if (!sql.isEmpty())
-            TestSupport::executerSql(m_base, sql);
         sqlite3 *autre = nullptr;
         QCOMPARE(sqlite3_open_v2(m_base.toUtf8().constData(), &autre, SQLITE_OPEN_READWRITE, nullptr), 0);
-        if (!verrou.isEmpty())
-            QCOMPARE(sqlite3_exec(autre, verrou.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(autre, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
         TestSupport::BoiteMessageTest boite;
 
         TraiterErreur(QString(), utilisationDeNull());
