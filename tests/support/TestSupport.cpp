@@ -3,9 +3,6 @@
 #include "maintenance/ChercherSurCleUSB.h"
 #include "shared/RuntimeError.h"
 
-#include <QFile>
-#include <QLocale>
-#include <QProcess>
 #include <QtTest>
 #include <sqlite3.h>
 
