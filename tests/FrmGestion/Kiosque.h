@@ -2,7 +2,6 @@
 
 #include "FrmGestion/FrmGestion.h"
 
-#include <QString>
 #include <QTemporaryDir>
 
 class QTableView;
